@@ -1,0 +1,49 @@
+// The registry port over the simulated machine's tree.
+#pragma once
+
+#include "platform/registry.h"
+#include "platform/sim/faults.h"
+#include "platform/sim/registry_tree.h"
+
+namespace veltra::sim {
+
+// Win32 semantics: handles to keys (with the access they were opened with),
+// the documented result codes and length protocols, faults by operation name
+// ("RegOpenKeyExA", "RegQueryValueExA", ...) and subject (the full key path,
+// or "KEY\value" for value calls), and a trace line per call.
+class SimRegistry final : public platform::Registry {
+public:
+    SimRegistry(RegistryTree& tree, Faults& faults, Trace& trace);
+    ~SimRegistry() override;
+
+    platform::Dword OpenKeyEx(platform::HKey parent, const char* subKey, platform::Dword access,
+                              platform::HKey* result) override;
+    platform::Dword CreateKeyEx(platform::HKey parent, const char* subKey, platform::Dword access,
+                                platform::HKey* result, platform::Dword* disposition) override;
+    platform::Dword CloseKey(platform::HKey key) override;
+    platform::Dword QueryValueEx(platform::HKey key, const char* name, platform::Dword* type,
+                                 std::uint8_t* data, platform::Dword* cbData) override;
+    platform::Dword SetValueEx(platform::HKey key, const char* name, platform::Dword type,
+                               const std::uint8_t* data, platform::Dword cbData) override;
+    platform::Dword DeleteValue(platform::HKey key, const char* name) override;
+    platform::Dword DeleteKey(platform::HKey parent, const char* subKey) override;
+    platform::Dword DeleteTree(platform::HKey parent, const char* subKey) override;
+    platform::Dword EnumKeyEx(platform::HKey key, platform::Dword index, char* name,
+                              platform::Dword* cchName) override;
+    platform::Dword EnumValue(platform::HKey key, platform::Dword index, char* name,
+                              platform::Dword* cchName, platform::Dword* type, std::uint8_t* data,
+                              platform::Dword* cbData) override;
+    platform::Dword QueryInfoKey(platform::HKey key, platform::Dword* subKeys,
+                                 platform::Dword* maxSubKeyLen, platform::Dword* values,
+                                 platform::Dword* maxValueNameLen,
+                                 platform::Dword* maxValueLen) override;
+
+    // Keys still open (a test asserts every action closes what it opened).
+    std::size_t OpenHandleCount() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace veltra::sim

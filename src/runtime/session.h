@@ -1,0 +1,27 @@
+// Reading the installer session: properties and folders with the growing
+// buffer protocol, and the fixed-size reads that many actions use.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/installer.h"
+
+namespace veltra::runtime {
+
+// The property's value; "" when it is absent, empty or unreadable.
+std::string GetMsiProperty(platform::Installer& installer, const char* name);
+// The folder's source/target path (ending with a backslash); "" on failure.
+std::string GetMsiSourcePath(platform::Installer& installer, const char* folder);
+std::string GetMsiTargetPath(platform::Installer& installer, const char* folder);
+
+// A read into a fixed buffer of `capacity` characters (terminator included).
+// A value that does not fit counts as absent and reads as "".
+std::string GetMsiPropertyFixed(platform::Installer& installer, const char* name,
+                                std::size_t capacity);
+
+// Whether SearchPathA finds the file in that one folder (no default extension).
+bool FindFileInFolder(platform::Files& files, const std::string& folder, const char* fileName);
+
+}  // namespace veltra::runtime

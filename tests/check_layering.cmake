@@ -1,0 +1,30 @@
+# Fails when a logic folder includes an adapter or anything but the C++
+# standard library: the logic must run unchanged on both adapters.
+set(folders runtime gina selection configfiles silentpackage services upgrade settings coexistence)
+set(std_headers algorithm array cctype cerrno charconv chrono cinttypes climits cstddef cstdint
+    cstdio cstdlib cstring deque exception functional initializer_list iomanip ios iterator limits
+    map memory numeric optional set span sstream string string_view tuple type_traits
+    unordered_map unordered_set utility variant vector)
+set(problems "")
+foreach(folder IN LISTS folders)
+  file(GLOB_RECURSE files ${SRC}/${folder}/*.h ${SRC}/${folder}/*.cpp)
+  foreach(file IN LISTS files)
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS includes)
+      if(line MATCHES "<([^>]+)>")
+        list(FIND std_headers "${CMAKE_MATCH_1}" found)
+        if(found EQUAL -1)
+          string(APPEND problems "${file}: system header <${CMAKE_MATCH_1}>\n")
+        endif()
+      elseif(line MATCHES "\"([^\"]+)\"")
+        set(header "${CMAKE_MATCH_1}")
+        if(header MATCHES "^platform/(sim|win32)/" OR header MATCHES "^cli/")
+          string(APPEND problems "${file}: adapter header \"${header}\"\n")
+        endif()
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(problems)
+  message(FATAL_ERROR "Logic folders must include only the ports and the standard library:\n${problems}")
+endif()
