@@ -29,12 +29,16 @@ inline constexpr Dword kErrorProcNotFound = 127;
 inline constexpr Dword kErrorDirNotEmpty = 145;
 inline constexpr Dword kErrorBusy = 170;
 inline constexpr Dword kErrorAlreadyExists = 183;
+inline constexpr Dword kErrorDirectory = 267;
 inline constexpr Dword kErrorMoreData = 234;
 inline constexpr Dword kErrorNoMoreItems = 259;
 inline constexpr Dword kErrorServiceExists = 1073;
 inline constexpr Dword kErrorMemberInAlias = 1378;
 inline constexpr Dword kErrorAliasExists = 1379;
 inline constexpr Dword kErrorInstallFailure = 1603;
+inline constexpr Dword kErrorUnknownProduct = 1605;
+inline constexpr Dword kErrorUnknownProperty = 1608;
+inline constexpr Dword kErrorResourceTypeNotFound = 1813;
 inline constexpr Dword kErrorFunctionFailed = 1627;
 inline constexpr Dword kNerrGroupExists = 2223;
 

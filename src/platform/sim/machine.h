@@ -92,6 +92,7 @@ public:
     NameMap<std::string> environment;            // "SystemRoot" -> "C:\WINDOWS"
     NameMap<platform::Dword> attributes;         // explicit attributes by full path
     NameSet filesInUse;                          // copy/delete/move onto them fails (32)
+    NameMap<std::string> folderSecurity;         // folder path -> SDDL it was created with
     NameSet mutexes;                             // named mutexes that exist
     NameMap<VersionInfo> versions;               // file path -> version resource
     NameMap<ServiceRecord> services;

@@ -1,0 +1,402 @@
+#include "cli/report.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "cli/machine_json.h"
+#include "platform/registry.h"
+#include "cli/secrets.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_services.h"
+
+namespace veltra::cli {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using platform::Dword;
+
+namespace {
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    char byte[4];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", bytes[i]);
+        text += byte;
+    }
+    return text;
+}
+
+std::string StringOf(const std::vector<std::uint8_t>& data) {
+    std::string text(data.begin(), data.end());
+    if (const auto zero = text.find('\0'); zero != std::string::npos) text.resize(zero);
+    return text;
+}
+
+std::vector<std::string> MultiStringOf(const std::vector<std::uint8_t>& data) {
+    std::vector<std::string> items;
+    std::string current;
+    for (std::uint8_t byte : data) {
+        if (byte == 0) {
+            if (current.empty()) break;
+            items.push_back(current);
+            current.clear();
+        } else {
+            current += static_cast<char>(byte);
+        }
+    }
+    if (!current.empty()) items.push_back(current);
+    return items;
+}
+
+std::string ResultMeaning(Dword result) {
+    switch (result) {
+        case 0: return "success";
+        case 1602: return "user exit";
+        case 1603: return "fatal error: the installer rolls back";
+        default: return "failure";
+    }
+}
+
+std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+std::string Indented(const std::string& text, const std::string& prefix) {
+    std::string result;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) result += prefix + line + "\n";
+    if (text.empty()) result += prefix + "\n";
+    return result;
+}
+
+void SnapshotFiles(const sim::Machine& machine, const fs::path& host, MachineSnapshot& snapshot) {
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string path = sim::WindowsPathOf(machine, it->path());
+        FileState state;
+        state.folder = it->is_directory(ec);
+        if (!state.folder) {
+            state.size = it->file_size(ec);
+            std::ifstream in(it->path(), std::ios::binary);
+            std::stringstream content;
+            content << in.rdbuf();
+            state.content = content.str();
+        }
+        if (const auto a = machine.attributes.find(path); a != machine.attributes.end()) state.attributes = a->second;
+        snapshot.files[path] = std::move(state);
+    }
+}
+
+}  // namespace
+
+std::string TypeName(Dword type) {
+    switch (type) {
+        case platform::kRegNone: return "REG_NONE";
+        case platform::kRegSz: return "REG_SZ";
+        case platform::kRegExpandSz: return "REG_EXPAND_SZ";
+        case platform::kRegBinary: return "REG_BINARY";
+        case platform::kRegDword: return "REG_DWORD";
+        case platform::kRegMultiSz: return "REG_MULTI_SZ";
+        case platform::kRegQword: return "REG_QWORD";
+        default: return "REG_TYPE_" + std::to_string(type);
+    }
+}
+
+json ValueToJson(const std::string& valueName, const sim::RegValue& value) {
+    if (IsSecretValueName(valueName)) return std::string(kMasked);
+    switch (value.type) {
+        case platform::kRegSz:
+        case platform::kRegExpandSz: return StringOf(value.data);
+        case platform::kRegMultiSz: return MultiStringOf(value.data);
+        case platform::kRegDword:
+            if (value.data.size() == 4) {
+                return static_cast<Dword>(value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
+                                          (static_cast<Dword>(value.data[3]) << 24));
+            }
+            return Hex(value.data);
+        default: return Hex(value.data);
+    }
+}
+
+std::string ValueToText(const std::string& valueName, const sim::RegValue& value) {
+    const json shown = ValueToJson(valueName, value);
+    if (shown.is_string()) {
+        const bool isText = value.type == platform::kRegSz || value.type == platform::kRegExpandSz;
+        return isText && !IsSecretValueName(valueName) ? Quote(shown.get<std::string>()) : shown.get<std::string>();
+    }
+    if (shown.is_number()) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%u (0x%08x)", shown.get<Dword>(), shown.get<Dword>());
+        return text;
+    }
+    std::string items;
+    for (const auto& item : shown) items += (items.empty() ? "" : ", ") + Quote(item.get<std::string>());
+    return "[" + items + "]";
+}
+
+MachineSnapshot TakeSnapshot(const sim::Machine& machine) {
+    MachineSnapshot snapshot;
+    snapshot.registry = machine.registry;
+    snapshot.properties = machine.session.properties;
+    snapshot.services = machine.services;
+    snapshot.groups = machine.groups;
+    snapshot.environment = machine.environment;
+    snapshot.mutexes = machine.mutexes;
+    SnapshotFiles(machine, machine.drivesRoot, snapshot);
+    return snapshot;
+}
+
+void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& after, RunReport& report) {
+    std::set<std::string> names;
+    for (const auto& [name, value] : before.properties) names.insert(name);
+    for (const auto& [name, value] : after.properties) names.insert(name);
+    for (const std::string& name : names) {
+        const auto b = before.properties.find(name);
+        const auto a = after.properties.find(name);
+        std::optional<std::string> was = b != before.properties.end() ? std::optional(b->second) : std::nullopt;
+        std::optional<std::string> now = a != after.properties.end() ? std::optional(a->second) : std::nullopt;
+        if (was != now) report.properties.push_back({name, was, now});
+    }
+
+    report.registry = sim::DiffTrees(before.registry, after.registry);
+
+    for (const auto& [path, state] : after.files) {
+        const auto b = before.files.find(path);
+        if (b == before.files.end()) {
+            report.files.push_back({path, "added", state.folder ? "folder" : std::to_string(state.size) + " bytes"});
+        } else if (!state.folder && (b->second.content != state.content)) {
+            report.files.push_back({path, "changed", std::to_string(b->second.size) + " -> " + std::to_string(state.size) + " bytes"});
+        } else if (b->second.attributes != state.attributes) {
+            report.files.push_back({path, "attributes", AttributeNames(b->second.attributes) + " -> " + AttributeNames(state.attributes)});
+        }
+    }
+    for (const auto& [path, state] : before.files) {
+        if (!after.files.contains(path)) report.files.push_back({path, "deleted", state.folder ? "folder" : std::to_string(state.size) + " bytes"});
+    }
+
+    for (const auto& [name, service] : after.services) {
+        if (!before.services.contains(name)) {
+            report.others.push_back({"service", name, "created: \"" + service.config.binaryPath + "\", start type " +
+                                                          std::to_string(service.config.startType) + ", description \"" +
+                                                          service.description + "\""});
+        }
+    }
+    for (const auto& [name, service] : before.services) {
+        if (!after.services.contains(name)) report.others.push_back({"service", name, "deleted"});
+    }
+    for (const auto& [name, group] : after.groups) {
+        const auto b = before.groups.find(name);
+        if (b == before.groups.end()) {
+            report.others.push_back({"group", name, "created: \"" + group.comment + "\""});
+        }
+        for (const auto& member : group.members) {
+            const bool had = b != before.groups.end() &&
+                             std::find(b->second.members.begin(), b->second.members.end(), member) != b->second.members.end();
+            if (!had) report.others.push_back({"group", name, "member added: " + sim::SidToString(member)});
+        }
+    }
+    for (const auto& [name, value] : after.environment) {
+        const auto b = before.environment.find(name);
+        if (b == before.environment.end() || b->second != value) report.others.push_back({"environment", name, "= " + value});
+    }
+    for (const auto& name : after.mutexes) {
+        if (!before.mutexes.contains(name)) report.others.push_back({"mutex", name, "left existing"});
+    }
+}
+
+void TakeRecords(sim::Machine& machine, RunReport& report) {
+    report.dialogs = std::move(machine.dialogs);
+    report.messages = std::move(machine.session.messages);
+    report.shellOpens = std::move(machine.shellOpens);
+    report.standardOutput = std::move(machine.standardOutput);
+    report.trace = machine.trace.lines();
+    report.unansweredDialog = machine.unansweredDialog;
+    machine.dialogs.clear();
+    machine.session.messages.clear();
+    machine.shellOpens.clear();
+    machine.standardOutput.clear();
+}
+
+std::string RenderText(const RunReport& report) {
+    std::ostringstream out;
+    out << report.title;
+    if (report.result) out << " returned " << *report.result << " (" << ResultMeaning(*report.result) << ")";
+    out << "\n";
+    if (report.unansweredDialog) out << "STOPPED: " << *report.unansweredDialog << "\n";
+
+    if (!report.steps.empty()) {
+        out << "\nSteps\n";
+        for (const StepResult& step : report.steps) {
+            out << "  " << step.action << " (" << step.kind << ")";
+            if (step.result) out << " -> " << *step.result;
+            if (!step.note.empty()) out << "  [" << step.note << "]";
+            out << "\n";
+        }
+    }
+
+    out << "\nProperties\n";
+    if (report.properties.empty()) out << "  (no change)\n";
+    for (const PropertyChange& change : report.properties) {
+        auto shown = [&](const std::optional<std::string>& value) {
+            if (!value) return std::string("(absent)");
+            return IsSecretProperty(change.name, *value) ? std::string(kMasked) : Quote(*value);
+        };
+        out << "  " << change.name << ": " << shown(change.before) << " -> " << shown(change.after) << "\n";
+    }
+
+    out << "\nRegistry\n";
+    if (report.registry.empty()) out << "  (no change)\n";
+    std::string lastKey;
+    for (const sim::RegChange& change : report.registry) {
+        if (change.key != lastKey) {
+            out << "  [" << change.key << "]";
+            if (change.kind == sim::RegChange::KeyAdded) out << "  key added";
+            if (change.kind == sim::RegChange::KeyDeleted) out << "  key deleted";
+            out << "\n";
+            lastKey = change.key;
+            if (change.kind == sim::RegChange::KeyAdded || change.kind == sim::RegChange::KeyDeleted) continue;
+        }
+        if (change.kind == sim::RegChange::KeyAdded || change.kind == sim::RegChange::KeyDeleted) continue;
+        const std::string name = change.name.empty() ? "@" : change.name;
+        const sim::RegValue& typed = change.after ? *change.after : *change.before;
+        out << "    " << name << " " << TypeName(typed.type) << ": "
+            << (change.before ? ValueToText(change.name, *change.before) : "(absent)") << " -> "
+            << (change.after ? ValueToText(change.name, *change.after) : "(absent)") << "\n";
+    }
+
+    out << "\nFiles\n";
+    if (report.files.empty()) out << "  (no change)\n";
+    for (const FileChange& change : report.files) {
+        out << "  " << change.change << ": " << change.path << " (" << change.detail << ")\n";
+    }
+
+    if (!report.others.empty()) {
+        out << "\nServices, groups and environment\n";
+        for (const OtherChange& change : report.others) out << "  " << change.what << " " << change.name << ": " << change.change << "\n";
+    }
+
+    out << "\nDialogs\n";
+    if (report.dialogs.empty()) out << "  (none)\n";
+    int number = 1;
+    for (const sim::DialogRecord& dialog : report.dialogs) {
+        char style[16];
+        std::snprintf(style, sizeof style, "0x%08x", dialog.style);
+        out << "  " << number++ << ". " << dialog.kind << ", owner: " << dialog.owner << ", "
+            << (dialog.kind == "MessageBox" ? "style " : "flags ") << style << "\n";
+        out << "     " << (dialog.kind == "MessageBox" ? "caption: " : "title: ") << dialog.caption << "\n";
+        if (dialog.kind == "MessageBox") {
+            out << Indented(dialog.text, "     | ");
+        } else {
+            out << "     initial file: " << dialog.text << "\n";
+            for (const auto& [description, pattern] : dialog.filter) out << "     filter: " << description << " / " << pattern << "\n";
+        }
+        out << "     answer: " << (dialog.answer.empty() ? "(none scripted)" : dialog.answer) << "\n";
+    }
+
+    if (!report.messages.empty()) {
+        out << "\nInstaller messages\n";
+        for (const auto& [type, record] : report.messages) {
+            char kind[16];
+            std::snprintf(kind, sizeof kind, "0x%08x", type);
+            out << "  " << kind << ":";
+            for (std::size_t i = 1; i < record.fields.size(); ++i) out << " [" << i << "] " << Quote(record.fields[i]);
+            out << "\n";
+        }
+    }
+    for (const sim::ShellOpenRecord& open : report.shellOpens) {
+        out << "\nShell: " << open.verb << " " << open.file << " (show " << open.show << ")\n";
+    }
+
+    out << "\nStandard output\n";
+    out << (report.standardOutput.empty() ? "  (none)\n" : Indented(report.standardOutput, "  "));
+
+    if (!report.trace.empty()) {
+        out << "\nTrace\n";
+        for (const sim::TraceLine& line : report.trace) {
+            out << "  " << line.operation << "(" << line.subject << ") = " << line.result << "\n";
+        }
+    }
+    return out.str();
+}
+
+json RenderJson(const RunReport& report) {
+    json document;
+    document["action"] = report.title;
+    document["result"] = report.result ? json(*report.result) : json(nullptr);
+    if (!report.steps.empty()) {
+        json steps = json::array();
+        for (const StepResult& step : report.steps) {
+            steps.push_back({{"action", step.action}, {"kind", step.kind},
+                             {"result", step.result ? json(*step.result) : json(nullptr)}, {"note", step.note}});
+        }
+        document["steps"] = steps;
+    }
+    json properties = json::array();
+    for (const PropertyChange& change : report.properties) {
+        auto shown = [&](const std::optional<std::string>& value) -> json {
+            if (!value) return nullptr;
+            return IsSecretProperty(change.name, *value) ? std::string(kMasked) : *value;
+        };
+        properties.push_back({{"name", change.name}, {"before", shown(change.before)}, {"after", shown(change.after)}});
+    }
+    document["properties"] = properties;
+    json registry = json::array();
+    for (const sim::RegChange& change : report.registry) {
+        json entry = {{"key", change.key}};
+        switch (change.kind) {
+            case sim::RegChange::KeyAdded: entry["change"] = "key added"; break;
+            case sim::RegChange::KeyDeleted: entry["change"] = "key deleted"; break;
+            case sim::RegChange::ValueAdded: entry["change"] = "value added"; break;
+            case sim::RegChange::ValueChanged: entry["change"] = "value changed"; break;
+            case sim::RegChange::ValueDeleted: entry["change"] = "value deleted"; break;
+        }
+        if (change.kind != sim::RegChange::KeyAdded && change.kind != sim::RegChange::KeyDeleted) {
+            const sim::RegValue& typed = change.after ? *change.after : *change.before;
+            entry["name"] = change.name;
+            entry["type"] = TypeName(typed.type);
+            entry["before"] = change.before ? ValueToJson(change.name, *change.before) : json(nullptr);
+            entry["after"] = change.after ? ValueToJson(change.name, *change.after) : json(nullptr);
+        }
+        registry.push_back(entry);
+    }
+    document["registry"] = registry;
+    json files = json::array();
+    for (const FileChange& change : report.files) {
+        files.push_back({{"path", change.path}, {"change", change.change}, {"detail", change.detail}});
+    }
+    document["files"] = files;
+    json others = json::array();
+    for (const OtherChange& change : report.others) {
+        others.push_back({{"what", change.what}, {"name", change.name}, {"change", change.change}});
+    }
+    document["others"] = others;
+    json dialogs = json::array();
+    for (const sim::DialogRecord& dialog : report.dialogs) {
+        json entry = {{"kind", dialog.kind}, {"owner", dialog.owner}, {"caption", dialog.caption},
+                      {"text", dialog.text}, {"style", dialog.style},
+                      {"answer", dialog.answer.empty() ? json(nullptr) : json(dialog.answer)}};
+        if (dialog.kind != "MessageBox") {
+            json filter = json::array();
+            for (const auto& [description, pattern] : dialog.filter) filter.push_back({description, pattern});
+            entry["filter"] = filter;
+        }
+        dialogs.push_back(entry);
+    }
+    document["dialogs"] = dialogs;
+    json messages = json::array();
+    for (const auto& [type, record] : report.messages) messages.push_back({{"type", type}, {"fields", record.fields}});
+    document["messages"] = messages;
+    document["stdout"] = report.standardOutput;
+    if (report.unansweredDialog) document["stopped"] = *report.unansweredDialog;
+    if (!report.trace.empty()) {
+        json trace = json::array();
+        for (const sim::TraceLine& line : report.trace) {
+            trace.push_back({{"operation", line.operation}, {"subject", line.subject}, {"result", line.result}});
+        }
+        document["trace"] = trace;
+    }
+    return document;
+}
+
+}  // namespace veltra::cli

@@ -1,0 +1,87 @@
+// What a run did to a machine: a snapshot before, a snapshot after, and the
+// differences a user reads (as text or JSON), with secrets masked.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sim/machine.h"
+#include "platform/sim/regfile.h"
+
+namespace veltra::cli {
+
+struct FileState {
+    bool folder = false;
+    std::uintmax_t size = 0;
+    std::string content;  // for comparison only; never printed
+    platform::Dword attributes = 0;
+};
+
+struct MachineSnapshot {
+    sim::RegistryTree registry;
+    std::map<std::string, std::string> properties;
+    sim::NameMap<FileState> files;  // by Windows path
+    sim::NameMap<sim::ServiceRecord> services;
+    sim::NameMap<sim::GroupRecord> groups;
+    sim::NameMap<std::string> environment;
+    sim::NameSet mutexes;
+};
+
+MachineSnapshot TakeSnapshot(const sim::Machine& machine);
+
+struct PropertyChange {
+    std::string name;
+    std::optional<std::string> before, after;
+};
+
+struct FileChange {
+    std::string path;
+    std::string change;  // "added", "deleted", "changed", "attributes"
+    std::string detail;
+};
+
+struct OtherChange {
+    std::string what;  // "service", "group", "environment", "mutex"
+    std::string name;
+    std::string change;
+};
+
+struct StepResult {
+    std::string action;
+    std::string kind;
+    std::string note;  // "" or why it was skipped
+    std::optional<platform::Dword> result;
+};
+
+struct RunReport {
+    std::string title;  // the action or road
+    std::optional<platform::Dword> result;
+    std::vector<StepResult> steps;  // roads only
+    std::vector<PropertyChange> properties;
+    std::vector<sim::RegChange> registry;
+    std::vector<FileChange> files;
+    std::vector<OtherChange> others;
+    std::vector<sim::DialogRecord> dialogs;
+    std::vector<std::pair<platform::Dword, platform::MessageRecord>> messages;
+    std::vector<sim::ShellOpenRecord> shellOpens;
+    std::string standardOutput;
+    std::vector<sim::TraceLine> trace;
+    std::optional<std::string> unansweredDialog;
+};
+
+// Fills the change lists from two snapshots and the run's records.
+void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& after, RunReport& report);
+void TakeRecords(sim::Machine& machine, RunReport& report);
+
+std::string RenderText(const RunReport& report);
+nlohmann::json RenderJson(const RunReport& report);
+
+// A value as the report shows it: strings as text, DWORDs as numbers,
+// multi-strings as lists, anything else as hex; secrets masked.
+nlohmann::json ValueToJson(const std::string& valueName, const sim::RegValue& value);
+std::string ValueToText(const std::string& valueName, const sim::RegValue& value);
+std::string TypeName(platform::Dword type);
+
+}  // namespace veltra::cli

@@ -1,0 +1,100 @@
+#include "cli/run_options.h"
+
+#include <iostream>
+
+#include "cli/commands.h"
+#include "platform/sim/faults.h"
+
+namespace veltra::cli {
+
+namespace fs = std::filesystem;
+
+void AddRunOptions(CLI::App& command, RunOptions& options) {
+    command.add_option("--machine", options.machine, "The machine folder (see 'agentca init')")->required();
+    command.add_option("--set", options.sets, "Set an installer property before the run: NAME=VALUE (empty VALUE removes it)");
+    command.add_option("--answer", options.answers,
+                       "Answer the next message box: OK, CANCEL, ABORT, RETRY, IGNORE, YES, NO, TRYAGAIN, CONTINUE");
+    command.add_option("--choose", options.chooses, "Answer the next file-open dialog with a path, or CANCEL");
+    command.add_option("--fail", options.fails,
+                       "Make a platform call fail: OP[:SUBJECT][#N][=CODE], e.g. RegSetValueExA:HKEY_LOCAL_MACHINE\\X\\Name=5");
+    command.add_flag("--trace", options.trace, "List every platform call with its result");
+    command.add_flag("--json", options.json, "Print the report as one JSON object");
+    command.add_option("--out", options.out, "Write the machine as it stands after the run to this folder");
+}
+
+std::unique_ptr<LoadedMachine> PrepareMachine(const RunOptions& options, std::string& error) {
+    if (!options.out.empty()) {
+        std::error_code ec;
+        if (fs::exists(options.out, ec) && fs::equivalent(options.out, options.machine, ec)) {
+            error = "--out must not be the machine folder itself: the input folder is never changed";
+            return nullptr;
+        }
+    }
+    auto loaded = LoadedMachine::Open(options.machine, error);
+    if (!loaded) return nullptr;
+    sim::Machine& machine = loaded->machine();
+    for (const std::string& assignment : options.sets) {
+        const auto eq = assignment.find('=');
+        if (eq == std::string::npos || eq == 0) {
+            error = "--set takes NAME=VALUE, not \"" + assignment + "\"";
+            return nullptr;
+        }
+        const std::string name = assignment.substr(0, eq);
+        const std::string value = assignment.substr(eq + 1);
+        if (value.empty()) {
+            machine.session.properties.erase(name);
+        } else {
+            machine.session.properties[name] = value;
+        }
+    }
+    for (const std::string& answer : options.answers) {
+        const auto button = sim::ButtonFromName(answer);
+        if (!button) {
+            error = "--answer takes OK, CANCEL, ABORT, RETRY, IGNORE, YES, NO, TRYAGAIN or CONTINUE, not \"" + answer + "\"";
+            return nullptr;
+        }
+        machine.messageBoxAnswers.push_back(*button);
+    }
+    for (const std::string& choice : options.chooses) {
+        if (sim::FoldCase(choice) == "CANCEL") {
+            machine.fileChoices.emplace_back(std::nullopt);
+        } else {
+            machine.fileChoices.emplace_back(choice);
+        }
+    }
+    for (const std::string& text : options.fails) {
+        std::string problem;
+        auto rule = sim::ParseFaultRule(text, &problem);
+        if (!rule) {
+            error = "--fail \"" + text + "\": " + problem;
+            return nullptr;
+        }
+        machine.faults.Add(std::move(*rule));
+    }
+    machine.trace.enabled = options.trace;
+    return loaded;
+}
+
+int FinishRun(const RunOptions& options, LoadedMachine& loaded, RunReport& report, bool failed) {
+    if (options.json) {
+        std::cout << RenderJson(report).dump(2) << "\n";
+    } else {
+        std::cout << RenderText(report);
+    }
+    if (report.unansweredDialog) {
+        std::cerr << "agentca: stopped: " << *report.unansweredDialog
+                  << "\n  (script the answer with --answer or --choose, in the order the dialogs come)\n";
+        if (!options.out.empty()) std::cerr << "agentca: --out not written: the run did not finish as scripted\n";
+        return kExitUnansweredDialog;
+    }
+    if (!options.out.empty()) {
+        std::string error;
+        if (!loaded.SaveTo(options.out, error)) {
+            std::cerr << "agentca: " << error << "\n";
+            return kExitUsage;
+        }
+    }
+    return failed ? kExitActionFailed : kExitSuccess;
+}
+
+}  // namespace veltra::cli

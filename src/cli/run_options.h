@@ -1,0 +1,35 @@
+// What `run` and `road` share: the machine, the scripted administrator, the
+// injected faults and how the report is printed.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/machine_folder.h"
+#include "cli/report.h"
+
+namespace veltra::cli {
+
+struct RunOptions {
+    std::string machine;
+    std::vector<std::string> sets;     // NAME=VALUE
+    std::vector<std::string> answers;  // OK, CANCEL, ...
+    std::vector<std::string> chooses;  // a path, or CANCEL
+    std::vector<std::string> fails;    // OP[:SUBJECT][#N][=CODE]
+    bool trace = false;
+    bool json = false;
+    std::string out;
+};
+
+void AddRunOptions(CLI::App& command, RunOptions& options);
+
+// Opens the machine and applies --set, --answer, --choose, --fail and
+// --trace; nullptr with a message (exit status 2) on any problem.
+std::unique_ptr<LoadedMachine> PrepareMachine(const RunOptions& options, std::string& error);
+
+// Prints the report, writes --out, and gives the exit status.
+int FinishRun(const RunOptions& options, LoadedMachine& loaded, RunReport& report, bool failed);
+
+}  // namespace veltra::cli

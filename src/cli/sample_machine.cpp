@@ -1,0 +1,169 @@
+#include "cli/sample_machine.h"
+
+#include <fstream>
+#include <vector>
+
+#include "cli/machine_json.h"
+#include "platform/registry.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/regfile.h"
+#include "platform/sim/sim_files.h"
+
+namespace veltra::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kProductCode = "{8E5B2C71-4F0A-4D39-9B6E-2A7C1D3F5E90}";
+constexpr const char* kInstallDir = "C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\";
+
+void SetString(sim::Machine& machine, const std::string& key, const std::string& name, const std::string& value,
+               platform::Dword type = platform::kRegSz) {
+    std::vector<std::uint8_t> data(value.begin(), value.end());
+    data.push_back(0);
+    machine.registry.CreateKey(key)->SetValue(name, type, std::move(data));
+}
+
+void SetMultiString(sim::Machine& machine, const std::string& key, const std::string& name,
+                    const std::vector<std::string>& items) {
+    std::vector<std::uint8_t> data;
+    for (const std::string& item : items) {
+        data.insert(data.end(), item.begin(), item.end());
+        data.push_back(0);
+    }
+    data.push_back(0);
+    machine.registry.CreateKey(key)->SetValue(name, platform::kRegMultiSz, std::move(data));
+}
+
+void PutFile(const sim::Machine& machine, const std::string& windowsPath, const std::string& content) {
+    const auto host = sim::HostPathForCreate(machine, windowsPath);
+    fs::create_directories(host->parent_path());
+    std::ofstream(*host, std::ios::binary) << content;
+}
+
+void PutFolder(const sim::Machine& machine, const std::string& windowsPath) {
+    fs::create_directories(*sim::HostPathForCreate(machine, windowsPath));
+}
+
+void FillRegistry(sim::Machine& machine) {
+    const std::string nt = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    SetString(machine, nt, "ProductName", "Microsoft Windows XP");
+    SetString(machine, nt, "CurrentVersion", "5.1");
+    SetString(machine, nt, "CurrentBuildNumber", "2600");
+    SetString(machine, nt, "CSDVersion", "Service Pack 3");
+    const std::string winlogon = nt + "\\Winlogon";
+    SetString(machine, winlogon, "DefaultDomainName", "WS01");
+    SetString(machine, winlogon, "DefaultUserName", "Administrator");
+    SetString(machine, winlogon, "Shell", "Explorer.exe");
+    SetString(machine, winlogon, "Userinit", "C:\\WINDOWS\\system32\\userinit.exe,");
+    SetString(machine, winlogon, "System", "");
+    const std::string windows = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    SetString(machine, windows, "ProgramFilesDir", "C:\\Program Files");
+    SetString(machine, windows, "CommonFilesDir", "C:\\Program Files\\Common Files");
+    machine.registry.CreateKey(windows + "\\SharedDLLs");
+    SetMultiString(machine, "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Lsa", "Notification Packages",
+                   {"scecli"});
+    SetString(machine, "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application", "File",
+              "%SystemRoot%\\system32\\config\\AppEvent.Evt", platform::kRegExpandSz);
+    const std::string volatileEnvironment = "HKEY_CURRENT_USER\\Volatile Environment";
+    SetString(machine, volatileEnvironment, "LOGONSERVER", "\\\\WS01");
+    SetString(machine, volatileEnvironment, "HOMEDRIVE", "C:");
+    SetString(machine, volatileEnvironment, "HOMEPATH", "\\Documents and Settings\\Administrator");
+    machine.registry.CreateKey("HKEY_CURRENT_USER\\Software\\Microsoft");
+}
+
+void FillFiles(sim::Machine& machine) {
+    PutFile(machine, "C:\\WINDOWS\\system32\\msgina.dll", "MZ sample msgina.dll\n");
+    PutFile(machine, "C:\\WINDOWS\\system32\\userinit.exe", "MZ sample userinit.exe\n");
+    PutFolder(machine, "C:\\WINDOWS\\Temp");
+    PutFolder(machine, "C:\\Program Files\\Common Files");
+    PutFolder(machine, "C:\\Documents and Settings\\All Users\\Application Data");
+    // The folder the package runs from, with the server files an
+    // administrator gets from the authentication server.
+    PutFile(machine, "C:\\Package\\Veltra Authentication Agent.msi", "sample package\n");
+    PutFile(machine, "C:\\Package\\kvconf.rec", "sample server configuration record\n");
+    PutFile(machine, "C:\\Package\\kvroot.crt", "-----BEGIN CERTIFICATE-----\nsample root\n-----END CERTIFICATE-----\n");
+    PutFile(machine, "C:\\Package\\server.cer", "sample server certificate\n");
+    PutFile(machine, "C:\\Package\\gina_banner.bmp", "BM sample banner\n");
+    // The agent's files as the installer lays them down.
+    PutFile(machine, std::string(kInstallDir) + "KeshGina.dll", "MZ sample KeshGina.dll\n");
+    machine.versions["C:\\WINDOWS\\system32\\msgina.dll"] =
+        sim::VersionInfo{0x0409, 0x04b0,
+                         {{"ProductName", "Microsoft(R) Windows(R) Operating System"},
+                          {"FileDescription", "Windows NT Logon GINA DLL"},
+                          {"CompanyName", "Microsoft Corporation"}}};
+    machine.versions[std::string(kInstallDir) + "KeshGina.dll"] =
+        sim::VersionInfo{0x0409, 0x04b0,
+                         {{"ProductName", "Veltra Authentication Agent for Windows"},
+                          {"FileDescription", "Veltra Authentication Agent GINA"},
+                          {"CompanyName", "Veltra Security"}}};
+}
+
+void FillSession(sim::Machine& machine) {
+    machine.environment = {{"SystemRoot", "C:\\WINDOWS"},         {"windir", "C:\\WINDOWS"},
+                           {"SystemDrive", "C:"},                  {"ProgramFiles", "C:\\Program Files"},
+                           {"TEMP", "C:\\WINDOWS\\Temp"},          {"TMP", "C:\\WINDOWS\\Temp"},
+                           {"PATH", "C:\\WINDOWS\\system32;C:\\WINDOWS"}, {"COMPUTERNAME", "WS01"}};
+    auto& session = machine.session;
+    session.properties = {
+        {"ProductCode", kProductCode},
+        {"ProductName", "Veltra Authentication Agent for Windows"},
+        {"ProductVersion", "6.0.0"},
+        {"UILevel", "5"},
+        {"ComputerName", "WS01"},
+        {"UserSID", "S-1-5-21-1004336348-1177238915-682003330-500"},
+        {"INSTALLDIR", kInstallDir},
+        {"SystemFolder", "C:\\WINDOWS\\system32\\"},
+        {"WindowsFolder", "C:\\WINDOWS\\"},
+        {"TempFolder", "C:\\WINDOWS\\Temp\\"},
+        {"CommonAppDataFolder", "C:\\Documents and Settings\\All Users\\Application Data\\"},
+        {"SourceDir", "C:\\Package\\"},
+        {"PATHTOFILE", "C:\\Package\\kvconf.rec"},
+        {"PATHTOFILE_KVROOT", "C:\\Package\\kvroot.crt"},
+        {"BITMAPFILE", "C:\\Package\\gina_banner.bmp"},
+        {"COPYKVCONFREC", "0"},
+        {"COPYKVROOTCRT", "0"},
+    };
+    session.sourcePaths = {{"SourceDir", "C:\\Package\\"}};
+    session.targetPaths = {{"INSTALLDIR", kInstallDir},
+                           {"SystemFolder", "C:\\WINDOWS\\system32\\"},
+                           {"WindowsFolder", "C:\\WINDOWS\\"},
+                           {"TempFolder", "C:\\WINDOWS\\Temp\\"},
+                           {"SourceDir", "C:\\Package\\"}};
+    for (const char* feature : {"LocalAuthClient", "DomainAuthClient", "DomainAuthServer", "RemoteAuthClient",
+                                "RemoteAuthServer", "Autoreg"}) {
+        session.featureStates[kProductCode][feature] = platform::kInstallStateAbsent;
+    }
+}
+
+}  // namespace
+
+bool WriteSampleMachine(const fs::path& folder, std::string& error) {
+    std::error_code ec;
+    if (fs::exists(folder, ec) && !fs::is_empty(folder, ec)) {
+        error = folder.string() + ": exists and is not empty";
+        return false;
+    }
+    fs::create_directories(folder / "drives" / "C", ec);
+    if (ec) {
+        error = folder.string() + ": cannot be created: " + ec.message();
+        return false;
+    }
+    sim::Machine machine(folder / "drives");
+    FillRegistry(machine);
+    FillFiles(machine);
+    FillSession(machine);
+    const std::vector<std::uint8_t> registry = sim::WriteRegFile(machine.registry, sim::RegFormat::Version5);
+    std::ofstream reg(folder / "registry.reg", std::ios::binary);
+    reg.write(reinterpret_cast<const char*>(registry.data()), static_cast<std::streamsize>(registry.size()));
+    std::ofstream json(folder / "machine.json", std::ios::binary);
+    json << MachineToJson(machine).dump(2) << "\n";
+    if (!reg || !json) {
+        error = folder.string() + ": cannot be written";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace veltra::cli

@@ -1,0 +1,55 @@
+// The files port over the machine's drive folders, and the path mapping the
+// rest of the simulator shares: Windows paths ("C:\Dir\File") resolved
+// case-insensitively inside drivesRoot/<LETTER>/.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/files.h"
+#include "platform/sim/machine.h"
+
+namespace veltra::sim {
+
+// "C:\a\.\b\..\c\" -> "C:\a\c": drive letter upper-cased, '/' taken as '\',
+// "." and ".." folded, no trailing backslash. nullopt when the path is not an
+// absolute drive path.
+std::optional<std::string> NormalizeWindowsPath(std::string_view path);
+
+// The host path of an existing file or folder, nullopt when it does not exist.
+std::optional<std::filesystem::path> HostPath(const Machine& machine, std::string_view windowsPath);
+// The host path a new file or folder of that name would get: existing parts
+// resolved ignoring case, the rest spelled as given. nullopt for a bad path.
+std::optional<std::filesystem::path> HostPathForCreate(const Machine& machine,
+                                                       std::string_view windowsPath);
+// The Windows path of a host path inside the drives ("C:\WINDOWS\x.dll").
+std::string WindowsPathOf(const Machine& machine, const std::filesystem::path& host);
+
+class SimFiles final : public platform::Files {
+public:
+    explicit SimFiles(Machine& machine) : machine_(machine) {}
+
+    platform::Dword GetFileAttributes(const char* path) override;
+    bool SetFileAttributes(const char* path, platform::Dword attributes) override;
+    bool CopyFile(const char* from, const char* to, bool failIfExists) override;
+    bool DeleteFile(const char* path) override;
+    bool MoveFileEx(const char* from, const char* to, platform::Dword flags) override;
+    bool CreateDirectory(const char* path, const char* sddl) override;
+    bool RemoveDirectory(const char* path) override;
+    int ShellDeleteTree(const char* path, unsigned flags) override;
+    std::vector<platform::FindEntry> FindFiles(const char* pattern) override;
+    std::unique_ptr<platform::FileStream> Open(const char* path, platform::OpenMode mode) override;
+    platform::Dword SearchPath(const char* folder, const char* fileName, const char* extension,
+                               char* buffer, platform::Dword cch) override;
+
+private:
+    bool Fail(std::string_view operation, std::string_view subject, platform::Dword code);
+    bool Succeed(std::string_view operation, std::string_view subject);
+    std::optional<platform::Dword> Injected(std::string_view operation, std::string_view subject);
+
+    Machine& machine_;
+};
+
+}  // namespace veltra::sim

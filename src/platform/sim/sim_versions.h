@@ -1,0 +1,24 @@
+// Version resources of the machine's files. The resource block handed to the
+// logic is opaque; this simulator lays it out as: "VSIM", language and code
+// page (16 bits each), then "key\0value\0" pairs.
+#pragma once
+
+#include "platform/sim/machine.h"
+#include "platform/versions.h"
+
+namespace veltra::sim {
+
+class SimVersions final : public platform::Versions {
+public:
+    explicit SimVersions(Machine& machine) : machine_(machine) {}
+    platform::Dword GetFileVersionInfoSize(const char* path) override;
+    bool GetFileVersionInfo(const char* path, std::vector<std::uint8_t>& block) override;
+    bool VerQueryValue(const std::vector<std::uint8_t>& block, const char* subBlock, const void** value,
+                       unsigned* length) override;
+
+private:
+    const VersionInfo* Find(const char* path);
+    Machine& machine_;
+};
+
+}  // namespace veltra::sim

@@ -1,0 +1,125 @@
+#include "support/sim_fixture.h"
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "platform/sim/sim_files.h"
+
+namespace veltra::testing {
+
+TempDir::TempDir() {
+    static std::atomic<unsigned> counter{0};
+    path_ = std::filesystem::temp_directory_path() /
+            ("veltra-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+SimFixture::SimFixture() : machine(dir.path()), sim(machine) {}
+
+platform::Dword SimFixture::Run(std::string_view action) {
+    const runtime::ActionEntry* entry = runtime::FindAction(action);
+    EXPECT_NE(entry, nullptr) << "no action " << action;
+    if (entry == nullptr) return 0xFFFFFFFF;
+    EXPECT_NE(entry->function, nullptr) << action << " is not built yet";
+    return runtime::RunAction(*entry, sim.platform());
+}
+
+platform::Dword SimFixture::RunDeferred(std::string_view action, const std::string& customActionData) {
+    machine.session.deferred = true;
+    if (customActionData.empty()) {
+        machine.session.properties.erase("CustomActionData");
+    } else {
+        machine.session.properties["CustomActionData"] = customActionData;
+    }
+    const platform::Dword result = Run(action);
+    machine.session.deferred = false;
+    return result;
+}
+
+void SimFixture::SetString(const std::string& key, const std::string& name, const std::string& value,
+                           platform::Dword type) {
+    std::vector<std::uint8_t> data(value.begin(), value.end());
+    data.push_back(0);
+    machine.registry.CreateKey(key)->SetValue(name, type, std::move(data));
+}
+
+void SimFixture::SetDword(const std::string& key, const std::string& name, platform::Dword value) {
+    machine.registry.CreateKey(key)->SetValue(
+        name, platform::kRegDword,
+        {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+         static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
+}
+
+void SimFixture::SetBinary(const std::string& key, const std::string& name, std::vector<std::uint8_t> data) {
+    machine.registry.CreateKey(key)->SetValue(name, platform::kRegBinary, std::move(data));
+}
+
+std::optional<sim::RegValue> SimFixture::GetValue(const std::string& key, const std::string& name) const {
+    const auto node = machine.registry.FindKey(key);
+    if (!node) return std::nullopt;
+    const sim::RegValue* value = node->FindValue(name);
+    if (value == nullptr) return std::nullopt;
+    return *value;
+}
+
+std::optional<std::string> SimFixture::GetString(const std::string& key, const std::string& name) const {
+    const auto value = GetValue(key, name);
+    if (!value) return std::nullopt;
+    std::string text(value->data.begin(), value->data.end());
+    if (const auto zero = text.find('\0'); zero != std::string::npos) text.resize(zero);
+    return text;
+}
+
+std::optional<platform::Dword> SimFixture::GetDword(const std::string& key, const std::string& name) const {
+    const auto value = GetValue(key, name);
+    if (!value || value->data.size() != 4) return std::nullopt;
+    const auto& d = value->data;
+    return static_cast<platform::Dword>(d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<platform::Dword>(d[3]) << 24));
+}
+
+bool SimFixture::KeyExists(const std::string& key) const { return machine.registry.FindKey(key) != nullptr; }
+
+void SimFixture::PutFile(const std::string& windowsPath, std::string_view content) {
+    const auto host = sim::HostPathForCreate(machine, windowsPath);
+    ASSERT_TRUE(host) << "bad path " << windowsPath;
+    std::filesystem::create_directories(host->parent_path());
+    std::ofstream(*host, std::ios::binary) << content;
+}
+
+void SimFixture::PutFolder(const std::string& windowsPath) {
+    const auto host = sim::HostPathForCreate(machine, windowsPath);
+    ASSERT_TRUE(host) << "bad path " << windowsPath;
+    std::filesystem::create_directories(*host);
+}
+
+bool SimFixture::FileExists(const std::string& windowsPath) const {
+    return sim::HostPath(machine, windowsPath).has_value();
+}
+
+std::string SimFixture::ReadFile(const std::string& windowsPath) const {
+    const auto host = sim::HostPath(machine, windowsPath);
+    if (!host) return {};
+    std::ifstream in(*host, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void SimFixture::SetProperty(const std::string& name, const std::string& value) {
+    machine.session.properties[name] = value;
+}
+
+std::string SimFixture::Property(const std::string& name) const {
+    const auto it = machine.session.properties.find(name);
+    return it == machine.session.properties.end() ? std::string() : it->second;
+}
+
+}  // namespace veltra::testing
