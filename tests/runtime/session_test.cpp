@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include "runtime/session.h"
+#include "support/sim_fixture.h"
+
+namespace veltra::runtime {
+namespace {
+
+using testing::SimFixture;
+
+class SessionHelpers : public SimFixture {};
+
+TEST_F(SessionHelpers, AnAbsentPropertyReadsAsEmptyNeverNull) {
+    EXPECT_EQ(GetMsiProperty(sim.platform().installer, "NOT_THERE"), "");
+}
+
+TEST_F(SessionHelpers, AValueOfAnyLengthIsReturnedWhole) {
+    for (std::size_t length : {1u, 259u, 260u, 261u, 5000u}) {
+        const std::string value(length, 'v');
+        SetProperty("LONG", value);
+        EXPECT_EQ(GetMsiProperty(sim.platform().installer, "LONG"), value) << length;
+    }
+}
+
+TEST_F(SessionHelpers, AFailedReadGivesEmpty) {
+    SetProperty("P", "value");
+    machine.faults.Add({"MsiGetPropertyA", "P", 2, 1627});  // the second call, after the size query
+    EXPECT_EQ(GetMsiProperty(sim.platform().installer, "P"), "");
+}
+
+TEST_F(SessionHelpers, FixedReadsTreatAValueThatDoesNotFitAsAbsent) {
+    SetProperty("P", std::string(259, 'x'));
+    EXPECT_EQ(GetMsiPropertyFixed(sim.platform().installer, "P", 260).size(), 259u);
+    SetProperty("P", std::string(260, 'x'));
+    EXPECT_EQ(GetMsiPropertyFixed(sim.platform().installer, "P", 260), "");
+}
+
+TEST_F(SessionHelpers, FoldersComeWithTheirTrailingBackslash) {
+    machine.session.sourcePaths["SourceDir"] = "C:\\Package\\";
+    machine.session.targetPaths["INSTALLDIR"] = "C:\\Program Files\\Agent\\";
+    EXPECT_EQ(GetMsiSourcePath(sim.platform().installer, "SourceDir"), "C:\\Package\\");
+    EXPECT_EQ(GetMsiTargetPath(sim.platform().installer, "INSTALLDIR"), "C:\\Program Files\\Agent\\");
+    EXPECT_EQ(GetMsiTargetPath(sim.platform().installer, "NoSuchFolder"), "");
+}
+
+TEST_F(SessionHelpers, FindFileInFolderLooksInThatFolderOnly) {
+    PutFile("C:\\Package\\kvroot.crt");
+    PutFile("C:\\WINDOWS\\system32\\kvconf.rec");
+    machine.environment["SystemRoot"] = "C:\\WINDOWS";
+    EXPECT_TRUE(FindFileInFolder(sim.platform().files, "C:\\Package\\", "KVROOT.CRT"));
+    EXPECT_FALSE(FindFileInFolder(sim.platform().files, "C:\\Package\\", "kvconf.rec"));
+    EXPECT_FALSE(FindFileInFolder(sim.platform().files, "C:\\Package\\", "kvroot"));  // no default extension
+}
+
+}  // namespace
+}  // namespace veltra::runtime
