@@ -1,6 +1,12 @@
 #include "cli/roads.h"
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_platform.h"
+#include "runtime/action_table.h"
 
 namespace veltra::cli {
 
@@ -12,10 +18,6 @@ RoadStep Action(std::string name, std::string data = "") {
 
 RoadStep ImmediateRun(std::string name) {
     return RoadStep{RoadStep::Kind::Action, std::move(name), "", {}, true};
-}
-
-RoadStep Set(std::string name, std::string value) {
-    return RoadStep{RoadStep::Kind::SetProperty, std::move(name), std::move(value), {}, false};
 }
 
 RoadStep LayFiles(std::vector<std::string> files) {
@@ -87,7 +89,6 @@ std::vector<Road> MakeRoads() {
             Action("CopyServerCertPackage"),
             Action("RecordInstallOptions"),
         }});
-    (void)Set;
     return roads;
 }
 
@@ -103,6 +104,88 @@ const Road* FindRoad(std::string_view name) {
         if (road.name == name) return &road;
     }
     return nullptr;
+}
+
+namespace {
+
+std::string DeferredData(const RoadStep& step, const std::map<std::string, std::string>& properties) {
+    if (step.data.starts_with("=")) {
+        const std::string property = step.data.size() > 1 ? step.data.substr(1) : step.name;
+        const auto it = properties.find(property);
+        return it != properties.end() ? it->second : std::string();
+    }
+    return FormatTemplate(step.data, properties);
+}
+
+void LayFiles(sim::Machine& machine, const RoadStep& step, StepResult& result) {
+    int laid = 0;
+    for (const std::string& pattern : step.files) {
+        const std::string path = FormatTemplate(pattern, machine.session.properties);
+        const auto host = sim::HostPathForCreate(machine, path);
+        if (!host) continue;
+        std::error_code ec;
+        std::filesystem::create_directories(host->parent_path(), ec);
+        if (!std::filesystem::exists(*host, ec)) {
+            std::ofstream(*host, std::ios::binary) << "laid down by the package\n";
+        }
+        ++laid;
+    }
+    result.note = std::to_string(laid) + " files in place";
+}
+
+}  // namespace
+
+bool RunRoadSteps(const Road& road, sim::Machine& machine, std::vector<StepResult>& steps) {
+    for (const auto& [name, value] : road.presets) machine.session.properties[name] = value;
+    bool stopped = false;
+    for (const RoadStep& step : road.steps) {
+        StepResult result{step.name, "", "", std::nullopt};
+        if (stopped) {
+            result.kind = "-";
+            result.note = "not reached";
+            steps.push_back(result);
+            continue;
+        }
+        if (step.kind == RoadStep::Kind::SetProperty) {
+            result.kind = "property";
+            machine.session.properties[step.name] = FormatTemplate(step.data, machine.session.properties);
+            steps.push_back(result);
+            continue;
+        }
+        if (step.kind == RoadStep::Kind::LayFiles) {
+            result.kind = "installer";
+            LayFiles(machine, step, result);
+            steps.push_back(result);
+            continue;
+        }
+        const runtime::ActionEntry* entry = runtime::FindAction(step.name);
+        const bool deferred = entry != nullptr && entry->kind != runtime::ActionKind::Immediate && !step.immediateRun;
+        result.kind = entry == nullptr ? "?" : std::string(runtime::KindName(deferred ? entry->kind : runtime::ActionKind::Immediate));
+        if (entry == nullptr || entry->function == nullptr) {
+            result.note = "not built yet: skipped";
+            steps.push_back(result);
+            continue;
+        }
+        if (deferred) {
+            const std::string data = DeferredData(step, machine.session.properties);
+            machine.session.deferred = true;
+            machine.session.properties["CustomActionData"] = data;
+        }
+        {
+            sim::SimPlatform sim(machine);
+            result.result = runtime::RunAction(*entry, sim.platform());
+        }
+        machine.session.deferred = false;
+        machine.session.properties.erase("CustomActionData");
+        if (*result.result != 0) {
+            result.note = deferred ? "failed: the installer rolls back" : "failed: the installer stops";
+            stopped = true;
+        } else if (machine.unansweredDialog) {
+            stopped = true;
+        }
+        steps.push_back(result);
+    }
+    return !stopped;
 }
 
 std::string FormatTemplate(std::string_view text, const std::map<std::string, std::string>& properties) {

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <map>
+
+#include "cli/report.h"
+#include "platform/sim/machine.h"
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +42,11 @@ struct Road {
 
 const std::vector<Road>& Roads();
 const Road* FindRoad(std::string_view name);
+
+// Runs the road's steps on the machine until one fails (later steps are
+// listed as not reached); true when every step that ran returned 0 and no
+// dialog went unanswered.
+bool RunRoadSteps(const Road& road, sim::Machine& machine, std::vector<StepResult>& steps);
 
 // Windows Installer's [PROPERTY] substitution, enough for CustomActionData
 // templates: [NAME] becomes the property's value ("" when absent).
