@@ -10,11 +10,14 @@ namespace veltra::cli {
 
 void RegisterInitCommand(CLI::App& app, int& exitStatus) {
     auto folder = std::make_shared<std::string>();
+    auto installed = std::make_shared<bool>(false);
     CLI::App* sub = app.add_subcommand("init", "Write the sample machine folder (a Windows XP workstation)");
     sub->add_option("folder", *folder, "The new machine folder")->required();
-    sub->callback([folder, &exitStatus] {
+    sub->add_flag("--installed", *installed,
+                  "The agent's local logon client and offline service are already installed (for repair and removal)");
+    sub->callback([folder, installed, &exitStatus] {
         std::string error;
-        if (!WriteSampleMachine(*folder, error)) {
+        if (!WriteSampleMachine(*folder, *installed ? SampleKind::Installed : SampleKind::Plain, error)) {
             std::cerr << "agentca: " << error << "\n";
             exitStatus = kExitUsage;
             return;
@@ -24,7 +27,7 @@ void RegisterInitCommand(CLI::App& app, int& exitStatus) {
                   << "  drives/C/     the files: C:\\WINDOWS, C:\\Package (the package and server files),\n"
                   << "                C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\n"
                   << "  machine.json  environment, installer session, file versions\n"
-                  << "Try: agentca road install --machine " << *folder << "\n";
+                  << "Try: agentca road " << (*installed ? "remove" : "install") << " --machine " << *folder << "\n";
         exitStatus = kExitSuccess;
     });
 }

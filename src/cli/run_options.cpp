@@ -1,5 +1,6 @@
 #include "cli/run_options.h"
 
+#include <charconv>
 #include <iostream>
 
 #include "cli/commands.h"
@@ -12,6 +13,8 @@ namespace fs = std::filesystem;
 void AddRunOptions(CLI::App& command, RunOptions& options) {
     command.add_option("--machine", options.machine, "The machine folder (see 'agentca init')")->required();
     command.add_option("--set", options.sets, "Set an installer property before the run: NAME=VALUE (empty VALUE removes it)");
+    command.add_option("--feature", options.features,
+                       "Set a feature's installed state for the session's ProductCode: FEATURE=STATE (3 installed, 2 absent)");
     command.add_option("--answer", options.answers,
                        "Answer the next message box: OK, CANCEL, ABORT, RETRY, IGNORE, YES, NO, TRYAGAIN, CONTINUE");
     command.add_option("--choose", options.chooses, "Answer the next file-open dialog with a path, or CANCEL");
@@ -46,6 +49,22 @@ std::unique_ptr<LoadedMachine> PrepareMachine(const RunOptions& options, std::st
         } else {
             machine.session.properties[name] = value;
         }
+    }
+    for (const std::string& assignment : options.features) {
+        const auto eq = assignment.find('=');
+        int state = 0;
+        const std::string number = eq == std::string::npos ? std::string() : assignment.substr(eq + 1);
+        const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), state);
+        if (eq == std::string::npos || eq == 0 || ec != std::errc() || end != number.data() + number.size()) {
+            error = "--feature takes FEATURE=STATE with a number (3 installed locally, 2 absent), not \"" + assignment + "\"";
+            return nullptr;
+        }
+        const auto product = machine.session.properties.find("ProductCode");
+        if (product == machine.session.properties.end()) {
+            error = "--feature needs the session property ProductCode (machine.json session.properties)";
+            return nullptr;
+        }
+        machine.session.featureStates[product->second][assignment.substr(0, eq)] = state;
     }
     for (const std::string& answer : options.answers) {
         const auto button = sim::ButtonFromName(answer);

@@ -15,6 +15,7 @@ namespace veltra::cli {
 struct RunOptions {
     std::string machine;
     std::vector<std::string> sets;     // NAME=VALUE
+    std::vector<std::string> features; // FEATURE=STATE, for the session's ProductCode
     std::vector<std::string> answers;  // OK, CANCEL, ...
     std::vector<std::string> chooses;  // a path, or CANCEL
     std::vector<std::string> fails;    // OP[:SUBJECT][#N][=CODE]

@@ -7,6 +7,7 @@
 #include "platform/registry.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/regfile.h"
+#include "platform/services.h"
 #include "platform/sim/sim_files.h"
 
 namespace veltra::cli {
@@ -135,11 +136,41 @@ void FillSession(sim::Machine& machine) {
                                 "RemoteAuthServer", "Autoreg"}) {
         session.featureStates[kProductCode][feature] = platform::kInstallStateAbsent;
     }
+    for (const char* feature : {"OASVC_Local", "OASVC_DomainClient", "OASVC_DomainHost"}) {
+        session.featureStates[kProductCode][feature] = platform::kInstallStateAbsent;
+    }
+}
+
+// What the package leaves on a machine where the local logon client and its
+// offline service are installed.
+void InstallAgent(sim::Machine& machine) {
+    const std::string agent = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion";
+    const std::string dayfiles = std::string(kInstallDir) + "DayFiles\\";
+    SetString(machine, agent + "\\Common", "InstallPath", kInstallDir);
+    SetString(machine, agent + "\\Local\\OASVC", "DayfileDirRoot", dayfiles);
+    SetString(machine, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "GinaDLL",
+              std::string(kInstallDir) + "KeshGina.dll");
+    const std::string repository = std::string(kInstallDir) + "VeltraKeshAgentRepository\\";
+    PutFile(machine, repository + "VeltraKeshAgentInstalled.txt", "laid down by the package\n");
+    PutFile(machine, repository + "LocalClientKEY.txt", "laid down by the package\n");
+    PutFile(machine, std::string(kInstallDir) + "da_svc.exe", "MZ sample da_svc.exe\n");
+    PutFolder(machine, dayfiles);
+    PutFile(machine, "C:\\WINDOWS\\system32\\kvconf.rec", "sample server configuration record\n");
+    PutFile(machine, "C:\\WINDOWS\\system32\\kvroot.crt", "-----BEGIN CERTIFICATE-----\nsample root\n-----END CERTIFICATE-----\n");
+    platform::ServiceConfig service;
+    service.name = "OASVC_Local";
+    service.displayName = "Veltra Authentication Agent Offline Local";
+    service.binaryPath = "\"" + std::string(kInstallDir) + "da_svc.exe\" -local";
+    machine.services[service.name] = sim::ServiceRecord{service, "Enables Kesh offline authentication"};
+    machine.session.properties["Installed"] = "1";
+    machine.session.featureStates[kProductCode]["LocalAuthClient"] = platform::kInstallStateLocal;
+    machine.session.featureStates[kProductCode]["OASVC_Local"] = platform::kInstallStateLocal;
+    machine.session.products[kProductCode]["InstallLocation"] = kInstallDir;
 }
 
 }  // namespace
 
-bool WriteSampleMachine(const fs::path& folder, std::string& error) {
+bool WriteSampleMachine(const fs::path& folder, SampleKind kind, std::string& error) {
     std::error_code ec;
     if (fs::exists(folder, ec) && !fs::is_empty(folder, ec)) {
         error = folder.string() + ": exists and is not empty";
@@ -154,6 +185,7 @@ bool WriteSampleMachine(const fs::path& folder, std::string& error) {
     FillRegistry(machine);
     FillFiles(machine);
     FillSession(machine);
+    if (kind == SampleKind::Installed) InstallAgent(machine);
     const std::vector<std::uint8_t> registry = sim::WriteRegFile(machine.registry, sim::RegFormat::Version5);
     std::ofstream reg(folder / "registry.reg", std::ios::binary);
     reg.write(reinterpret_cast<const char*>(registry.data()), static_cast<std::streamsize>(registry.size()));

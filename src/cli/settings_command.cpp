@@ -98,6 +98,11 @@ ClassView ViewOf(const std::string& name, const Settings& object, const settings
         ValueView value;
         value.key = RootName(place.root) + "\\" + settings::RowKeyPath(context, place, spec);
         value.name = spec.name;
+        // Two fields bound to one value ("IsDac") load the same number: one row.
+        const auto shownBefore = std::find_if(view.values.begin(), view.values.end(), [&](const ValueView& other) {
+            return other.key == value.key && other.name == value.name;
+        });
+        if (shownBefore != view.values.end()) continue;
         value.type = settings::RegTypeName(settings::WrittenType(spec));
         value.decimal = spec.stored == StoredAs::kDecimalText;
         value.read = values.lastRead(row) == settings::kRegResultSuccess;
@@ -125,11 +130,12 @@ ClassView ViewOfComponents(const settings::ComponentSettings& components, settin
     const std::string root = RootName(context.component.root) + "\\";
     ClassView view{"ComponentSettings", root + context.component.keyPath, {}};
     // A component counts as installed when its value reads as the DWORD 1
-    // (the utility: when its "InstallDir" reads); the flag is what is shown.
+    // (the utility: when its "InstallDir" reads); the flag is what is shown,
+    // and it is always a definite answer.
     const auto flag = [&](std::string key, std::string name, std::string type, settings::Component component) {
         const bool installed = components.IsInstalled(component);
-        view.values.push_back({std::move(key), std::move(name), std::move(type), false, installed,
-                               installed ? 1 : 0, installed ? "installed" : "not installed"});
+        view.values.push_back({std::move(key), std::move(name), std::move(type), false, true, installed ? 1 : 0,
+                               installed ? "installed" : "not installed"});
     };
     for (std::size_t i = 0; i < settings::kComponentValueNames.size(); ++i) {
         flag(root + context.component.keyPath, settings::kComponentValueNames[i], "REG_DWORD",
