@@ -24,6 +24,10 @@ RoadStep LayFiles(std::vector<std::string> files) {
     return RoadStep{RoadStep::Kind::LayFiles, "InstallFiles", "", std::move(files), false};
 }
 
+RoadStep RemoveFiles(std::vector<std::string> files) {
+    return RoadStep{RoadStep::Kind::RemoveFiles, "RemoveFiles", "", std::move(files), false};
+}
+
 std::vector<Road> MakeRoads() {
     std::vector<Road> roads;
     roads.push_back(Road{
@@ -66,8 +70,19 @@ std::vector<Road> MakeRoads() {
         {{"REMOVE", "ALL"}, {"Installed", "1"}, {"UILevel", "5"}},
         {
             Action("ValidateFeatures"),
+            Action("SetKvconfSourcePropNoMess"),
+            Action("SetKvrootSourcePropNoMess"),
+            Action("RepositionDataForCopy"),
+            Action("SetDeferredKvconfData"),
+            Action("SetDeferredKvrootData"),
             Action("SetDeferredPostProcessData"),
+            Action("SetDeferredRollBackData"),
             Action("DisableGina", "[UILevel]"),
+            RemoveFiles({"[INSTALLDIR]KeshGina.dll",
+                         "[INSTALLDIR]VeltraKeshAgentRepository\\LocalClientKEY.txt",
+                         "[INSTALLDIR]VeltraKeshAgentRepository\\VeltraKeshAgentInstalled.txt"}),
+            Action("CopyKvconfRec", "="),
+            Action("CopyKvrootCrt", "="),
             Action("PostProcessAgentInstall", "="),
         }});
     roads.push_back(Road{
@@ -133,6 +148,16 @@ void LayFiles(sim::Machine& machine, const RoadStep& step, StepResult& result) {
     result.note = std::to_string(laid) + " files in place";
 }
 
+void RemoveFiles(sim::Machine& machine, const RoadStep& step, StepResult& result) {
+    int removed = 0;
+    for (const std::string& pattern : step.files) {
+        const auto host = sim::HostPath(machine, FormatTemplate(pattern, machine.session.properties));
+        std::error_code ec;
+        if (host && std::filesystem::remove(*host, ec)) ++removed;
+    }
+    result.note = std::to_string(removed) + " files removed";
+}
+
 }  // namespace
 
 bool RunRoadSteps(const Road& road, sim::Machine& machine, std::vector<StepResult>& steps) {
@@ -152,9 +177,13 @@ bool RunRoadSteps(const Road& road, sim::Machine& machine, std::vector<StepResul
             steps.push_back(result);
             continue;
         }
-        if (step.kind == RoadStep::Kind::LayFiles) {
+        if (step.kind == RoadStep::Kind::LayFiles || step.kind == RoadStep::Kind::RemoveFiles) {
             result.kind = "installer";
-            LayFiles(machine, step, result);
+            if (step.kind == RoadStep::Kind::LayFiles) {
+                LayFiles(machine, step, result);
+            } else {
+                RemoveFiles(machine, step, result);
+            }
             steps.push_back(result);
             continue;
         }

@@ -18,6 +18,7 @@ struct RoadStep {
     enum class Kind {
         Action,     // run an exported action
         LayFiles,   // the installer lays down files (paths may name [PROPERTIES])
+        RemoveFiles,// the installer removes files
         SetProperty // the sequence or a dialog sets a property
     };
     Kind kind = Kind::Action;
@@ -29,7 +30,7 @@ struct RoadStep {
     //   anything else a formatted template such as "[INSTALLDIR]KeshGina.dll;[UILevel]"
     // SetProperty: the formatted value. LayFiles: unused.
     std::string data;
-    std::vector<std::string> files;  // LayFiles only
+    std::vector<std::string> files;  // LayFiles and RemoveFiles only
     bool immediateRun = false;       // a deferred action run immediately (package creation)
 };
 

@@ -123,6 +123,7 @@ void FillSession(sim::Machine& machine) {
         {"PATHTOFILE", "C:\\Package\\kvconf.rec"},
         {"PATHTOFILE_KVROOT", "C:\\Package\\kvroot.crt"},
         {"BITMAPFILE", "C:\\Package\\gina_banner.bmp"},
+        {"CERT_PATH.5B8A2E71_C4D9_4A36_B0F2_7D1E9C3A6F58", "C:\\Package\\server.cer"},
         {"COPYKVCONFREC", "0"},
         {"COPYKVROOTCRT", "0"},
     };

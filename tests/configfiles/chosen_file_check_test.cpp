@@ -1,0 +1,226 @@
+// The wizard's checks of a chosen server file or banner bitmap: which choice
+// passes, which message a bad one gets, and what the copy actions are told.
+#include <optional>
+
+#include "configfiles_test_support.h"
+
+namespace veltra::testing {
+namespace {
+
+enum class Shape { Missing, File, Folder };
+
+struct CheckCase {
+    std::string label;
+    std::string fileName;  // the file part of the chosen path
+    Shape shape;
+    platform::Dword attributes;  // 0: as the file system makes it
+    // Which message: "" none (passes), or "name", "missing", "system", "directory".
+    std::string verdict;
+};
+
+class ServerFileCheck : public ConfigFilesTest,
+                        public ::testing::WithParamInterface<Family> {
+protected:
+    const Family& family() const { return GetParam(); }
+
+    // Each case gets its own folder, so earlier cases leave nothing behind.
+    std::string Place(const CheckCase& c) {
+        const std::string path = "C:\\Choice" + std::to_string(++placed_) + "\\" + c.fileName;
+        if (c.shape == Shape::File) PutFile(path, "server data");
+        if (c.shape == Shape::Folder) PutFolder(path);
+        if (c.attributes != 0) machine.attributes[path] = c.attributes;
+        return path;
+    }
+
+    std::string Expected(const std::string& verdict, const std::string& path) const {
+        if (verdict == "name") return family().nameMessage;
+        if (verdict == "missing") return path + family().missingText;
+        if (verdict == "system") return path + family().systemText;
+        return path + family().directoryText;
+    }
+
+    int placed_ = 0;
+};
+
+std::vector<CheckCase> CasesFor(const std::string& name, const std::string& upper) {
+    const platform::Dword system = platform::kFileAttributeSystem;
+    const platform::Dword hidden = platform::kFileAttributeHidden;
+    const platform::Dword readOnly = platform::kFileAttributeReadOnly;
+    const platform::Dword directory = platform::kFileAttributeDirectory;
+    return {
+        {"plain file passes", name, Shape::File, 0, ""},
+        {"upper-case name passes", upper, Shape::File, 0, ""},
+        {"hidden file passes", name, Shape::File, hidden, ""},
+        {"read-only file passes", name, Shape::File, readOnly, ""},
+        {"hidden read-only archive passes", name, Shape::File,
+         hidden | readOnly | platform::kFileAttributeArchive, ""},
+        {"missing file", name, Shape::Missing, 0, "missing"},
+        // Existence comes before the name.
+        {"missing file of another name", name + ".bak", Shape::Missing, 0, "missing"},
+        {"wrong name", name + ".bak", Shape::File, 0, "name"},
+        {"name as a prefix", "my" + name, Shape::File, 0, "name"},
+        // The name comes before the system attribute.
+        {"system file of another name", "other.txt", Shape::File, system, "name"},
+        {"system file", name, Shape::File, system, "system"},
+        {"hidden system file", name, Shape::File, system | hidden, "system"},
+        {"folder with the required name", name, Shape::Folder, 0, "directory"},
+        {"folder of another name", "Servers", Shape::Folder, 0, "name"},
+        // The system attribute comes before the directory attribute.
+        {"system folder with the required name", name, Shape::Folder, system | directory, "system"},
+    };
+}
+
+TEST_P(ServerFileCheck, EachChoiceGetsItsVerdict) {
+    const std::string upper = family().fileName == "kvconf.rec" ? "KVCONF.REC" : "KVROOT.CRT";
+    for (const CheckCase& c : CasesFor(family().fileName, upper)) {
+        SCOPED_TRACE(c.label);
+        machine.dialogs.clear();
+        machine.attributes.clear();
+        SetProperty(family().okProperty, "1");  // a verdict from an earlier choice
+        const std::string path = Place(c);
+        SetProperty(family().pathProperty, path);
+        if (!c.verdict.empty()) Answer(platform::kIdOk);
+
+        EXPECT_EQ(Run(family().checkAction), 0u);
+
+        EXPECT_EQ(Property(family().sourceProperty), path);
+        EXPECT_EQ(Property(family().pathProperty), path);
+        if (c.verdict.empty()) {
+            EXPECT_EQ(Property(family().okProperty), "1");
+            ExpectNoDialog();
+        } else {
+            EXPECT_EQ(Property(family().okProperty), "0");
+            ExpectOneMessage(Expected(c.verdict, path), kWarningStyle);
+        }
+    }
+}
+
+TEST_P(ServerFileCheck, NoChoiceAtAllIsReportedAsMissing) {
+    Answer(platform::kIdOk);
+    SetProperty(family().sourceProperty, "C:\\Old\\" + family().fileName);
+
+    EXPECT_EQ(Run(family().checkAction), 0u);
+
+    EXPECT_EQ(Property(family().okProperty), "0");
+    EXPECT_EQ(Property(family().sourceProperty), "");  // the empty choice is handed on
+    ExpectOneMessage(family().missingText, kWarningStyle);
+}
+
+TEST_P(ServerFileCheck, SilentCheckOnlyAsksForExistence) {
+    struct SilentCase {
+        std::string label;
+        std::string fileName;
+        Shape shape;
+        platform::Dword attributes;
+        std::string ok;
+    };
+    const SilentCase cases[] = {
+        {"file", family().fileName, Shape::File, 0, "1"},
+        {"wrongly named file", "notes.txt", Shape::File, 0, "1"},
+        {"system file", family().fileName, Shape::File, platform::kFileAttributeSystem, "1"},
+        {"folder", "Servers", Shape::Folder, 0, "1"},
+        {"missing file", family().fileName, Shape::Missing, 0, "0"},
+    };
+    for (const SilentCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine.attributes.clear();
+        SetProperty(family().okProperty, "1");
+        const std::string path = Place({c.label, c.fileName, c.shape, c.attributes, ""});
+        SetProperty(family().pathProperty, path);
+
+        EXPECT_EQ(Run(family().silentCheckAction), 0u);
+
+        EXPECT_EQ(Property(family().okProperty), c.ok);
+        EXPECT_EQ(Property(family().sourceProperty), path);
+    }
+    ExpectNoDialog();
+}
+
+TEST_P(ServerFileCheck, CopyStateMarksTheFileToBeCopied) {
+    EXPECT_EQ(Run(family().copyStateAction), 0u);
+    EXPECT_EQ(Property(family().copyStateProperty), "1");
+    ExpectNoDialog();
+}
+
+TEST_P(ServerFileCheck, APathLongerThanTheBufferCountsAsNoChoice) {
+    // 259 characters fit the 260-character buffer; 260 do not.
+    const std::string folder = "C:\\" + std::string(200, 'd') + "\\";
+    const std::string fits = folder + std::string(259 - folder.size() - family().fileName.size(), 'x') +
+                             family().fileName;
+    ASSERT_EQ(fits.size(), 259u);
+    SetProperty(family().pathProperty, fits);
+    Answer(platform::kIdOk);
+    Run(family().checkAction);
+    EXPECT_EQ(Property(family().sourceProperty), fits);
+
+    const std::string tooLong = folder + "x" + fits.substr(folder.size());
+    ASSERT_EQ(tooLong.size(), 260u);
+    SetProperty(family().pathProperty, tooLong);
+    Answer(platform::kIdOk);
+    Run(family().checkAction);
+    EXPECT_EQ(Property(family().sourceProperty), "");
+    EXPECT_EQ(Property(family().okProperty), "0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, ServerFileCheck,
+                         ::testing::Values(KvconfFamily(), KvrootFamily()), PrintFamily);
+
+TEST_F(ConfigFilesTest, KvconfNameMessageDoesNotShowThePath) {
+    PutFile("C:\\Choice\\kvconf.rec.bak");
+    SetProperty("PATHTOFILE", "C:\\Choice\\kvconf.rec.bak");
+    Answer(platform::kIdOk);
+
+    EXPECT_EQ(Run("SetKvconfSourceProp"), 0u);
+
+    ExpectOneMessage(
+        "The chosen file name must be \"kvconf.rec\".\nRespecify the location of your kvconf.rec file.",
+        0x00010030);
+}
+
+// The bitmap accepts any name; only existence and the attributes count.
+TEST_F(ConfigFilesTest, BannerBitmapCheck) {
+    struct BitmapCase {
+        std::string label;
+        std::string fileName;
+        Shape shape;
+        platform::Dword attributes;
+        std::string message;  // text after the path; "" passes
+    };
+    const BitmapCase cases[] = {
+        {"any name passes", "corporate logo.bmp", Shape::File, 0, ""},
+        {"read-only passes", "banner.isd", Shape::File, platform::kFileAttributeReadOnly, ""},
+        {"missing", "banner.bmp", Shape::Missing, 0,
+         " does not exist.\nRespecify the location of your bitmap file."},
+        {"system", "banner.bmp", Shape::File, platform::kFileAttributeSystem,
+         " is a system file.\nRespecify the location of your bitmap file."},
+        {"folder", "Banners", Shape::Folder, 0,
+         " is a directory.\nRespecify the location of your bitmap file."},
+    };
+    int index = 0;
+    for (const BitmapCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine.dialogs.clear();
+        machine.attributes.clear();
+        const std::string path = "C:\\Choice" + std::to_string(++index) + "\\" + c.fileName;
+        if (c.shape == Shape::File) PutFile(path);
+        if (c.shape == Shape::Folder) PutFolder(path);
+        if (c.attributes != 0) machine.attributes[path] = c.attributes;
+        SetProperty("BITMAPFILE", path);
+        SetProperty("BITMAPFILE_OK", "1");
+        if (!c.message.empty()) Answer(platform::kIdOk);
+
+        EXPECT_EQ(Run("ValidateCustomBitmapFile"), 0u);
+
+        EXPECT_EQ(Property("BITMAPFILE_SOURCE"), path);
+        if (c.message.empty()) {
+            EXPECT_EQ(Property("BITMAPFILE_OK"), "1");
+            ExpectNoDialog();
+        } else {
+            EXPECT_EQ(Property("BITMAPFILE_OK"), "0");
+            ExpectOneMessage(path + c.message, kWarningStyle);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace veltra::testing

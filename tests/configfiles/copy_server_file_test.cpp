@@ -1,0 +1,186 @@
+// CopyKvconfRec / CopyKvrootCrt: the deferred copy into the system folder, the
+// removal of a file no component needs any more, and the immediate copy into
+// the package folder.
+#include "configfiles_test_support.h"
+
+namespace veltra::testing {
+namespace {
+
+class CopyServerFile : public ConfigFilesTest, public ::testing::WithParamInterface<Family> {
+protected:
+    const Family& family() const { return GetParam(); }
+    std::string Chosen() const { return kTempFolder + family().fileName; }
+    std::string Installed() const { return kSystemFolder + family().fileName; }
+    std::string Data(const std::string& copyState) const {
+        return Chosen() + ";" + kSystemFolder + ";" + copyState + ";" + kRepository;
+    }
+};
+
+// --- deferred, copy state "1" -------------------------------------------------
+
+TEST_P(CopyServerFile, CopiesTheChosenFileIntoPlace) {
+    PutFile(Chosen(), "new server data");
+
+    EXPECT_EQ(RunDeferred(family().copyAction, Data("1")), 0u);
+
+    EXPECT_EQ(ReadFile(Installed()), "new server data");
+    EXPECT_TRUE(FileExists(Chosen()));
+    ExpectNoDialog();
+}
+
+TEST_P(CopyServerFile, OverwritesAReadOnlyEarlierFile) {
+    PutFile(Chosen(), "new server data");
+    PutFile(Installed(), "old server data");
+    machine.attributes[Installed()] = platform::kFileAttributeReadOnly | platform::kFileAttributeHidden;
+
+    EXPECT_EQ(RunDeferred(family().copyAction, Data("1")), 0u);
+
+    EXPECT_EQ(ReadFile(Installed()), "new server data");
+    ExpectNoDialog();
+}
+
+TEST_P(CopyServerFile, ACopyOntoItselfIsSkipped) {
+    PutFile(Installed(), "server data");
+    machine.filesInUse.insert(Installed());  // a real copy would fail
+    const std::string upper = "C:\\WINDOWS\\SYSTEM32\\" + family().fileName;
+
+    EXPECT_EQ(RunDeferred(family().copyAction,
+                          upper + ";" + kSystemFolder + ";1;" + kRepository),
+              0u);
+
+    EXPECT_EQ(ReadFile(Installed()), "server data");
+    ExpectNoDialog();
+}
+
+TEST_P(CopyServerFile, AFailedCopyWithNothingInPlaceRollsBack) {
+    // The source is missing: the package held no such file.
+    Answer(platform::kIdOk);
+
+    EXPECT_EQ(RunDeferred(family().copyAction, Data("1")), 1603u);
+
+    ExpectOneMessage(family().installFailure, kServiceErrorStyle);
+    EXPECT_FALSE(FileExists(Installed()));
+    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
+}
+
+TEST_P(CopyServerFile, AFailedCopyOverAnEarlierFileIsAccepted) {
+    PutFile(Chosen(), "new server data");
+    PutFile(Installed(), "old server data");
+    machine.filesInUse.insert(Installed());
+
+    EXPECT_EQ(RunDeferred(family().copyAction, Data("1")), 0u);
+
+    EXPECT_EQ(ReadFile(Installed()), "old server data");
+    ExpectNoDialog();
+}
+
+// --- deferred, any other copy state -------------------------------------------
+
+TEST_P(CopyServerFile, AFileNoComponentNeedsIsRemovedEvenIfReadOnly) {
+    for (const std::string state : {"0", "yes", "1 ", "01", "true"}) {
+        SCOPED_TRACE("copy state '" + state + "'");
+        PutFile(Installed(), "old server data");
+        machine.attributes[Installed()] = platform::kFileAttributeReadOnly;
+        // The other family's markers do not keep this file.
+        for (const std::string& marker : family().otherMarkers) PutFile(kRepository + marker);
+
+        EXPECT_EQ(RunDeferred(family().copyAction, Data(state)), 0u);
+
+        EXPECT_FALSE(FileExists(Installed()));
+    }
+    ExpectNoDialog();
+}
+
+TEST_P(CopyServerFile, EachKeepMarkerKeepsTheFile) {
+    for (const std::string& marker : family().keepMarkers) {
+        SCOPED_TRACE(marker);
+        PutFile(Installed(), "old server data");
+        PutFile(kRepository + marker);
+
+        EXPECT_EQ(RunDeferred(family().copyAction, Data("0")), 0u);
+
+        EXPECT_EQ(ReadFile(Installed()), "old server data");
+        // The next marker is tried alone.
+        sim.platform().files.DeleteFile((kRepository + marker).c_str());
+    }
+}
+
+TEST_P(CopyServerFile, NothingToRemoveIsFine) {
+    EXPECT_EQ(RunDeferred(family().copyAction, Data("0")), 0u);
+    EXPECT_FALSE(FileExists(Installed()));
+    ExpectNoDialog();
+}
+
+TEST_P(CopyServerFile, NoDataFails) {
+    PutFile(Installed(), "old server data");
+
+    EXPECT_EQ(RunDeferred(family().copyAction, ""), 1603u);
+
+    EXPECT_EQ(ReadFile(Installed()), "old server data");
+    ExpectNoDialog();
+}
+
+// --- immediate, creating a package --------------------------------------------
+
+TEST_P(CopyServerFile, APackageCreationCopiesIntoThePackageFolder) {
+    PutFolder(kPackageFolder);
+    PutFile("E:\\Chosen\\" + family().fileName, "chosen data");
+    PutFile(kPackageFolder + family().fileName, "older package data");
+    machine.attributes[kPackageFolder + family().fileName] = platform::kFileAttributeReadOnly;
+    SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
+    SetProperty(family().destinationProperty, kPackageFolder);
+    // The package creation does not look at the copy state or the data.
+    SetProperty(family().copyStateProperty, "0");
+
+    EXPECT_EQ(Run(family().copyAction), 0u);
+
+    EXPECT_EQ(ReadFile(kPackageFolder + family().fileName), "chosen data");
+    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
+    ExpectNoDialog();
+}
+
+TEST_P(CopyServerFile, AFailedPackageCopyEndsThePackageCreation) {
+    PutFolder(kPackageFolder);
+    SetProperty(family().sourceProperty, "E:\\Gone\\" + family().fileName);
+    SetProperty(family().destinationProperty, kPackageFolder);
+    Answer(platform::kIdOk);
+
+    EXPECT_EQ(Run(family().copyAction), 1603u);
+
+    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "1");
+    ExpectOneMessage(family().packageFailure, kServiceErrorStyle);
+}
+
+TEST_P(CopyServerFile, AFailedPackageCopyOverAnEarlierCopyIsAccepted) {
+    PutFolder(kPackageFolder);
+    PutFile(kPackageFolder + family().fileName, "older package data");
+    SetProperty(family().sourceProperty, "E:\\Gone\\" + family().fileName);
+    SetProperty(family().destinationProperty, kPackageFolder);
+
+    EXPECT_EQ(Run(family().copyAction), 0u);
+
+    EXPECT_EQ(ReadFile(kPackageFolder + family().fileName), "older package data");
+    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
+    ExpectNoDialog();
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, CopyServerFile,
+                         ::testing::Values(KvconfFamily(), KvrootFamily()), PrintFamily);
+
+// The keep sets of the two files differ.
+TEST_F(ConfigFilesTest, ADomainClientKeepsTheRootCertificateButNotTheRecord) {
+    PutFile(kSystemFolder + "kvconf.rec");
+    PutFile(kSystemFolder + "kvroot.crt");
+    PutFile(kRepository + "DomainClientKEY.txt");
+
+    EXPECT_EQ(RunDeferred("CopyKvconfRec", "E:\\x\\kvconf.rec;" + kSystemFolder + ";0;" + kRepository),
+              0u);
+    EXPECT_EQ(RunDeferred("CopyKvrootCrt", "E:\\x\\kvroot.crt;" + kSystemFolder + ";0;" + kRepository),
+              0u);
+
+    EXPECT_FALSE(FileExists(kSystemFolder + "kvconf.rec"));
+    EXPECT_TRUE(FileExists(kSystemFolder + "kvroot.crt"));
+}
+
+}  // namespace
+}  // namespace veltra::testing

@@ -1,0 +1,77 @@
+// The Active Directory field check and the diagnostic property display.
+#include "configfiles_test_support.h"
+
+namespace veltra::testing {
+namespace {
+
+TEST_F(ConfigFilesTest, ActiveDirectoryFieldMustBeNamedWhenSavingThere) {
+    struct FieldCase {
+        std::string label;
+        std::optional<std::string> saveToAd;
+        std::optional<std::string> attribute;
+        std::string ok;
+        bool message;
+    };
+    const FieldCase cases[] = {
+        {"saving without a field", "1", std::nullopt, "0", true},
+        {"saving with a field", "1", "extensionAttribute7", "1", false},
+        {"not saving, no field", "0", std::nullopt, "1", false},
+        {"option absent", std::nullopt, std::nullopt, "1", false},
+        {"option of another value", "Yes", std::nullopt, "1", false},
+        // A value longer than its 24-character buffer counts as absent.
+        {"option too long to read", "1" + std::string(24, ' '), std::nullopt, "1", false},
+    };
+    for (const FieldCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine.dialogs.clear();
+        machine.session.properties.erase("DA_SAVE_TO_AD");
+        machine.session.properties.erase("DA_AD_ATTR");
+        if (c.saveToAd) SetProperty("DA_SAVE_TO_AD", *c.saveToAd);
+        if (c.attribute) SetProperty("DA_AD_ATTR", *c.attribute);
+        SetProperty("DA_AD_ATTR_OK", c.ok == "1" ? "0" : "1");
+        if (c.message) Answer(platform::kIdOk);
+
+        EXPECT_EQ(Run("CheckFieldLength"), 0u);
+
+        EXPECT_EQ(Property("DA_AD_ATTR_OK"), c.ok);
+        if (c.message) {
+            ExpectOneMessage("The Active Directory Field name must be specified.\n", kWarningStyle);
+        } else {
+            ExpectNoDialog();
+        }
+    }
+}
+
+TEST_F(ConfigFilesTest, DisplayPropertyShowsTheValueUnderTheNameOfItsProperty) {
+    SetProperty("DisplayProperty", "KVCONF_SOURCE");
+    SetProperty("KVCONF_SOURCE", "C:\\Temp\\kvconf.rec");
+    Answer(platform::kIdOk);
+
+    EXPECT_EQ(Run("DisplayProperty"), 0u);
+
+    ASSERT_EQ(machine.dialogs.size(), 1u);
+    EXPECT_EQ(machine.dialogs[0].kind, "MessageBox");
+    EXPECT_EQ(machine.dialogs[0].owner, "none");
+    EXPECT_EQ(machine.dialogs[0].caption, "KVCONF_SOURCE");
+    EXPECT_EQ(machine.dialogs[0].text, "C:\\Temp\\kvconf.rec");
+    EXPECT_EQ(machine.dialogs[0].style, 0x00200000u);
+}
+
+TEST_F(ConfigFilesTest, DisplayPropertyShowsAnEmptyValueToo) {
+    SetProperty("DisplayProperty", "NoSuchProperty");
+    Answer(platform::kIdOk);
+
+    EXPECT_EQ(Run("DisplayProperty"), 0u);
+
+    ASSERT_EQ(machine.dialogs.size(), 1u);
+    EXPECT_EQ(machine.dialogs[0].caption, "NoSuchProperty");
+    EXPECT_EQ(machine.dialogs[0].text, "");
+}
+
+TEST_F(ConfigFilesTest, DisplayPropertyWithoutANameShowsNothing) {
+    EXPECT_EQ(Run("DisplayProperty"), 0u);
+    ExpectNoDialog();
+}
+
+}  // namespace
+}  // namespace veltra::testing

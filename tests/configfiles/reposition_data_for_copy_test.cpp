@@ -1,0 +1,179 @@
+// RepositionDataForCopy: the source files come into the temporary folder and
+// the source properties follow them there.
+#include "configfiles_test_support.h"
+
+namespace veltra::testing {
+namespace {
+
+class Reposition : public ConfigFilesTest {
+protected:
+    // The wizard's choices, each with its own content.
+    void ChooseEverything() {
+        PutFile("E:\\Chosen\\server.cer", "chosen certificate");
+        PutFile("E:\\Chosen\\kvconf.rec", "chosen record");
+        PutFile("E:\\Chosen\\kvroot.crt", "chosen root");
+        SetProperty(kCertProperty, "E:\\Chosen\\server.cer");
+        SetProperty("KVCONF_SOURCE", "E:\\Chosen\\kvconf.rec");
+        SetProperty("KVROOT_SOURCE", "E:\\Chosen\\kvroot.crt");
+    }
+
+    // What a silent installation package holds beside the package file.
+    void FillPackage(const std::string& folder) {
+        PutFile(folder + "server.cer", "package certificate");
+        PutFile(folder + "kvconf.rec", "package record");
+        PutFile(folder + "kvroot.crt", "package root");
+        PutFile(folder + "gina_banner.bmp", "package banner");
+        PutFile(folder + "registryConfigFile.bin", "package registry");
+    }
+};
+
+TEST_F(Reposition, WizardChoicesAreCopiedToTheTemporaryFolder) {
+    ChooseEverything();
+
+    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+
+    EXPECT_EQ(Property(kCertProperty), kTempFolder + "server.cer");
+    EXPECT_EQ(Property("KVCONF_SOURCE"), kTempFolder + "kvconf.rec");
+    EXPECT_EQ(Property("KVROOT_SOURCE"), kTempFolder + "kvroot.crt");
+    EXPECT_EQ(ReadFile(kTempFolder + "server.cer"), "chosen certificate");
+    EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "chosen record");
+    EXPECT_EQ(ReadFile(kTempFolder + "kvroot.crt"), "chosen root");
+    ExpectNoDialog();
+}
+
+TEST_F(Reposition, AnInteractiveRunIgnoresThePackageFolder) {
+    FillPackage(kSourceDir);
+    SetProperty("BITMAPFILE_SOURCE", "E:\\Chosen\\banner.bmp");
+
+    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+
+    EXPECT_EQ(Property("KVCONF_SOURCE"), "");
+    EXPECT_EQ(Property("KVROOT_SOURCE"), "");
+    EXPECT_EQ(Property(kCertProperty), "");
+    EXPECT_EQ(Property("BITMAPFILE_SOURCE"), "E:\\Chosen\\banner.bmp");
+    EXPECT_FALSE(FileExists(kTempFolder + "kvconf.rec"));
+    EXPECT_FALSE(FileExists(kTempFolder + "gina_banner.bmp"));
+    EXPECT_FALSE(FileExists(kTempFolder + "registryConfigFile.bin"));
+}
+
+TEST_F(Reposition, AChoiceThatIsGoneKeepsItsProperty) {
+    SetProperty("KVCONF_SOURCE", "E:\\Gone\\kvconf.rec");
+    PutFile("E:\\Chosen\\kvroot.crt", "chosen root");
+    SetProperty("KVROOT_SOURCE", "E:\\Chosen\\kvroot.crt");
+
+    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+
+    EXPECT_EQ(Property("KVCONF_SOURCE"), "E:\\Gone\\kvconf.rec");
+    EXPECT_FALSE(FileExists(kTempFolder + "kvconf.rec"));
+    EXPECT_EQ(Property("KVROOT_SOURCE"), kTempFolder + "kvroot.crt");
+}
+
+TEST_F(Reposition, AReadOnlyLeftoverInTheTemporaryFolderIsReplaced) {
+    ChooseEverything();
+    PutFile(kTempFolder + "kvconf.rec", "leftover");
+    machine.attributes[kTempFolder + "kvconf.rec"] = platform::kFileAttributeReadOnly;
+
+    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+
+    EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "chosen record");
+}
+
+TEST_F(Reposition, AFailedCopyIsIgnoredButThePropertyStillMoves) {
+    ChooseEverything();
+    PutFile(kTempFolder + "kvroot.crt", "leftover");
+    machine.filesInUse.insert(kTempFolder + "kvroot.crt");
+
+    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+
+    EXPECT_EQ(ReadFile(kTempFolder + "kvroot.crt"), "leftover");
+    EXPECT_EQ(Property("KVROOT_SOURCE"), kTempFolder + "kvroot.crt");
+    ExpectNoDialog();
+}
+
+TEST_F(Reposition, ASilentInstallationTakesEverythingFromBesideThePackage) {
+    FillPackage(kSourceDir);
+    SetProperty("UILevel", "2");
+    // Choices recorded in properties do not count in a silent installation.
+    ChooseEverything();
+
+    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+
+    EXPECT_EQ(ReadFile(kTempFolder + "server.cer"), "package certificate");
+    EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "package record");
+    EXPECT_EQ(ReadFile(kTempFolder + "kvroot.crt"), "package root");
+    EXPECT_EQ(ReadFile(kTempFolder + "gina_banner.bmp"), "package banner");
+    EXPECT_EQ(ReadFile(kTempFolder + "registryConfigFile.bin"), "package registry");
+    EXPECT_EQ(Property(kCertProperty), kTempFolder + "server.cer");
+    EXPECT_EQ(Property("KVCONF_SOURCE"), kTempFolder + "kvconf.rec");
+    EXPECT_EQ(Property("KVROOT_SOURCE"), kTempFolder + "kvroot.crt");
+    EXPECT_EQ(Property("BITMAPFILE_SOURCE"), kTempFolder + "gina_banner.bmp");
+}
+
+TEST_F(Reposition, ASilentPackageWithoutServerFilesLeavesTheChoices) {
+    SetProperty("UILevel", "2");
+    ChooseEverything();
+
+    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+
+    EXPECT_EQ(Property("KVCONF_SOURCE"), "E:\\Chosen\\kvconf.rec");
+    EXPECT_FALSE(FileExists(kTempFolder + "kvconf.rec"));
+    EXPECT_EQ(Property("BITMAPFILE_SOURCE"), "");
+}
+
+// A silent removal or patch finds the server files where the installation
+// put them, and brings no banner or registry file along.
+TEST_F(Reposition, ASilentRemovalOrPatchTakesTheServerFilesFromTheSystemFolder) {
+    struct Case {
+        std::string label;
+        std::string property;
+        std::string value;
+    };
+    const Case cases[] = {
+        {"removal", "REMOVE", "ALL"},
+        {"removal among others", "REMOVE", "Autoreg,ALL"},
+        {"patch", "PATCH", "D:\\Updates\\fix.msp"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine.session.properties.erase("REMOVE");
+        machine.session.properties.erase("PATCH");
+        SetProperty("UILevel", "2");
+        SetProperty(c.property, c.value);
+        FillPackage(kSourceDir);
+        FillPackage(kSystemFolder);
+        PutFile(kSystemFolder + "kvconf.rec", "installed record");
+
+        EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+
+        EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "installed record");
+        EXPECT_EQ(ReadFile(kTempFolder + "kvroot.crt"), "package root");
+        EXPECT_EQ(Property("KVCONF_SOURCE"), kTempFolder + "kvconf.rec");
+        EXPECT_FALSE(FileExists(kTempFolder + "gina_banner.bmp"));
+        EXPECT_FALSE(FileExists(kTempFolder + "registryConfigFile.bin"));
+        EXPECT_EQ(Property("BITMAPFILE_SOURCE"), "");
+    }
+}
+
+TEST_F(Reposition, AnInteractiveRemovalStillFollowsTheChoices) {
+    SetProperty("REMOVE", "ALL");
+    ChooseEverything();
+
+    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+
+    EXPECT_EQ(Property("KVCONF_SOURCE"), kTempFolder + "kvconf.rec");
+    EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "chosen record");
+}
+
+TEST_F(Reposition, RemoveIsMatchedCaseSensitively) {
+    SetProperty("UILevel", "2");
+    SetProperty("REMOVE", "all");
+    FillPackage(kSourceDir);
+
+    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+
+    EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "package record");
+    EXPECT_EQ(ReadFile(kTempFolder + "gina_banner.bmp"), "package banner");
+}
+
+}  // namespace
+}  // namespace veltra::testing

@@ -1,0 +1,99 @@
+// SetDeferredKvconfData / SetDeferredKvrootData: the four fields the deferred
+// copy reads, in their order, for an installation, a package creation and a
+// silent installation.
+#include "configfiles_test_support.h"
+
+namespace veltra::testing {
+namespace {
+
+class SetDeferredData : public ConfigFilesTest, public ::testing::WithParamInterface<Family> {
+protected:
+    const Family& family() const { return GetParam(); }
+};
+
+TEST_P(SetDeferredData, AnInstallationCopiesIntoTheSystemFolder) {
+    SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
+    SetProperty(family().copyStateProperty, "1");
+
+    EXPECT_EQ(Run(family().setDeferredAction), 0u);
+
+    EXPECT_EQ(Property(family().destinationProperty), kSystemFolder);
+    EXPECT_EQ(Property(family().dataProperty),
+              "E:\\Chosen\\" + family().fileName + ";C:\\WINDOWS\\system32\\;1;"
+              "C:\\Program Files\\Veltra\\VeltraKeshAgentRepository\\");
+    EXPECT_EQ(Property(family().sourceProperty), "E:\\Chosen\\" + family().fileName);
+    ExpectNoDialog();
+}
+
+TEST_P(SetDeferredData, APackageCreationCopiesIntoThePackageFolder) {
+    SetProperty("PACKAGE_CREATE", "1");
+    SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
+    SetProperty(family().copyStateProperty, "1");
+
+    EXPECT_EQ(Run(family().setDeferredAction), 0u);
+
+    EXPECT_EQ(Property(family().destinationProperty), "D:\\Package\\SilentInstallPackage\\");
+    EXPECT_EQ(Property(family().dataProperty),
+              "E:\\Chosen\\" + family().fileName + ";D:\\Package\\SilentInstallPackage\\;1;" +
+                  kRepository);
+}
+
+TEST_P(SetDeferredData, OnlyTheExactPackageCreationFlagCounts) {
+    SetProperty("PACKAGE_CREATE", "Yes");
+    SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
+
+    Run(family().setDeferredAction);
+
+    EXPECT_EQ(Property(family().destinationProperty), kSystemFolder);
+}
+
+TEST_P(SetDeferredData, ASilentInstallationCopiesFromTheTemporaryFolder) {
+    SetProperty("UILevel", "2");
+    SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
+    SetProperty(family().copyStateProperty, "1");
+
+    EXPECT_EQ(Run(family().setDeferredAction), 0u);
+
+    // Whether or not the package held the file: the data names the temporary copy.
+    EXPECT_EQ(Property(family().sourceProperty), kTempFolder + family().fileName);
+    EXPECT_EQ(Property(family().dataProperty),
+              kTempFolder + family().fileName + ";" + kSystemFolder + ";1;" + kRepository);
+}
+
+TEST_P(SetDeferredData, AMaintenanceRunPassesItsCopyStateAlong) {
+    SetProperty(family().copyStateProperty, "0");
+
+    EXPECT_EQ(Run(family().setDeferredAction), 0u);
+
+    // No file chosen: the data starts with an empty field, which the deferred
+    // action's split skips.
+    EXPECT_EQ(Property(family().dataProperty), ";" + kSystemFolder + ";0;" + kRepository);
+}
+
+// An empty copy state vanishes from the data together with its separator, so
+// the repository folder moves up into the copy state's place. The package
+// gives the copy state a value ("0") for that reason.
+TEST_P(SetDeferredData, AnEmptyCopyStateShiftsTheRepositoryFolderUp) {
+    SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
+
+    Run(family().setDeferredAction);
+
+    EXPECT_EQ(Property(family().dataProperty),
+              "E:\\Chosen\\" + family().fileName + ";" + kSystemFolder + ";" + kRepository);
+}
+
+TEST_P(SetDeferredData, TheRepositoryFolderIsAppendedToTheInstallationFolderAsItIs) {
+    SetProperty("INSTALLDIR", "C:\\Agent");
+    SetProperty(family().copyStateProperty, "1");
+
+    Run(family().setDeferredAction);
+
+    EXPECT_EQ(Property(family().dataProperty),
+              ";" + kSystemFolder + ";1;C:\\AgentVeltraKeshAgentRepository\\");
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, SetDeferredData,
+                         ::testing::Values(KvconfFamily(), KvrootFamily()), PrintFamily);
+
+}  // namespace
+}  // namespace veltra::testing
