@@ -26,7 +26,7 @@ Dword CopyOutMsiString(std::string_view value, char* buffer, Dword* cch) {
     *cch = static_cast<Dword>(value.size());
     if (buffer != nullptr && capacity > 0) {
         const std::size_t copied = std::min<std::size_t>(value.size(), capacity - 1);
-        std::memcpy(buffer, value.data(), copied);
+        if (copied > 0) std::memcpy(buffer, value.data(), copied);
         buffer[copied] = '\0';
     }
     // An empty value into a zero-length buffer is still "more data": the

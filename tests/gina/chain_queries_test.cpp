@@ -1,0 +1,126 @@
+// The small questions other parts of the installation ask about the chain.
+#include <gtest/gtest.h>
+
+#include "gina/gina_chain.h"
+#include "gina_fixture.h"
+
+namespace veltra::testing {
+namespace {
+
+using gina::NameBuffer;
+
+class ChainQueriesTest : public GinaFixture {};
+
+// ReadWinlogonGinaDll wants the stored bytes with one to spare, and reports
+// the stored byte count, terminator included.
+TEST_F(ChainQueriesTest, ReadWinlogonGinaDllCopiesOnlyWhatFitsWithRoomToSpare) {
+    struct Case {
+        std::size_t capacity;
+        platform::Dword result;
+        std::string text;
+        std::size_t capacityAfter;
+    };
+    const Case cases[] = {
+        {0, gina::kGinaNameTooSmall, "", 0},
+        {12, gina::kGinaNameTooSmall, "", 0},  // exactly the 12 stored bytes
+        {13, 0, "ctxgina.dll", 12},
+        {260, 0, "ctxgina.dll", 12},
+    };
+    SetString(kWinlogon, "GinaDLL", "ctxgina.dll");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.capacity);
+        NameBuffer buffer{"stale", c.capacity};
+        EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), &buffer), c.result);
+        EXPECT_EQ(buffer.text, c.text);
+        EXPECT_EQ(buffer.capacity, c.capacityAfter);
+    }
+    EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), nullptr), gina::kGinaNameTooSmall);
+}
+
+TEST_F(ChainQueriesTest, ReadWinlogonGinaDllPassesReadErrorsOn) {
+    NameBuffer buffer;
+    EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), &buffer), platform::kErrorFileNotFound);
+    EXPECT_EQ(buffer.capacity, 0u);
+
+    // A value past the 260-byte read does not fit.
+    SetString(kWinlogon, "GinaDLL", std::string(260, 'g'));
+    EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), &buffer), platform::kErrorMoreData);
+
+    machine.registry.DeleteKeyTree(kWinlogon);
+    EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), &buffer), platform::kErrorFileNotFound);
+}
+
+TEST_F(ChainQueriesTest, RemoveLegacyGinaValuesDeletesOnlyTheLegacyAgentsGina) {
+    struct Case {
+        std::string value;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {"kvgina.dll", true},
+        {"KVGINA", true},
+        {"C:\\WINDOWS\\system32\\KvGina.dll", true},
+        {"kvgina2.dll", false},
+        {"KeshGina.dll", false},
+        {"C:\\kvgina.dll\\other.dll", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        for (const char* name : {"GinaDLL", "KVSupercededGina"}) {
+            SetString(kWinlogon, name, c.value);
+        }
+        gina::RemoveLegacyGinaValues(Registry());
+        for (const char* name : {"GinaDLL", "KVSupercededGina"}) {
+            EXPECT_EQ(Winlogon(name).has_value(), !c.deleted) << name;
+        }
+    }
+}
+
+TEST_F(ChainQueriesTest, RemoveLegacyGinaValuesLeavesTheOtherValueAlone) {
+    SetString(kWinlogon, "GinaDLL", kAgentGina);
+    SetString(kWinlogon, "KVSupercededGina", "kvgina.dll");
+    gina::RemoveLegacyGinaValues(Registry());
+    EXPECT_EQ(Winlogon("GinaDLL"), kAgentGina);
+    EXPECT_FALSE(Winlogon("KVSupercededGina"));
+
+    machine.registry.DeleteKeyTree(kWinlogon);
+    gina::RemoveLegacyGinaValues(Registry());
+    EXPECT_FALSE(KeyExists(kWinlogon));
+}
+
+TEST_F(ChainQueriesTest, TheAgentGinaIsChainedWhenItIsTheLastExistingGina) {
+    EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
+
+    SetString(kWinlogon, "GinaDLL", kAgentGina);
+    EXPECT_TRUE(gina::IsAgentGinaChained(Ports()));
+
+    InstallChainingProducts(kAgentGina);
+    EXPECT_TRUE(gina::IsAgentGinaChained(Ports()));
+
+    InstallChainingProducts("msgina.dll");
+    EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
+}
+
+TEST_F(ChainQueriesTest, AnAgentGinaWhoseFileIsGoneIsNotChainedAndItsLinkIsReset) {
+    InstallChainingProducts("C:\\Gone\\KeshGina.dll");
+    EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
+    EXPECT_FALSE(GetValue(kNortel, "NextGinaToChain"));
+}
+
+TEST_F(ChainQueriesTest, TheAgentGinaIsLoadedWhileItsMutexExists) {
+    EXPECT_FALSE(gina::IsAgentGinaLoaded(Ports().system));
+    EXPECT_FALSE(machine.mutexes.contains(kLoadedMutex))
+        << "the test must not leave the mutex behind";
+
+    LoadAgentGina();
+    EXPECT_TRUE(gina::IsAgentGinaLoaded(Ports().system));
+    EXPECT_TRUE(machine.mutexes.contains(kLoadedMutex));
+}
+
+TEST_F(ChainQueriesTest, AMutexThatCannotBeCreatedSaysNotLoaded) {
+    LoadAgentGina();
+    Fail(std::string("CreateMutexA:") + kLoadedMutex + "=5");
+    EXPECT_FALSE(gina::IsAgentGinaLoaded(Ports().system));
+}
+
+}  // namespace
+}  // namespace veltra::testing

@@ -1,0 +1,172 @@
+// The two questions of the GINA loop: their texts byte for byte, their
+// styles, and the description of the GINA file they name.
+#include <gtest/gtest.h>
+
+#include "gina/gina_dialogs.h"
+#include "gina_fixture.h"
+
+namespace veltra::testing {
+namespace {
+
+const std::string kConflictText =
+    "The installation program has detected\n"
+    "another product using the Gina registry value\n"
+    "for controlling access to the system or its\n"
+    "resources.  This other product and the Veltra\n"
+    "Authentication Agent do not provide support for\n"
+    "sharing access control with each other.\n"
+    "\n"
+    "If you want to continue with the Agent\n"
+    "installation, the installation must disable Gina\n"
+    "related control of the other product, and replace it\n"
+    "with that of the Veltra Authentication Agent.  The other\n"
+    "product's control will be reinstated when the Veltra\n"
+    "Authentication Agent is uninstalled.\n"
+    "\n"
+    "To finish the installation, having the Veltra Authentication\n"
+    "Agent assume a full control in the manner just described,\n"
+    "press \"OK\".  To abort the installation, press \"Cancel\".\n"
+    "\n"
+    "File: ";
+
+const std::string kStillLoadedText =
+    "The Windows Installer service cannot disable\n"
+    "the Veltra Authentication Agent GINA because it is not at\n"
+    "the top of the GINA chain.\n"
+    "The Veltra Authentication Agent GINA will remain loaded until\n"
+    "the current third-party GINA is uninstalled or disabled.\n"
+    "File: ";
+
+class GinaDialogsTest : public GinaFixture {
+protected:
+    GinaDialogsTest() {
+        PutSystemFile("othergina.dll");
+        machine.versions["C:\\WINDOWS\\system32\\othergina.dll"] =
+            sim::VersionInfo{0x0409,
+                             0x04b0,
+                             {{"ProductName", "Other Access Control"},
+                              {"FileDescription", "Other GINA"},
+                              {"CompanyName", "Other Corp."}}};
+    }
+
+    std::optional<std::string> VersionString(const std::string& file, const char* key,
+                                             std::size_t size = gina::kVersionStringSize) {
+        std::string value = "stale";
+        if (!gina::GetFileVersionString(Ports().versions, file, key, value, size)) {
+            EXPECT_EQ(value, "");
+            return std::nullopt;
+        }
+        return value;
+    }
+};
+
+constexpr const char* kOtherFile = "C:\\WINDOWS\\system32\\othergina.dll";
+constexpr const char* kOtherDescribed =
+    "C:\\WINDOWS\\system32\\othergina.dll\nProduct: Other Access Control\n"
+    "Description: Other GINA\nCompany: Other Corp.";
+
+TEST_F(GinaDialogsTest, VersionStringsComeFromTheFirstLanguageOfTheResource) {
+    EXPECT_EQ(VersionString(kOtherFile, "ProductName"), "Other Access Control");
+    EXPECT_EQ(VersionString(kOtherFile, "CompanyName"), "Other Corp.");
+    EXPECT_EQ(VersionString(kOtherFile, "LegalCopyright"), std::nullopt);
+
+    PutSystemFile("german.dll");
+    machine.versions["C:\\WINDOWS\\system32\\german.dll"] =
+        sim::VersionInfo{0x0407, 0x04e4, {{"ProductName", "Zugang"}}};
+    EXPECT_EQ(VersionString("C:\\WINDOWS\\system32\\german.dll", "ProductName"), "Zugang");
+}
+
+TEST_F(GinaDialogsTest, AFileWithoutAVersionResourceHasNoVersionStrings) {
+    EXPECT_EQ(VersionString("C:\\WINDOWS\\system32\\msgina.dll", "ProductName"), std::nullopt);
+    EXPECT_EQ(VersionString("C:\\WINDOWS\\system32\\gone.dll", "ProductName"), std::nullopt);
+}
+
+TEST_F(GinaDialogsTest, AVersionStringIsCutToTheBufferWithItsTerminator) {
+    struct Case {
+        std::size_t size;
+        std::string value;
+    };
+    const Case cases[] = {{0, ""},
+                          {1, ""},
+                          {6, "Other"},
+                          {20, "Other Access Contro"},
+                          {21, "Other Access Control"},
+                          {256, "Other Access Control"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        EXPECT_EQ(VersionString(kOtherFile, "ProductName", c.size), c.value);
+    }
+}
+
+TEST_F(GinaDialogsTest, TheFileIsDescribedWithItsVersionStrings) {
+    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "Opening: ", "othergina.dll"),
+              std::string("Opening: ") + kOtherDescribed);
+    // The search adds ".dll" to a name without an extension.
+    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", "OTHERGINA"),
+              "C:\\WINDOWS\\system32\\OTHERGINA.dll\nProduct: Other Access Control\n"
+              "Description: Other GINA\nCompany: Other Corp.");
+}
+
+TEST_F(GinaDialogsTest, AStringTheFileDoesNotHaveIsNotAvailable) {
+    // No version resource at all.
+    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", "msgina.dll"),
+              "C:\\WINDOWS\\system32\\msgina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A");
+    // Only some of the strings.
+    PutFile("C:\\Apps\\partial.dll");
+    machine.versions["C:\\Apps\\partial.dll"] =
+        sim::VersionInfo{0x0409, 0x04b0, {{"CompanyName", "Partial"}}};
+    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", "C:\\Apps\\partial.dll"),
+              "C:\\Apps\\partial.dll\nProduct: N/A\nDescription: N/A\nCompany: Partial");
+    // A GINA the search does not find is named as the chain names it.
+    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", "C:\\Gone\\gone.dll"),
+              "C:\\Gone\\gone.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A");
+    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", ""),
+              "\nProduct: N/A\nDescription: N/A\nCompany: N/A");
+}
+
+TEST_F(GinaDialogsTest, LongVersionStringsAreCutTo255Characters) {
+    const std::string longName(300, 'p');
+    machine.versions[kOtherFile].strings["ProductName"] = longName;
+    const std::string text = gina::DescribeGinaFile(Ports(), "", "othergina.dll");
+    EXPECT_NE(text.find("\nProduct: " + std::string(255, 'p') + "\nDescription: "),
+              std::string::npos);
+}
+
+TEST_F(GinaDialogsTest, TheConflictQuestionAsksWithOkAndCancel) {
+    struct Case {
+        std::optional<int> answer;
+        int result;
+    };
+    const Case cases[] = {{platform::kIdOk, platform::kIdContinue},
+                          {platform::kIdCancel, platform::kIdCancel},
+                          {std::nullopt, platform::kIdCancel}};  // the box could not show
+    for (const Case& c : cases) {
+        machine.dialogs.clear();
+        if (c.answer) Answer(*c.answer);
+        EXPECT_EQ(gina::ShowGinaConflictDialog(Ports(), "othergina.dll"), c.result);
+        ASSERT_EQ(Dialogs().size(), 1u);
+        const sim::DialogRecord& box = Dialogs().front();
+        EXPECT_EQ(box.kind, "MessageBox");
+        EXPECT_EQ(box.owner, "none");
+        EXPECT_EQ(box.caption, kCaption);
+        EXPECT_EQ(box.style, 0x00010121u);
+        EXPECT_EQ(box.text, kConflictText + kOtherDescribed);
+    }
+}
+
+TEST_F(GinaDialogsTest, TheStillLoadedChoiceReturnsTheButtonPressed) {
+    for (const int button : {platform::kIdCancel, platform::kIdTryAgain, platform::kIdContinue}) {
+        machine.dialogs.clear();
+        Answer(button);
+        EXPECT_EQ(gina::ShowGinaStillLoadedDialog(Ports(), "othergina.dll"), button);
+        ASSERT_EQ(Dialogs().size(), 1u);
+        const sim::DialogRecord& box = Dialogs().front();
+        EXPECT_EQ(box.owner, "none");
+        EXPECT_EQ(box.caption, kCaption);
+        EXPECT_EQ(box.style, 0x00200016u);
+        EXPECT_EQ(box.text, kStillLoadedText + kOtherDescribed);
+    }
+}
+
+}  // namespace
+}  // namespace veltra::testing

@@ -1,0 +1,94 @@
+// A simulated Windows XP machine for the GINA chain: the system folder with
+// Microsoft's GINA, the agent GINA in its installation folder, the keys of
+// the products that chain GINAs, and shorthands for the chain's values.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_registry.h"
+#include "support/sim_fixture.h"
+
+namespace veltra::testing {
+
+inline constexpr const char* kWinlogon =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+inline constexpr const char* kPcAnywhere =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Symantec\\pcANYWHERE\\CurrentVersion\\System";
+inline constexpr const char* kCisco = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Cisco Systems\\VPN Client";
+inline constexpr const char* kCheckPoint = "HKEY_LOCAL_MACHINE\\SOFTWARE\\CheckPoint\\SecuRemote";
+inline constexpr const char* kOdysseyList =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Funk Software, Inc.\\odyssey\\client\\configuration\\ginaDLLs";
+inline constexpr const char* kNortel =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Nortel Networks\\Contivity\\Client";
+inline constexpr const char* kAgentCommon =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Common";
+
+// Cisco's GINA is linked by its full path.
+inline constexpr const char* kCiscoGina =
+    "C:\\Program Files\\Cisco Systems\\VPN Client\\csgina.dll";
+
+inline constexpr const char* kSystem32 = "C:\\WINDOWS\\system32\\";
+inline constexpr const char* kInstallDir = "C:\\Program Files\\Veltra\\Authentication Agent\\";
+inline constexpr const char* kAgentGina =
+    "C:\\Program Files\\Veltra\\Authentication Agent\\KeshGina.dll";
+inline constexpr const char* kLoadedMutex = "Global\\DETECT_KVGINASA_LOADED";
+inline constexpr const char* kCaption = "Veltra Authentication Agent for Windows";
+
+class GinaFixture : public SimFixture {
+protected:
+    GinaFixture() {
+        machine.environment["SystemRoot"] = "C:\\WINDOWS";
+        machine.registry.CreateKey(kWinlogon);
+        PutSystemFile("msgina.dll");
+        PutFile(kAgentGina);
+    }
+
+    // Every routine closes the keys it opens, whatever path it takes.
+    void TearDown() override {
+        EXPECT_EQ(Registry().OpenHandleCount(), 0u) << "registry keys left open";
+    }
+
+    sim::SimRegistry& Registry() {
+        return dynamic_cast<sim::SimRegistry&>(sim.platform().registry);
+    }
+    platform::Platform& Ports() { return sim.platform(); }
+
+    void PutSystemFile(const std::string& name) { PutFile(kSystem32 + name); }
+    void LoadAgentGina() { machine.mutexes.insert(kLoadedMutex); }
+    void Fail(const std::string& rule) {
+        std::string error;
+        auto parsed = sim::ParseFaultRule(rule, &error);
+        ASSERT_TRUE(parsed) << error;
+        machine.faults.Add(*parsed);
+    }
+
+    // Every product that chains GINAs, one behind the other, their files in
+    // place: Winlogon -> pcAnywhere -> Cisco VPN Client -> ctxgina.dll ->
+    // CheckPoint SecuRemote -> Funk Odyssey -> Nortel Contivity -> end.
+    void InstallChainingProducts(const std::string& end = "msgina.dll") {
+        SetString(kWinlogon, "GinaDLL", "awgina.dll");
+        SetString(kPcAnywhere, "GinaDLL", kCiscoGina);
+        SetDword(kCisco, "GinaInstalled", 1);
+        SetString(kCisco, "PreviousGinaPath", "ctxgina.dll");
+        SetString(kWinlogon, "CtxGinaDLL", "ckpginashim.dll");
+        SetDword(kCheckPoint, "Support3rdPartyGina", 1);
+        SetString(kCheckPoint, "ThirdPartyGina", "odyGina.dll");
+        SetString(kWinlogon, "OdysseyPreviousGinaDLL", "NnGina.dll");
+        SetString(kNortel, "NextGinaToChain", end);
+        for (const char* file :
+             {"awgina.dll", "ctxgina.dll", "ckpginashim.dll", "odyGina.dll", "NnGina.dll"}) {
+            PutSystemFile(file);
+        }
+        PutFile(kCiscoGina);
+    }
+
+    std::optional<std::string> Winlogon(const std::string& name) const {
+        return GetString(kWinlogon, name);
+    }
+
+    // The message boxes shown so far.
+    const std::vector<sim::DialogRecord>& Dialogs() const { return machine.dialogs; }
+};
+
+}  // namespace veltra::testing
