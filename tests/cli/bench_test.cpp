@@ -2,43 +2,16 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
+#include "cli_runner.h"
 #include "support/sim_fixture.h"
 
 namespace veltra::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;
-    std::string out;  // standard output and standard error together
-};
-
-std::string Quoted(const std::string& argument) {
-    std::string quoted = "'";
-    for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-Outcome Agentca(const std::vector<std::string>& arguments) {
-    std::string command = AGENTCA;
-    for (const std::string& argument : arguments) command += " " + Quoted(argument);
-    command += " 2>&1";
-    Outcome outcome;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 4096> chunk;
-    std::size_t n = 0;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) outcome.out.append(chunk.data(), n);
-    const int raw = ::pclose(pipe);
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return outcome;
-}
 
 std::string Slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

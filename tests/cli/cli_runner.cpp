@@ -1,0 +1,34 @@
+#include "cli_runner.h"
+
+#include <array>
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace veltra::cli {
+
+namespace {
+
+std::string Quoted(const std::string& argument) {
+    std::string quoted = "'";
+    for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+}  // namespace
+
+Outcome Agentca(const std::vector<std::string>& arguments) {
+    std::string command = AGENTCA;
+    for (const std::string& argument : arguments) command += " " + Quoted(argument);
+    command += " 2>&1";
+    Outcome outcome;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return outcome;
+    std::array<char, 4096> chunk;
+    std::size_t n = 0;
+    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) outcome.out.append(chunk.data(), n);
+    const int raw = ::pclose(pipe);
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return outcome;
+}
+
+}  // namespace veltra::cli
