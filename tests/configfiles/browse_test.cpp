@@ -69,6 +69,45 @@ TEST_P(Browse, AFolderOpensWithTheExpectedNameInIt) {
     EXPECT_EQ(Property(browse().pathProperty), "C:\\Server Files");
 }
 
+// The default name goes in only while the 260-character buffer still holds
+// it with its terminator; a folder too deep for that is offered as it is.
+TEST_P(Browse, AFolderTooDeepForTheNameIsOfferedAsItIs) {
+    const std::string nameInFolder = browse().nameInFolder;
+    const std::string fits = "C:\\" + std::string(259 - 3 - nameInFolder.size(), 'f');
+    const std::string tooDeep = fits + "g";
+    ASSERT_EQ((fits + nameInFolder).size(), 259u);
+    PutFolder(fits);
+    PutFolder(tooDeep);
+
+    SetProperty(browse().pathProperty, fits);
+    Choose(std::nullopt);
+    Run(browse().action);
+    ASSERT_EQ(machine.dialogs.size(), 1u);
+    EXPECT_EQ(machine.dialogs[0].text, fits + nameInFolder);
+
+    SetProperty(browse().pathProperty, tooDeep);
+    Choose(std::nullopt);
+    Run(browse().action);
+    ASSERT_EQ(machine.dialogs.size(), 2u);
+    EXPECT_EQ(machine.dialogs[1].text, tooDeep);
+}
+
+// The dialog's file buffer is the 260-character path buffer: a pick of 259
+// characters comes back, a longer one makes the dialog fail and changes nothing.
+TEST_P(Browse, TheChosenPathMustFitThePathBuffer) {
+    const std::string fits = "E:\\" + std::string(252, 'p') + ".dat";
+    ASSERT_EQ(fits.size(), 259u);
+    SetProperty(browse().pathProperty, "C:\\Old\\choice.txt");
+
+    Choose(fits);
+    Run(browse().action);
+    EXPECT_EQ(Property(browse().pathProperty), fits);
+
+    Choose("E:\\" + std::string(253, 'p') + ".dat");
+    Run(browse().action);
+    EXPECT_EQ(Property(browse().pathProperty), fits);
+}
+
 TEST_P(Browse, AnExistingFileIsOfferedAsItIs) {
     PutFile("C:\\Server Files\\current");
     SetProperty(browse().pathProperty, "C:\\Server Files\\current");

@@ -95,6 +95,21 @@ TEST_P(ServerFileCheck, EachChoiceGetsItsVerdict) {
     }
 }
 
+// Only a backslash starts the file name: a path that the file system accepts
+// with forward slashes has none, so the whole path is held against the name.
+TEST_P(ServerFileCheck, APathWithoutABackslashIsComparedAsAWhole) {
+    PutFile("C:\\Choice\\" + family().fileName, "server data");
+    const std::string path = "C:/Choice/" + family().fileName;
+    SetProperty(family().pathProperty, path);
+    Answer(platform::kIdOk);
+
+    EXPECT_EQ(Run(family().checkAction), 0u);
+
+    EXPECT_EQ(Property(family().okProperty), "0");
+    EXPECT_EQ(Property(family().sourceProperty), path);
+    ExpectOneMessage(family().nameMessage, kWarningStyle);
+}
+
 TEST_P(ServerFileCheck, NoChoiceAtAllIsReportedAsMissing) {
     Answer(platform::kIdOk);
     SetProperty(family().sourceProperty, "C:\\Old\\" + family().fileName);

@@ -20,6 +20,10 @@ TEST_F(ConfigFilesTest, ActiveDirectoryFieldMustBeNamedWhenSavingThere) {
         {"option of another value", "Yes", std::nullopt, "1", false},
         // A value longer than its 24-character buffer counts as absent.
         {"option too long to read", "1" + std::string(24, ' '), std::nullopt, "1", false},
+        // The field name is read into 260 characters, terminator included:
+        // 259 fit, and a longer name counts as no name at all.
+        {"field name filling the buffer", "1", std::string(259, 'a'), "1", false},
+        {"field name too long to read", "1", std::string(260, 'a'), "0", true},
     };
     for (const FieldCase& c : cases) {
         SCOPED_TRACE(c.label);

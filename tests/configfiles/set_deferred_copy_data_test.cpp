@@ -82,6 +82,25 @@ TEST_P(SetDeferredData, AnEmptyCopyStateShiftsTheRepositoryFolderUp) {
               "E:\\Chosen\\" + family().fileName + ";" + kSystemFolder + ";" + kRepository);
 }
 
+// The source is read into a path buffer of 260 characters, terminator
+// included: a longer path counts as no source and vanishes from the data.
+TEST_P(SetDeferredData, ASourcePathLongerThanItsBufferCountsAsNone) {
+    const std::string folder = "E:\\" + std::string(200, 'd') + "\\";
+    const std::string fits =
+        folder + std::string(259 - folder.size() - family().fileName.size(), 'x') + family().fileName;
+    const std::string tooLong = "x" + fits;
+    ASSERT_EQ(fits.size(), 259u);
+    SetProperty(family().copyStateProperty, "1");
+
+    SetProperty(family().sourceProperty, fits);
+    Run(family().setDeferredAction);
+    EXPECT_EQ(Property(family().dataProperty), fits + ";" + kSystemFolder + ";1;" + kRepository);
+
+    SetProperty(family().sourceProperty, tooLong);
+    Run(family().setDeferredAction);
+    EXPECT_EQ(Property(family().dataProperty), ";" + kSystemFolder + ";1;" + kRepository);
+}
+
 TEST_P(SetDeferredData, TheRepositoryFolderIsAppendedToTheInstallationFolderAsItIs) {
     SetProperty("INSTALLDIR", "C:\\Agent");
     SetProperty(family().copyStateProperty, "1");

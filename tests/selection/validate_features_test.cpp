@@ -88,6 +88,21 @@ INSTANTIATE_TEST_SUITE_P(
         // Names are found case-sensitively, as the installer spells them.
         AdditionCase{"localauthclient", "localauthclient", "MustDisableGina", nullptr}));
 
+TEST_F(ValidateFeaturesTest, FirstLocalClientMarksTheDomainServicesFoldersForRemoval) {
+    SetDayfileRoots();
+    SetProperty("ADDLOCAL", "LocalAuthClient");
+
+    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
+
+    EXPECT_EQ(Property("ADDLOCAL"), "LocalAuthClient,KeshServerConfigurationRecord,OASVC_Local");
+    EXPECT_EQ(Property("INSTALL_OASVC_LOCAL"), "1");
+    EXPECT_EQ(Property("MustEnableGina"), "1");
+    EXPECT_EQ(Property("ISSCHEDULEREBOOT"), "1");
+    EXPECT_FALSE(Marker("REMOVELACDAYFILES"));
+    EXPECT_EQ(Marker("REMOVEDACDAYFILES"), ExpectedMarker("REMOVEDACDAYFILES", kDomainRoot));
+    EXPECT_EQ(Marker("REMOVEDAHDAYFILES"), ExpectedMarker("REMOVEDAHDAYFILES", kHostRoot));
+}
+
 TEST_F(ValidateFeaturesTest, DomainAndLocalClientsWantBothServices) {
     SetProperty("ADDLOCAL", "DomainAuthClient,LocalAuthClient");
 
@@ -422,6 +437,21 @@ TEST_F(ValidateFeaturesTest, SystemFolderIsCopiedWhateverElseHappens) {
     EXPECT_EQ(Property("INSTALLDIR_SYS32"), "E:\\WINNT\\system32\\");
 }
 
+TEST_F(ValidateFeaturesTest, SystemFolderIsReadIntoThePathBuffer) {
+    // 259 characters and the terminator fill the 260 bytes; one more does not
+    // fit and counts as no system folder.
+    const std::string fits = "C:\\" + std::string(255, 's') + "\\";
+    ASSERT_EQ(fits.size(), 259u);
+    SetProperty("SystemFolder", fits);
+    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
+    EXPECT_EQ(Property("INSTALLDIR_SYS32"), fits);
+
+    SetProperty("SystemFolder", "C:\\" + std::string(256, 's') + "\\");
+    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
+    EXPECT_FALSE(HasProperty("INSTALLDIR_SYS32"));
+    EXPECT_EQ(Property("ISSCHEDULEREBOOT"), "1");
+}
+
 struct WriteFailureCase {
     const char* name;
     const char* addlocal;
@@ -470,6 +500,38 @@ TEST_F(ValidateFeaturesTest, FailedServerFilesWriteStopsBeforeAnythingElse) {
     EXPECT_FALSE(HasProperty("MustEnableGina"));
     EXPECT_FALSE(HasProperty("ISSCHEDULEREBOOT"));
     EXPECT_FALSE(Marker("REMOVEDACDAYFILES"));
+}
+
+// The lists, markers and service requests are settled before the GINA flag,
+// the GINA flag before the new-server flag, and the reboot flag comes last:
+// a failed write leaves what came before it and nothing after it.
+TEST_F(ValidateFeaturesTest, AFailedGinaWriteStopsBeforeTheServerAndRebootFlags) {
+    SetDayfileRoots();
+    SetProperty("ADDLOCAL", "DomainAuthServer");
+    FailPropertyWrite("MustEnableGina");
+
+    EXPECT_EQ(Run("ValidateFeatures"), kErrorInstallFailure);
+
+    EXPECT_EQ(Property("ADDLOCAL"),
+              "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,OASVC_DomainHost");
+    EXPECT_EQ(Property("INSTALL_OASVC_DOMAINHOST"), "1");
+    EXPECT_TRUE(Marker("REMOVELACDAYFILES"));
+    EXPECT_TRUE(Marker("REMOVEDACDAYFILES"));
+    EXPECT_FALSE(HasProperty("MustEnableGina"));
+    EXPECT_FALSE(HasProperty("MustDisableGina"));
+    EXPECT_FALSE(HasProperty("isNAPServer"));
+    EXPECT_FALSE(HasProperty("ISSCHEDULEREBOOT"));
+}
+
+TEST_F(ValidateFeaturesTest, AFailedServerFlagWriteStopsBeforeTheRebootFlag) {
+    SetProperty("ADDLOCAL", "DomainAuthServer");
+    FailPropertyWrite("isNAPServer");
+
+    EXPECT_EQ(Run("ValidateFeatures"), kErrorInstallFailure);
+
+    EXPECT_EQ(Property("MustEnableGina"), "1");
+    EXPECT_FALSE(HasProperty("isNAPServer"));
+    EXPECT_FALSE(HasProperty("ISSCHEDULEREBOOT"));
 }
 
 TEST_F(ValidateFeaturesTest, ShowsNoDialog) {
