@@ -1,0 +1,75 @@
+#include "platform/win32/win32_accounts.h"
+
+#include <string>
+
+#include "platform/win32/handles.h"
+
+namespace veltra::win32 {
+namespace {
+
+using platform::Dword;
+
+// Text in the system code page as UTF-16; "" when it cannot be converted.
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return {};
+    const int length =
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                          length);
+    return wide;
+}
+
+// The identifier's own header gives its length: revision, sub-authority
+// count, six bytes of authority, then four bytes per sub-authority. Bytes
+// short of that length are not an identifier, and the system must not read
+// past them.
+bool HoldsWholeSid(const platform::SidBytes& sid) {
+    return sid.size() >= 8 && sid.size() >= 8 + 4 * static_cast<std::size_t>(sid[1]);
+}
+
+}  // namespace
+
+Dword Win32Accounts::NetLocalGroupAdd(const std::string& name, const std::string& comment) {
+    std::wstring wideName = Widen(name);
+    std::wstring wideComment = Widen(comment);
+    LOCALGROUP_INFO_1 info{};
+    info.lgrpi1_name = wideName.data();
+    info.lgrpi1_comment = wideComment.data();
+    DWORD badField = 0;
+    return ::NetLocalGroupAdd(nullptr, 1, reinterpret_cast<LPBYTE>(&info), &badField);
+}
+
+Dword Win32Accounts::NetLocalGroupAddMembers(const std::string& group,
+                                             const platform::SidBytes& member) {
+    if (!HoldsWholeSid(member)) return ERROR_INVALID_PARAMETER;
+    std::wstring wideGroup = Widen(group);
+    platform::SidBytes sid = member;
+    LOCALGROUP_MEMBERS_INFO_0 info{};
+    info.lgrmi0_sid = sid.data();
+    return ::NetLocalGroupAddMembers(nullptr, wideGroup.c_str(), 0, reinterpret_cast<LPBYTE>(&info),
+                                     1);
+}
+
+Dword Win32Accounts::GetAccountDomainSid(platform::SidBytes& sid) {
+    sid.clear();
+    UniqueNetBuffer buffer;
+    LPBYTE raw = nullptr;
+    const NET_API_STATUS status = ::NetUserModalsGet(nullptr, 2, &raw);
+    buffer = UniqueNetBuffer(raw);
+    if (status != NERR_Success) return status;
+    const auto* info = static_cast<const USER_MODALS_INFO_2*>(buffer.get());
+    if (info == nullptr || info->usrmod2_domain_id == nullptr) return ERROR_INVALID_DATA;
+    const auto* bytes = static_cast<const std::uint8_t*>(info->usrmod2_domain_id);
+    sid.assign(bytes, bytes + ::GetLengthSid(info->usrmod2_domain_id));
+    return ERROR_SUCCESS;
+}
+
+bool Win32Accounts::IsValidSid(const platform::SidBytes& sid) {
+    if (!HoldsWholeSid(sid)) return false;
+    platform::SidBytes copy = sid;
+    return ::IsValidSid(copy.data()) != FALSE;
+}
+
+}  // namespace veltra::win32

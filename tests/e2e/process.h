@@ -1,0 +1,33 @@
+// Running a program with a hard time limit, its output captured in a file.
+// Wine's tools can hang (a dialog waiting for a button nobody presses), so
+// nothing here waits without a limit.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace veltra::e2e {
+
+struct ProcessResult {
+    bool started = false;
+    bool timedOut = false;
+    int exitCode = -1;   // when it exited normally
+    std::string output;  // what it wrote to stdout and stderr
+};
+
+struct ProcessOptions {
+    // Variables set (value) or removed (nullopt) for the program.
+    std::map<std::string, std::optional<std::string>> environment;
+    std::chrono::seconds timeout{60};
+    std::filesystem::path outputFile;  // where stdout and stderr go
+};
+
+// Runs argv[0] (searched on PATH) in its own process group; on timeout the
+// whole group is killed.
+ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options);
+
+}  // namespace veltra::e2e

@@ -1,0 +1,43 @@
+// The same installation on the simulated machine: the machine folder a Wine
+// prefix is seeded from, the package's files laid down as InstallFiles does,
+// and the deferred actions run through the same entry as the DLL's exports,
+// with the data the package gives them.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/machine_folder.h"
+#include "platform/types.h"
+
+namespace veltra::e2e {
+
+class SimulatedInstall {
+public:
+    // nullptr with a message when the folder is not a machine.
+    static std::unique_ptr<SimulatedInstall> Open(const std::filesystem::path& machineFolder,
+                                                  std::string& error);
+
+    const sim::RegistryTree& registry() const { return loaded_->machine().registry; }
+    sim::Machine& machine() { return loaded_->machine(); }
+
+    // Files by Windows path, created or deleted on the machine's drives.
+    void PutFile(const std::string& windowsPath, std::string_view content);
+    void DeleteFile(const std::string& windowsPath);
+
+    // Runs an immediate action in the machine's session.
+    platform::Dword RunImmediate(std::string_view action);
+    // Runs a deferred action with its CustomActionData, as the installation
+    // script does: it sees no other property.
+    platform::Dword RunDeferred(std::string_view action, const std::string& customActionData);
+
+private:
+    explicit SimulatedInstall(std::unique_ptr<cli::LoadedMachine> loaded)
+        : loaded_(std::move(loaded)) {}
+    std::unique_ptr<cli::LoadedMachine> loaded_;
+};
+
+}  // namespace veltra::e2e

@@ -1,0 +1,65 @@
+#include "pe_headers.h"
+
+#include <cstdio>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+namespace veltra::pe {
+
+PeHeaders ParseObjdump(const std::string& text) {
+    static const std::regex format(R"(file format (\S+))");
+    static const std::regex characteristics(R"(^Characteristics\s+0x([0-9a-fA-F]+))");
+    static const std::regex import(R"(^\s*DLL Name: (\S+))");
+    // The export name table: a line "[Ordinal/Name Pointer] Table", then one
+    // line "\t[   0] Name" per name (a forwarder would add " >> target").
+    static const std::regex exportName(R"(^\s*\[\s*\d+\] (\S+)\s*$)");
+
+    PeHeaders headers;
+    bool inExportNames = false;
+    std::istringstream lines(text);
+    std::string line;
+    std::smatch match;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (headers.fileFormat.empty() && std::regex_search(line, match, format)) {
+            headers.fileFormat = match[1];
+        } else if (std::regex_search(line, match, characteristics)) {
+            headers.isDll = (std::stoul(match[1], nullptr, 16) & 0x2000u) != 0;
+        } else if (std::regex_search(line, match, import)) {
+            headers.imports.push_back(match[1]);
+        } else if (line == "[Ordinal/Name Pointer] Table") {
+            inExportNames = true;
+        } else if (inExportNames) {
+            if (std::regex_search(line, match, exportName)) {
+                headers.exports.push_back(match[1]);
+            } else {
+                inExportNames = false;
+            }
+        }
+    }
+    return headers;
+}
+
+std::optional<std::string> RunObjdump(const std::string& objdump, const std::string& file,
+                                      std::string& error) {
+    const std::string command = "'" + objdump + "' -p '" + file + "' 2>&1";
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) {
+        error = "cannot run " + objdump;
+        return std::nullopt;
+    }
+    std::string output;
+    char buffer[4096];
+    std::size_t read = 0;
+    while ((read = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0)
+        output.append(buffer, read);
+    const int status = ::pclose(pipe.release());
+    if (status != 0) {
+        error = objdump + " failed on " + file + ":\n" + output;
+        return std::nullopt;
+    }
+    return output;
+}
+
+}  // namespace veltra::pe

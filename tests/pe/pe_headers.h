@@ -1,0 +1,25 @@
+// The parts of a PE file's headers that decide whether msiexec can load the
+// library and call its actions, as objdump prints them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace veltra::pe {
+
+struct PeHeaders {
+    std::string fileFormat;            // "pei-i386", "pei-x86-64"
+    bool isDll = false;                // the DLL characteristic is set
+    std::vector<std::string> imports;  // imported DLL names, as written
+    std::vector<std::string> exports;  // exported names, in table order
+};
+
+// Parses the output of `objdump -p`.
+PeHeaders ParseObjdump(const std::string& text);
+
+// Runs `objdump -p file`; nullopt (with the reason in error) when it cannot run.
+std::optional<std::string> RunObjdump(const std::string& objdump, const std::string& file,
+                                      std::string& error);
+
+}  // namespace veltra::pe
