@@ -58,7 +58,9 @@ bool Win32Windows::GetOpenFileName(const platform::OpenFileNameArgs& args, std::
     dialog.nMaxFile = static_cast<DWORD>(capacity);
     dialog.lpstrTitle = args.title.empty() ? nullptr : args.title.c_str();
     dialog.Flags = args.flags;
-    dialog.lpstrDefExt = args.defaultExtension.empty() ? nullptr : args.defaultExtension.c_str();
+    // Passed as given: the library's dialogs name an empty default extension,
+    // which is not the same request as none at all.
+    dialog.lpstrDefExt = args.defaultExtension.c_str();
     if (!::GetOpenFileNameA(&dialog)) return false;
     path.assign(file.data());
     return true;
