@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
-// #include "cli/settings_command.h"
+#include "cli/settings_command.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"agentca: runs the Veltra Authentication Agent's custom actions on a simulated Windows machine"};
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     veltra::cli::RegisterActionsCommand(app, exitStatus);
     veltra::cli::RegisterRunCommand(app, exitStatus);
     veltra::cli::RegisterRoadCommand(app, exitStatus);
-    // veltra::cli::RegisterSettingsCommand(app);
+    veltra::cli::RegisterSettingsCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

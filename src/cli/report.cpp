@@ -111,8 +111,8 @@ json ValueToJson(const std::string& valueName, const sim::RegValue& value) {
         case platform::kRegMultiSz: return MultiStringOf(value.data);
         case platform::kRegDword:
             if (value.data.size() == 4) {
-                return static_cast<Dword>(value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
-                                          (static_cast<Dword>(value.data[3]) << 24));
+                return static_cast<Dword>(value.data[0]) | (static_cast<Dword>(value.data[1]) << 8) |
+                       (static_cast<Dword>(value.data[2]) << 16) | (static_cast<Dword>(value.data[3]) << 24);
             }
             return Hex(value.data);
         default: return Hex(value.data);

@@ -31,7 +31,7 @@ namespace {
 
 using nlohmann::json;
 using settings::StoredAs;
-using settings::ValueSpec;
+using settings::ValueInfo;
 
 const std::vector<std::string> kClassNames = {"RasSettings",    "GinaSettings",  "NetworkSettings",
                                               "ClientSettings", "TraceSettings", "ComponentSettings"};
@@ -93,27 +93,27 @@ ClassView ViewOf(const std::string& name, const Settings& object, const settings
     ClassView view{name, RootName(place.root) + "\\" + place.keyPath, {}};
     const settings::ValueStore& values = object.values();
     for (std::size_t row = 0; row < values.size(); ++row) {
-        const ValueSpec& spec = values.table()[row];
-        if (spec.save == settings::SaveRule::kAccessorOnly) continue;
+        const ValueInfo& info = values.table()[row];
+        if (info.save == settings::SaveRule::kAccessorOnly) continue;
         ValueView value;
-        value.key = RootName(place.root) + "\\" + settings::RowKeyPath(context, place, spec);
-        value.name = spec.name;
+        value.key = RootName(place.root) + "\\" + settings::RowKeyPath(context, place, info);
+        value.name = info.name;
         // Two fields bound to one value ("IsDac") load the same number: one row.
         const auto shownBefore = std::find_if(view.values.begin(), view.values.end(), [&](const ValueView& other) {
             return other.key == value.key && other.name == value.name;
         });
         if (shownBefore != view.values.end()) continue;
-        value.type = settings::RegTypeName(settings::WrittenType(spec));
-        value.decimal = spec.stored == StoredAs::kDecimalText;
+        value.type = settings::RegTypeName(settings::WrittenType(info));
+        value.decimal = info.stored == StoredAs::kDecimalText;
         value.read = values.lastRead(row) == settings::kRegResultSuccess;
         const settings::ValueField& field = values.field(row);
-        if (spec.secret || IsSecretValueName(spec.name)) {
+        if (info.secret || IsSecretValueName(info.name)) {
             value.value = std::string(kMasked);
             value.shown = kMasked;
-        } else if (settings::IsNumber(spec)) {
+        } else if (settings::IsNumber(info)) {
             value.value = field.number;
             value.shown = std::to_string(field.number);
-        } else if (spec.stored == StoredAs::kBinary) {
+        } else if (info.stored == StoredAs::kBinary) {
             value.value = Hex(field.buffer.Data());
             value.shown = value.value.get<std::string>();
         } else {

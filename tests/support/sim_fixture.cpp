@@ -82,7 +82,8 @@ std::optional<platform::Dword> SimFixture::GetDword(const std::string& key, cons
     const auto value = GetValue(key, name);
     if (!value || value->data.size() != 4) return std::nullopt;
     const auto& d = value->data;
-    return static_cast<platform::Dword>(d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<platform::Dword>(d[3]) << 24));
+    return static_cast<platform::Dword>(d[0]) | (static_cast<platform::Dword>(d[1]) << 8) |
+           (static_cast<platform::Dword>(d[2]) << 16) | (static_cast<platform::Dword>(d[3]) << 24);
 }
 
 bool SimFixture::KeyExists(const std::string& key) const { return machine.registry.FindKey(key) != nullptr; }

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/types.h"
@@ -55,6 +56,10 @@ public:
     // A deep copy (for snapshots); deleted flags are not copied.
     std::shared_ptr<RegNode> Clone() const;
 
+    // Changes whenever a subkey is added or removed, so that an enumeration
+    // in progress can tell whether its place in the subkey map still holds.
+    std::uint64_t subkeyGeneration() const { return subkeyGeneration_; }
+
     friend bool operator==(const RegNode& a, const RegNode& b);
 
 private:
@@ -63,7 +68,11 @@ private:
     std::string name_;
     bool deleted_ = false;
     std::vector<RegValue> values_;
+    // FoldCase(value name) -> position in values_, so that keys with many
+    // values are filled and read in linear time.
+    std::unordered_map<std::string, std::size_t> valueIndex_;
     std::map<std::string, std::shared_ptr<RegNode>> subkeys_;  // by FoldCase(name)
+    std::uint64_t subkeyGeneration_ = 0;
 };
 
 // The five roots, by their full names.

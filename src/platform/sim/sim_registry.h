@@ -11,6 +11,13 @@ namespace veltra::sim {
 // the documented result codes and length protocols, faults by operation name
 // ("RegOpenKeyExA", "RegQueryValueExA", ...) and subject (the full key path,
 // or "KEY\value" for value calls), and a trace line per call.
+//
+// Rights are checked against the access a handle was opened with: reading
+// values needs KEY_QUERY_VALUE, listing subkeys KEY_ENUMERATE_SUB_KEYS,
+// writing or deleting values KEY_SET_VALUE, creating a subkey
+// KEY_CREATE_SUB_KEY on the parent, deleting a subkey KEY_CREATE_SUB_KEY or
+// DELETE on the parent (DELETE on the key itself for an empty subkey). A
+// handle to a key deleted meanwhile fails every call but RegCloseKey with 1018.
 class SimRegistry final : public platform::Registry {
 public:
     SimRegistry(RegistryTree& tree, Faults& faults, Trace& trace);

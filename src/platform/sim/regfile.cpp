@@ -1,0 +1,820 @@
+#include "platform/sim/regfile.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+#include <utility>
+
+#include "platform/registry.h"
+
+namespace veltra::sim {
+
+namespace {
+
+constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kRegedit4Header = "REGEDIT4";
+
+// Windows' own registry limits; the reader holds files to them so that every
+// key it makes could exist on Windows (and enumerates into 256-character
+// buffers).
+constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxKeyDepth = 512;
+constexpr std::size_t kMaxValueNameLength = 16383;
+
+// Code page 1252 from 0x80 to 0x9F; the rest of the page is Latin-1.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool IsStringType(Dword type) {
+    return type == platform::kRegSz || type == platform::kRegExpandSz || type == platform::kRegMultiSz;
+}
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+int HexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    return -1;
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+// ---------------------------------------------------------------------------
+
+// The file as 16-bit units: UTF-16 code units for a wide file, the bytes
+// themselves for an ANSI one. The syntax is all ASCII, so one parser serves
+// both; only the conversion of names and strings differs.
+struct DecodedFile {
+    bool wide = false;
+    bool truncatedUnit = false;  // a wide file with an odd byte count
+    std::u16string text;
+};
+
+DecodedFile Decode(std::span<const std::uint8_t> bytes) {
+    DecodedFile file;
+    std::size_t start = 0;
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        file.wide = true;
+        start = 2;
+    } else if (bytes.size() >= 2 && bytes[0] != 0 && bytes[1] == 0) {
+        file.wide = true;  // UTF-16LE that lost its byte-order mark
+    }
+    if (file.wide) {
+        file.text.reserve((bytes.size() - start) / 2);
+        for (std::size_t i = start; i + 1 < bytes.size(); i += 2) {
+            file.text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+        }
+        file.truncatedUnit = (bytes.size() - start) % 2 != 0;
+    } else {
+        file.text.assign(bytes.begin(), bytes.end());
+    }
+    return file;
+}
+
+// Lines end at CR LF, LF or a lone CR.
+std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
+    std::vector<std::u16string_view> lines;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\n' && text[i] != u'\r') continue;
+        lines.push_back(text.substr(begin, i - begin));
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        begin = i + 1;
+    }
+    lines.push_back(text.substr(begin));
+    return lines;
+}
+
+std::u16string_view Trim(std::u16string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool EqualsAscii(std::u16string_view text, std::string_view ascii) {
+    return std::equal(text.begin(), text.end(), ascii.begin(), ascii.end(),
+                      [](char16_t a, char b) { return a == static_cast<unsigned char>(b); });
+}
+
+std::optional<RegFormat> HeaderFormat(std::u16string_view firstLine) {
+    const std::u16string_view header = Trim(firstLine);
+    if (EqualsAscii(header, kVersion5Header)) return RegFormat::Version5;
+    if (EqualsAscii(header, kRegedit4Header)) return RegFormat::Regedit4;
+    return std::nullopt;
+}
+
+// One change the file asks for. Value changes apply to the key of the last
+// key change before them.
+struct Operation {
+    enum Kind { OpenKey, DeleteKey, SetValue, DeleteValue } kind;
+    std::string root;                // key changes: full root name
+    std::vector<std::string> parts;  // key changes: the path below the root
+    std::string name;                // value changes
+    Dword type = 0;
+    std::vector<std::uint8_t> data;
+};
+
+// What the text after a value's data says about the value.
+enum class Tail { Ok, Void, Bad };
+
+class Parser {
+public:
+    Parser(const DecodedFile& file, RegFormat format, std::vector<std::u16string_view> lines)
+        : file_(file), format_(format), lines_(std::move(lines)) {}
+
+    std::optional<RegFileError> Parse() {
+        for (line_ = 1; line_ < lines_.size() && !error_; ++line_) {
+            text_ = lines_[line_];
+            pos_ = 0;
+            SkipBlanks();
+            if (AtEnd() || Peek() == u';' || Peek() == u'#') continue;
+            if (Peek() == u'[') {
+                ParseKeyLine();
+            } else if (Peek() == u'"' || Peek() == u'@') {
+                ParseValueLine();
+            } else {
+                Fail("expected a [KEY] line, a \"name\"= or @= value line, or a comment; found \"" +
+                     Excerpt() + "\"");
+            }
+        }
+        return error_;
+    }
+
+    std::vector<Operation>& operations() { return operations_; }
+
+private:
+    // --- the cursor on the current line ---------------------------------------
+    bool AtEnd() const { return pos_ >= text_.size(); }
+    char16_t Peek() const { return AtEnd() ? u'\0' : text_[pos_]; }
+    void SkipBlanks() {
+        while (!AtEnd() && IsBlank(text_[pos_])) ++pos_;
+    }
+    bool TakeWord(std::string_view word) {  // ASCII, ignoring case
+        if (text_.size() - pos_ < word.size()) return false;
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            char16_t c = text_[pos_ + i];
+            if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+            if (c != static_cast<unsigned char>(word[i])) return false;
+        }
+        pos_ += word.size();
+        return true;
+    }
+    int DisplayLine() const { return static_cast<int>(line_ + 1); }
+
+    void Fail(std::string message) {
+        if (!error_) error_ = RegFileError{DisplayLine(), std::move(message)};
+    }
+
+    // The rest of the line, shortened, for messages.
+    std::string Excerpt() const {
+        std::u16string_view rest = text_.substr(std::min(pos_, text_.size()));
+        std::string shown;
+        for (const char16_t c : rest.substr(0, 40)) shown += Printable(c);
+        if (rest.size() > 40) shown += "...";
+        return shown;
+    }
+    std::string Printable(char16_t c) const {
+        if (file_.wide) {
+            const auto narrow = NarrowToAnsi(c);
+            return narrow ? std::string(1, static_cast<char>(*narrow)) : std::string("?");
+        }
+        return std::string(1, static_cast<char>(c));
+    }
+
+    // Names and strings become ANSI: a wide file's characters must exist in
+    // the code page.
+    std::optional<std::string> ToAnsi(std::u16string_view units, std::string_view what) {
+        std::string out;
+        out.reserve(units.size());
+        for (const char16_t c : units) {
+            if (!file_.wide) {
+                out.push_back(static_cast<char>(c));
+                continue;
+            }
+            const auto narrow = NarrowToAnsi(c);
+            if (!narrow) {
+                Fail(std::string(what) + " holds a character that the ANSI code page (1252) lacks");
+                return std::nullopt;
+            }
+            out.push_back(static_cast<char>(*narrow));
+        }
+        return out;
+    }
+
+    // --- [KEY] and [-KEY] -------------------------------------------------------
+    void ParseKeyLine() {
+        ++pos_;  // '['
+        const bool deletion = Peek() == u'-';
+        if (deletion) ++pos_;
+        const std::size_t close = text_.rfind(u']');
+        if (close == std::u16string_view::npos || close < pos_) {
+            Fail("the key name has no closing ]");
+            return;
+        }
+        const std::u16string_view pathText = text_.substr(pos_, close - pos_);
+        pos_ = close + 1;
+        SkipBlanks();
+        if (!AtEnd() && Peek() != u';') {
+            Fail("unexpected text after the key name: \"" + Excerpt() + "\"");
+            return;
+        }
+        const auto path = ToAnsi(pathText, "the key name");
+        if (!path) return;
+
+        Operation op{deletion ? Operation::DeleteKey : Operation::OpenKey, {}, {}, {}, 0, {}};
+        const std::string_view full(*path);
+        const std::string_view rootText = full.substr(0, full.find('\\'));
+        if (rootText.empty()) {
+            Fail("the key name must start with a root such as HKEY_LOCAL_MACHINE");
+            return;
+        }
+        // A file names its roots in full, as regedit writes them; the short
+        // forms (HKLM) are for command lines, not files.
+        const auto root = RegistryTree::CanonicalRoot(rootText);
+        if (!root || FoldCase(rootText) != *root) {
+            std::string message = "unknown root \"" + std::string(rootText) + "\"";
+            if (root) message += " (write it in full: " + *root + ")";
+            Fail(std::move(message));
+            return;
+        }
+        op.root = *root;
+        if (rootText.size() < full.size()) {
+            std::string_view rest = full.substr(rootText.size() + 1);
+            while (true) {
+                const auto slash = rest.find('\\');
+                const std::string_view part = rest.substr(0, slash);
+                if (part.size() > kMaxKeyNameLength) {
+                    Fail("the key name \"" + std::string(part.substr(0, 40)) +
+                         "...\" is longer than 255 characters");
+                    return;
+                }
+                if (!part.empty()) op.parts.emplace_back(part);
+                if (slash == std::string_view::npos) break;
+                rest.remove_prefix(slash + 1);
+            }
+        }
+        if (op.parts.size() > kMaxKeyDepth) {
+            Fail("the key is nested deeper than 512 levels");
+            return;
+        }
+        if (std::any_of(op.parts.begin(), op.parts.end(),
+                        [](const std::string& part) { return part.find('\0') != std::string::npos; })) {
+            Fail("the key name holds a zero character");
+            return;
+        }
+        if (deletion && op.parts.empty()) {
+            Fail("a root key cannot be deleted");
+            return;
+        }
+        keyState_ = deletion ? KeyState::Deleted : KeyState::Open;
+        operations_.push_back(std::move(op));
+    }
+
+    // --- "name"=data ------------------------------------------------------------
+    void ParseValueLine() {
+        if (keyState_ == KeyState::None) {
+            Fail("a value line comes before any [KEY] line");
+            return;
+        }
+        if (keyState_ == KeyState::Deleted) {
+            Fail("a value line follows a [-KEY] deletion; values belong under a [KEY] line");
+            return;
+        }
+        std::optional<std::string> name;
+        if (Peek() == u'@') {
+            ++pos_;
+            name = std::string();
+        } else {
+            const auto units = QuotedText("value name");
+            if (!units) return;
+            name = ToAnsi(*units, "the value name");
+            if (!name) return;
+            if (name->size() > kMaxValueNameLength) {
+                Fail("the value name is longer than 16383 characters");
+                return;
+            }
+            if (name->find('\0') != std::string::npos) {
+                Fail("the value name holds a zero character");
+                return;
+            }
+        }
+        SkipBlanks();
+        if (Peek() != u'=') {
+            Fail("expected = after the value name");
+            return;
+        }
+        ++pos_;
+        SkipBlanks();
+
+        Operation op{Operation::SetValue, {}, {}, std::move(*name), 0, {}};
+        Tail tail = Tail::Bad;
+        if (Peek() == u'-') {
+            ++pos_;
+            op.kind = Operation::DeleteValue;
+            tail = ValueTail("the deletion mark -");
+        } else if (Peek() == u'"') {
+            tail = ParseString(op);
+        } else if (TakeWord("dword:")) {
+            tail = ParseDword(op);
+        } else if (TakeWord("hex")) {
+            tail = ParseHex(op);
+        } else {
+            Fail("unknown value data \"" + Excerpt() +
+                 "\"; expected \"text\", dword:, hex:, hex(N): or -");
+        }
+        if (tail == Tail::Ok) operations_.push_back(std::move(op));
+    }
+
+    // A quoted name or string on the current line; only \\ and \" are escapes.
+    std::optional<std::u16string> QuotedText(std::string_view what) {
+        ++pos_;  // opening quote
+        std::u16string units;
+        while (!AtEnd()) {
+            const char16_t c = text_[pos_++];
+            if (c == u'"') return units;
+            if (c == u'\\') {
+                if (AtEnd()) break;
+                const char16_t escaped = text_[pos_++];
+                if (escaped != u'\\' && escaped != u'"') {
+                    Fail("unknown escape \\" + Printable(escaped) + " in the " + std::string(what) +
+                         "; only \\\\ and \\\" are escapes");
+                    return std::nullopt;
+                }
+                units.push_back(escaped);
+                continue;
+            }
+            units.push_back(c);
+        }
+        Fail("the " + std::string(what) + " has no closing quote (it cannot continue on the next line)");
+        return std::nullopt;
+    }
+
+    // After the data: blanks, then the end of the line or a ';' comment. A '#'
+    // there voids the whole line, as regedit treats it.
+    Tail ValueTail(std::string_view after) {
+        SkipBlanks();
+        if (AtEnd() || Peek() == u';') return Tail::Ok;
+        if (Peek() == u'#') return Tail::Void;
+        Fail("unexpected text after " + std::string(after) + ": \"" + Excerpt() + "\"");
+        return Tail::Bad;
+    }
+
+    Tail ParseString(Operation& op) {
+        const auto units = QuotedText("string");
+        if (!units) return Tail::Bad;
+        const auto text = ToAnsi(*units, "the string");
+        if (!text) return Tail::Bad;
+        op.type = platform::kRegSz;
+        op.data.assign(text->begin(), text->end());
+        op.data.push_back(0);
+        return ValueTail("the string");
+    }
+
+    Tail ParseDword(Operation& op) {
+        std::uint32_t value = 0;
+        std::size_t digits = 0;
+        while (!AtEnd() && HexDigit(Peek()) >= 0) {
+            value = (value << 4) | static_cast<std::uint32_t>(HexDigit(text_[pos_++]));
+            ++digits;
+        }
+        if (digits == 0 || digits > 8) {
+            Fail("dword: takes 1 to 8 hex digits");
+            return Tail::Bad;
+        }
+        op.type = platform::kRegDword;
+        op.data = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+        return ValueTail("the dword value");
+    }
+
+    Tail ParseHex(Operation& op) {
+        op.type = platform::kRegBinary;
+        if (Peek() == u'(') {
+            ++pos_;
+            std::uint32_t type = 0;
+            std::size_t digits = 0;
+            while (!AtEnd() && HexDigit(Peek()) >= 0) {
+                type = (type << 4) | static_cast<std::uint32_t>(HexDigit(text_[pos_++]));
+                ++digits;
+            }
+            if (digits == 0 || digits > 8 || Peek() != u')') {
+                Fail("hex(N): takes a type of 1 to 8 hex digits");
+                return Tail::Bad;
+            }
+            ++pos_;
+            op.type = type;
+        }
+        if (Peek() != u':') {
+            Fail("expected : after hex or hex(N)");
+            return Tail::Bad;
+        }
+        ++pos_;
+        const std::size_t firstLine = line_;
+        const Tail tail = HexBytes(op.data);
+        if (tail != Tail::Ok) return tail;
+        if (format_ == RegFormat::Version5 && IsStringType(op.type)) {
+            // A Version 5 file holds string types as UTF-16LE; the tree holds ANSI.
+            if (!NarrowStringData(op.data, firstLine)) return Tail::Bad;
+        }
+        return Tail::Ok;
+    }
+
+    // Comma-separated bytes of one or two hex digits, continued over lines
+    // that end in a backslash after a comma. Blank lines and ';' comment lines
+    // inside a continuation are skipped; a '#' comment voids the value.
+    Tail HexBytes(std::vector<std::uint8_t>& data) {
+        bool afterByte = false;
+        while (true) {
+            SkipBlanks();
+            if (AtEnd() || Peek() == u';') return Tail::Ok;
+            const char16_t c = Peek();
+            if (c == u'#') return Tail::Void;
+            if (c == u',') {
+                if (!afterByte) {
+                    Fail("a comma in hex data without a byte before it");
+                    return Tail::Bad;
+                }
+                ++pos_;
+                afterByte = false;
+                continue;
+            }
+            if (c == u'\\') {
+                if (afterByte) {
+                    Fail("the line continuation \\ must follow a comma");
+                    return Tail::Bad;
+                }
+                ++pos_;
+                const Tail rest = ValueTail("the line continuation \\");
+                if (rest != Tail::Ok) return rest;
+                if (!NextContinuationLine()) return error_ ? Tail::Bad : Tail::Void;
+                continue;
+            }
+            const int high = HexDigit(c);
+            if (high < 0) {
+                Fail("unexpected \"" + Printable(c) + "\" in hex data");
+                return Tail::Bad;
+            }
+            if (afterByte) {
+                Fail("bytes in hex data must be separated by commas");
+                return Tail::Bad;
+            }
+            ++pos_;
+            int byte = high;
+            if (!AtEnd() && HexDigit(Peek()) >= 0) byte = byte * 16 + HexDigit(text_[pos_++]);
+            if (!AtEnd() && HexDigit(Peek()) >= 0) {
+                Fail("a byte in hex data has more than two hex digits");
+                return Tail::Bad;
+            }
+            data.push_back(static_cast<std::uint8_t>(byte));
+            afterByte = true;
+        }
+    }
+
+    // Moves to the line that continues hex data. False when a '#' comment
+    // line voids the value or the file ends first (then the data simply ends:
+    // the value is kept, so this returns true with the cursor at an end).
+    bool NextContinuationLine() {
+        while (line_ + 1 < lines_.size()) {
+            ++line_;
+            text_ = lines_[line_];
+            pos_ = 0;
+            SkipBlanks();
+            if (AtEnd() || Peek() == u';') continue;
+            return Peek() != u'#';
+        }
+        pos_ = text_.size();
+        return true;
+    }
+
+    bool NarrowStringData(std::vector<std::uint8_t>& data, std::size_t firstLine) {
+        if (data.size() % 2 != 0) {
+            error_ = RegFileError{static_cast<int>(firstLine + 1),
+                                  "string data in a Version 5 file must be UTF-16LE, an even number of bytes"};
+            return false;
+        }
+        std::vector<std::uint8_t> narrow;
+        narrow.reserve(data.size() / 2);
+        for (std::size_t i = 0; i < data.size(); i += 2) {
+            const auto byte = NarrowToAnsi(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+            if (!byte) {
+                error_ = RegFileError{static_cast<int>(firstLine + 1),
+                                      "string data holds a character that the ANSI code page (1252) lacks"};
+                return false;
+            }
+            narrow.push_back(*byte);
+        }
+        data = std::move(narrow);
+        return true;
+    }
+
+    enum class KeyState { None, Open, Deleted };
+
+    const DecodedFile& file_;
+    RegFormat format_;
+    std::vector<std::u16string_view> lines_;
+    std::size_t line_ = 0;  // 0-based index of the current line
+    std::u16string_view text_;
+    std::size_t pos_ = 0;
+    KeyState keyState_ = KeyState::None;
+    std::vector<Operation> operations_;
+    std::optional<RegFileError> error_;
+};
+
+void Apply(RegistryTree& tree, std::vector<Operation>& operations) {
+    std::shared_ptr<RegNode> key;
+    for (Operation& op : operations) {
+        switch (op.kind) {
+            case Operation::OpenKey:
+                key = tree.Root(op.root);
+                for (const std::string& part : op.parts) key = key->CreateSubkey(part);
+                break;
+            case Operation::DeleteKey: {
+                std::shared_ptr<RegNode> parent = tree.Root(op.root);
+                for (std::size_t i = 0; parent && i + 1 < op.parts.size(); ++i) {
+                    parent = parent->FindSubkey(op.parts[i]);
+                }
+                if (parent) parent->RemoveSubkey(op.parts.back());
+                key = nullptr;
+                break;
+            }
+            case Operation::SetValue:
+                key->SetValue(op.name, op.type, std::move(op.data));
+                break;
+            case Operation::DeleteValue:
+                key->DeleteValue(op.name);
+                break;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+// ---------------------------------------------------------------------------
+
+// The column at which regedit breaks hex data: after the comma that brings
+// the line to this width it writes a backslash and goes on, indented by two.
+constexpr std::size_t kHexWrapColumn = 77;
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+void AppendHexByte(std::string& out, std::uint8_t byte) {
+    out.push_back(kHexDigits[byte >> 4]);
+    out.push_back(kHexDigits[byte & 0x0F]);
+}
+
+void AppendEscaped(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        if (c == '\\' || c == '"') out.push_back('\\');
+        out.push_back(c);
+    }
+}
+
+// A REG_SZ value that the quoted form gives back byte for byte: text without
+// zeros or line breaks, then exactly one terminating zero. Any other REG_SZ
+// data is written as hex(1) so that a snapshot survives a round trip (regedit
+// would cut the string at its first zero).
+bool IsPlainString(const RegValue& value) {
+    if (value.type != platform::kRegSz || value.data.empty() || value.data.back() != 0) return false;
+    return std::none_of(value.data.begin(), value.data.end() - 1, [](std::uint8_t byte) {
+        return byte == 0 || byte == '\r' || byte == '\n';
+    });
+}
+
+// The data part of a value line. With a column, hex data wraps the way
+// regedit wraps it; without one it stays on one line.
+void AppendData(std::string& out, const RegValue& value, RegFormat format,
+                std::optional<std::size_t> column) {
+    if (IsPlainString(value)) {
+        out.push_back('"');
+        AppendEscaped(out, std::string_view(reinterpret_cast<const char*>(value.data.data()),
+                                            value.data.size() - 1));
+        out.push_back('"');
+        return;
+    }
+    if (value.type == platform::kRegDword && value.data.size() == 4) {
+        const std::uint32_t number = static_cast<std::uint32_t>(value.data[0]) |
+                                     (static_cast<std::uint32_t>(value.data[1]) << 8) |
+                                     (static_cast<std::uint32_t>(value.data[2]) << 16) |
+                                     (static_cast<std::uint32_t>(value.data[3]) << 24);
+        out += "dword:";
+        for (int shift = 28; shift >= 0; shift -= 4) out.push_back(kHexDigits[(number >> shift) & 0x0F]);
+        return;
+    }
+    const std::size_t prefixStart = out.size();
+    if (value.type == platform::kRegBinary) {
+        out += "hex:";
+    } else {
+        out += "hex(";
+        bool started = false;
+        for (int shift = 28; shift >= 0; shift -= 4) {
+            const auto digit = (value.type >> shift) & 0x0F;
+            if (digit == 0 && !started && shift != 0) continue;
+            started = true;
+            out.push_back(kHexDigits[digit]);
+        }
+        out += "):";
+    }
+    std::vector<std::uint8_t> wide;
+    const std::vector<std::uint8_t>* bytes = &value.data;
+    if (format == RegFormat::Version5 && IsStringType(value.type)) {
+        wide.reserve(value.data.size() * 2);
+        for (const std::uint8_t byte : value.data) {
+            const char16_t unit = WidenAnsi(byte);
+            wide.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+            wide.push_back(static_cast<std::uint8_t>(unit >> 8));
+        }
+        bytes = &wide;
+    }
+    std::size_t width = column ? *column + (out.size() - prefixStart) : 0;
+    for (std::size_t i = 0; i < bytes->size(); ++i) {
+        AppendHexByte(out, (*bytes)[i]);
+        if (i + 1 == bytes->size()) break;
+        out.push_back(',');
+        if (!column) continue;
+        width += 3;
+        if (width >= kHexWrapColumn) {
+            out += "\\\r\n  ";
+            width = 2;
+        }
+    }
+}
+
+void AppendValue(std::string& out, const RegValue& value, RegFormat format) {
+    const std::size_t lineStart = out.size();
+    if (value.name.empty()) {
+        out += "@=";
+    } else {
+        out.push_back('"');
+        AppendEscaped(out, value.name);
+        out += "\"=";
+    }
+    AppendData(out, value, format, out.size() - lineStart);
+    out += "\r\n";
+}
+
+void AppendKey(std::string& out, const RegNode& node, std::string& path, RegFormat format) {
+    out += "\r\n[";
+    out += path;
+    out += "]\r\n";
+    for (const RegValue& value : node.values()) AppendValue(out, value, format);
+    for (const auto& [folded, child] : node.subkeys()) {
+        const std::size_t length = path.size();
+        path += '\\';
+        path += child->name();
+        AppendKey(out, *child, path, format);
+        path.resize(length);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Differences
+// ---------------------------------------------------------------------------
+
+class Differ {
+public:
+    explicit Differ(std::vector<RegChange>& changes) : changes_(changes) {}
+
+    // Either side may be absent (an added or deleted key), not both.
+    void Node(const RegNode* before, const RegNode* after, std::string& path, bool isRoot) {
+        if (!isRoot && before == nullptr) changes_.push_back({RegChange::KeyAdded, path, {}, {}, {}});
+        if (!isRoot && after == nullptr) changes_.push_back({RegChange::KeyDeleted, path, {}, {}, {}});
+        Values(before, after, path);
+
+        static const std::map<std::string, std::shared_ptr<RegNode>> kNone;
+        const auto& left = before != nullptr ? before->subkeys() : kNone;
+        const auto& right = after != nullptr ? after->subkeys() : kNone;
+        auto l = left.begin();
+        auto r = right.begin();
+        while (l != left.end() || r != right.end()) {
+            const RegNode* b = nullptr;
+            const RegNode* a = nullptr;
+            if (r == right.end() || (l != left.end() && l->first < r->first)) {
+                b = (l++)->second.get();
+            } else if (l == left.end() || r->first < l->first) {
+                a = (r++)->second.get();
+            } else {
+                b = (l++)->second.get();
+                a = (r++)->second.get();
+            }
+            const std::size_t length = path.size();
+            path += '\\';
+            path += (a != nullptr ? a : b)->name();
+            Node(b, a, path, false);
+            path.resize(length);
+        }
+    }
+
+private:
+    void Values(const RegNode* before, const RegNode* after, const std::string& path) {
+        if (before != nullptr) {
+            for (const RegValue& value : before->values()) {
+                if (after == nullptr || after->FindValue(value.name) == nullptr) {
+                    changes_.push_back({RegChange::ValueDeleted, path, value.name, value, std::nullopt});
+                }
+            }
+        }
+        if (after != nullptr) {
+            for (const RegValue& value : after->values()) {
+                const RegValue* old = before != nullptr ? before->FindValue(value.name) : nullptr;
+                if (old == nullptr) {
+                    changes_.push_back({RegChange::ValueAdded, path, value.name, std::nullopt, value});
+                } else if (!(*old == value)) {
+                    changes_.push_back({RegChange::ValueChanged, path, value.name, *old, value});
+                }
+            }
+        }
+    }
+
+    std::vector<RegChange>& changes_;
+};
+
+}  // namespace
+
+char16_t WidenAnsi(std::uint8_t byte) {
+    if (byte >= 0x80 && byte <= 0x9F) return kCp1252High[byte - 0x80];
+    return byte;
+}
+
+std::optional<std::uint8_t> NarrowToAnsi(char16_t unit) {
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<std::uint8_t>(unit);
+    const auto found = std::find(kCp1252High.begin(), kCp1252High.end(), unit);
+    if (found == kCp1252High.end()) return std::nullopt;
+    return static_cast<std::uint8_t>(0x80 + (found - kCp1252High.begin()));
+}
+
+std::optional<RegFormat> DetectRegFormat(std::span<const std::uint8_t> bytes) {
+    const DecodedFile file = Decode(bytes);
+    const std::u16string_view text(file.text);
+    const auto end = text.find_first_of(u"\r\n");
+    return HeaderFormat(text.substr(0, end));
+}
+
+std::optional<RegFileError> ApplyRegFile(RegistryTree& tree, std::span<const std::uint8_t> bytes) {
+    const DecodedFile file = Decode(bytes);
+    std::vector<std::u16string_view> lines = SplitLines(file.text);
+    if (file.truncatedUnit) {
+        return RegFileError{static_cast<int>(lines.size()),
+                            "the file ends in the middle of a UTF-16 character (an odd number of bytes)"};
+    }
+    const auto format = HeaderFormat(lines.front());
+    if (!format) {
+        return RegFileError{1, "the file does not start with the header \"" + std::string(kVersion5Header) +
+                                   "\" or \"" + std::string(kRegedit4Header) + "\""};
+    }
+    // The whole file is checked before the tree is touched, so a refused
+    // file leaves nothing half-loaded.
+    Parser parser(file, *format, std::move(lines));
+    if (auto error = parser.Parse()) return error;
+    Apply(tree, parser.operations());
+    return std::nullopt;
+}
+
+std::vector<std::uint8_t> WriteRegFile(const RegistryTree& tree, RegFormat format) {
+    std::string text(format == RegFormat::Version5 ? kVersion5Header : kRegedit4Header);
+    text += "\r\n";
+    for (const std::string& rootName : RegistryTree::RootNames()) {
+        const auto root = tree.Root(rootName);
+        if (root->values().empty() && root->subkeys().empty()) continue;
+        std::string path = rootName;
+        AppendKey(text, *root, path, format);
+    }
+    text += "\r\n";
+
+    if (format == RegFormat::Regedit4) return std::vector<std::uint8_t>(text.begin(), text.end());
+    std::vector<std::uint8_t> bytes(2 + text.size() * 2);
+    bytes[0] = 0xFF;
+    bytes[1] = 0xFE;
+    std::uint8_t* out = bytes.data() + 2;
+    for (const char c : text) {
+        const char16_t unit = WidenAnsi(static_cast<std::uint8_t>(c));
+        *out++ = static_cast<std::uint8_t>(unit & 0xFF);
+        *out++ = static_cast<std::uint8_t>(unit >> 8);
+    }
+    return bytes;
+}
+
+std::string FormatRegValueData(const RegValue& value) {
+    return FormatRegValueData(value, RegFormat::Version5);
+}
+
+std::string FormatRegValueData(const RegValue& value, RegFormat format) {
+    std::string out;
+    AppendData(out, value, format, std::nullopt);
+    return out;
+}
+
+std::vector<RegChange> DiffTrees(const RegistryTree& before, const RegistryTree& after) {
+    std::vector<RegChange> changes;
+    Differ differ(changes);
+    for (const std::string& rootName : RegistryTree::RootNames()) {
+        std::string path = rootName;
+        differ.Node(before.Root(rootName).get(), after.Root(rootName).get(), path, true);
+    }
+    return changes;
+}
+
+}  // namespace veltra::sim

@@ -1,0 +1,177 @@
+// ClientSettings and TraceSettings: the address fallback, the event-log
+// control's moving snapshot, and the two classes' separate places.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "settings/client_settings.h"
+#include "settings/trace_settings.h"
+#include "settings_fixture.h"
+#include "value_tables.h"
+
+namespace veltra::testing {
+namespace {
+
+using namespace veltra::settings;
+using platform::Dword;
+
+const std::string kUpgradeClient = kUpgradePath + "\\KESHCLIENT";
+
+class ClientTraceTest : public SettingsFixture {
+protected:
+    // Load, change one value, save what changed, reload: only that value moves.
+    template <class Settings, class Row, std::size_t N>
+    void RoundTripEachValue(const std::array<ValueInfo, N>& table, const char* keyPath) {
+        for (std::size_t row = 0; row < N; ++row) {
+            SCOPED_TRACE(table[row].name);
+            Populate(machine.registry, table, kClientKey, kNetworkKey);
+            Settings object(context);
+            object.Load(keyPath, false);
+            const sim::RegValue expected = ChangeField(object, static_cast<Row>(row), table[row]);
+            Mark();
+            object.SaveChanged();
+            EXPECT_EQ(ChangedValues(), std::vector<std::string>{kClientKey + "\\" + table[row].name});
+            EXPECT_EQ(GetValue(kClientKey, table[row].name), expected);
+            Settings reloaded(context);
+            reloaded.Load(keyPath, false);
+            EXPECT_TRUE(FieldHolds(reloaded, row, expected));
+        }
+    }
+};
+
+TEST_F(ClientTraceTest, ChangingOneValueSavesOnlyThatValue) {
+    RoundTripEachValue<ClientSettings, ClientValue>(kClientValues, kClientSettingsKey);
+    RoundTripEachValue<TraceSettings, TraceValue>(kTraceValues, kTraceSettingsKey);
+}
+
+TEST_F(ClientTraceTest, ForcedSavesWriteEveryValue) {
+    Populate(machine.registry, kClientValues, kClientKey, kNetworkKey);
+    Populate(machine.registry, kTraceValues, kClientKey, kNetworkKey);
+    ClientSettings client(context);
+    TraceSettings trace(context);
+    client.Load(kClientSettingsKey, false);
+    trace.Load(kTraceSettingsKey, false);
+    Mark();
+    client.Save(kUpgradeClient, true, true);
+    trace.Save(kUpgradeClient, true, true);
+    EXPECT_EQ(ChangedValues().size(), 6u);
+    for (std::size_t row = 0; row < kClientValues.size(); ++row) {
+        EXPECT_EQ(GetValue(kHkcu + kUpgradeClient, kClientValues[row].name), Distinct(kClientValues[row], row));
+    }
+    for (std::size_t row = 0; row < kTraceValues.size(); ++row) {
+        EXPECT_EQ(GetValue(kHkcu + kUpgradeClient, kTraceValues[row].name), Distinct(kTraceValues[row], row));
+    }
+}
+
+TEST_F(ClientTraceTest, AnAbsentAddressLoadsAsZerosAndIsWrittenOnlyWhenForced) {
+    ClientSettings client(context);
+    client.Load(kClientSettingsKey, false);
+    EXPECT_EQ(client.Buffer(ClientValue::PrimaryInterfaceIP).Text(), "0.0.0.0");
+    Mark();
+    client.SaveChanged();
+    EXPECT_TRUE(Changes().empty());
+    client.SaveAll();
+    EXPECT_EQ(GetString(kClientKey, "PrimaryInterfaceIP"), "0.0.0.0");
+    EXPECT_EQ(GetDword(kClientKey, "EventLogControl"), 0u);
+}
+
+TEST_F(ClientTraceTest, BothValuesRoundTripThroughTheUserKey) {
+    SetDword(kClientKey, "EventLogControl", 3);
+    SetString(kClientKey, "PrimaryInterfaceIP", "10.1.2.3");
+    ClientSettings client(context);
+    client.Load(kClientSettingsKey, false);
+    client.Save(kUpgradeClient, true, true);
+    EXPECT_EQ(GetDword(kHkcu + kUpgradeClient, "EventLogControl"), 3u);
+    EXPECT_EQ(GetString(kHkcu + kUpgradeClient, "PrimaryInterfaceIP"), "10.1.2.3");
+}
+
+TEST_F(ClientTraceTest, AChangedEventLogControlIsWrittenOnceAChangedTraceNumberEveryTime) {
+    ClientSettings client(context);
+    TraceSettings trace(context);
+    client.Load(kClientSettingsKey, false);
+    trace.Load(kTraceSettingsKey, false);
+    client.Number(ClientValue::EventLogControl) = 1;
+    trace.Number(TraceValue::TraceLevel) = 4;
+    Mark();
+    client.SaveChanged();
+    client.SaveChanged();
+    trace.SaveChanged();
+    trace.SaveChanged();
+    EXPECT_EQ(Calls("RegSetValueExA"),
+              (std::vector<std::string>{kClientKey + "\\EventLogControl", kClientKey + "\\TraceLevel",
+                                        kClientKey + "\\TraceLevel"}));
+}
+
+TEST_F(ClientTraceTest, AChangedAddressIsWrittenOnlyWhileShorterThanSixteen) {
+    SetString(kClientKey, "PrimaryInterfaceIP", "10.0.0.1");
+    ClientSettings client(context);
+    client.Load(kClientSettingsKey, false);
+    client.Buffer(ClientValue::PrimaryInterfaceIP).SetText("255.255.255.2550");  // 16 characters
+    client.SaveChanged();
+    EXPECT_EQ(GetString(kClientKey, "PrimaryInterfaceIP"), "10.0.0.1");
+    client.Buffer(ClientValue::PrimaryInterfaceIP).SetText("255.255.255.255");
+    client.SaveChanged();
+    EXPECT_EQ(GetString(kClientKey, "PrimaryInterfaceIP"), "255.255.255.255");
+}
+
+TEST_F(ClientTraceTest, GetPrimaryInterfaceIpWantsSixteenBytesAndFallsBackToZeros) {
+    ClientSettings client(context);
+    char buffer[20];
+    std::memset(buffer, 'x', sizeof buffer);
+    Dword size = 15;
+    EXPECT_EQ(client.Get(ClientValue::PrimaryInterfaceIP, buffer, &size), 5002u);
+    EXPECT_EQ(buffer[0], 'x');
+    size = 16;
+    EXPECT_EQ(client.Get(ClientValue::PrimaryInterfaceIP, buffer, &size), 0u);
+    EXPECT_EQ(std::string(buffer, 16), std::string("0.0.0.0") + std::string(9, '\0'));
+    EXPECT_EQ(buffer[16], 'x');
+
+    SetString(kClientKey, "PrimaryInterfaceIP", "192.168.0.1");
+    size = 20;
+    EXPECT_EQ(client.Get(ClientValue::PrimaryInterfaceIP, buffer, &size), 0u);
+    EXPECT_STREQ(buffer, "192.168.0.1");
+    EXPECT_EQ(size, 12u);
+}
+
+TEST_F(ClientTraceTest, TraceLoadsTheFileFirstAndSavesItLast) {
+    SetString(kClientKey, "TraceFile", "C:\\trace.log");
+    SetDword(kClientKey, "EnableTrace", 1);
+    TraceSettings trace(context);
+    Mark();
+    trace.Load(kTraceSettingsKey, false);
+    EXPECT_EQ(Calls("RegQueryValueExA"),
+              (std::vector<std::string>{kClientKey + "\\TraceFile", kClientKey + "\\EnableTrace",
+                                        kClientKey + "\\TraceLevel", kClientKey + "\\TraceDest"}));
+    EXPECT_EQ(trace.Buffer(TraceValue::TraceFile).Text(), "C:\\trace.log");
+    Mark();
+    trace.Save(kUpgradeClient, true, true);
+    const std::string saved = kHkcu + kUpgradeClient;
+    EXPECT_EQ(Calls("RegSetValueExA"),
+              (std::vector<std::string>{saved + "\\EnableTrace", saved + "\\TraceLevel", saved + "\\TraceDest",
+                                        saved + "\\TraceFile"}));
+}
+
+TEST_F(ClientTraceTest, ALongTraceFileIsWrittenWhenForcedOnly) {
+    TraceSettings trace(context);
+    trace.Load(kTraceSettingsKey, false);
+    trace.Buffer(TraceValue::TraceFile).SetText(std::string(260, 'f'));
+    trace.SaveChanged();
+    EXPECT_FALSE(GetValue(kClientKey, "TraceFile"));
+    trace.SaveAll();
+    EXPECT_EQ(GetString(kClientKey, "TraceFile"), std::string(260, 'f'));
+}
+
+TEST_F(ClientTraceTest, ClientAndTraceKeepSeparatePlaces) {
+    ClientSettings client(context);
+    TraceSettings trace(context);
+    client.SetRoot(kUpgradeClient, true);
+    EXPECT_EQ(context.trace.root, platform::kHkeyLocalMachine);
+    EXPECT_EQ(context.trace.keyPath, kTraceSettingsKey);
+    EXPECT_EQ(trace.Set(TraceValue::EnableTrace, 1), 0u);
+    EXPECT_EQ(client.Set(ClientValue::EventLogControl, 2), 0u);
+    EXPECT_EQ(GetDword(kClientKey, "EnableTrace"), 1u);
+    EXPECT_EQ(GetDword(kHkcu + kUpgradeClient, "EventLogControl"), 2u);
+}
+
+}  // namespace
+}  // namespace veltra::testing

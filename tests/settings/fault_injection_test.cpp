@@ -1,0 +1,127 @@
+// A registry that refuses one value: that value keeps what it had (in the
+// object on a load, in the registry on a save) and nothing else is affected.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "settings/gina_settings.h"
+#include "settings/network_settings.h"
+#include "settings/ras_settings.h"
+#include "settings_fixture.h"
+#include "value_tables.h"
+
+namespace veltra::testing {
+namespace {
+
+using namespace veltra::settings;
+using platform::Dword;
+
+class FaultInjectionTest : public SettingsFixture {};
+
+TEST_F(FaultInjectionTest, AValueThatCannotBeReadKeepsItsPreviousContentAndTheRestLoads) {
+    Populate(machine.registry, kNetworkValues, kNetworkKey, kNetworkKey);
+    for (std::size_t row = 0; row < kNetworkValues.size(); ++row) {
+        const ValueInfo& info = kNetworkValues[row];
+        SCOPED_TRACE(info.name);
+        NetworkSettings network(context);
+        network.Load(kNetworkSettingsKey, false);  // every value as populated
+        // The registry moves on; one value can no longer be read.
+        for (std::size_t other = 0; other < kNetworkValues.size(); ++other) {
+            const sim::RegValue next = Distinct(kNetworkValues[other], other + 50);
+            machine.registry.CreateKey(kNetworkKey)->SetValue(kNetworkValues[other].name, next.type, next.data);
+        }
+        machine.faults = sim::Faults();
+        Fail("RegQueryValueExA:" + kNetworkKey + "\\" + info.name);
+        network.Load(kNetworkSettingsKey, false);
+        for (std::size_t other = 0; other < kNetworkValues.size(); ++other) {
+            const std::size_t expectedRow = other == row ? other : other + 50;
+            const sim::RegValue expected = Distinct(kNetworkValues[other], expectedRow);
+            const ValueField& field = network.values().field(other);
+            if (IsNumber(kNetworkValues[other])) {
+                EXPECT_EQ(field.number, 100 + expectedRow) << kNetworkValues[other].name;
+            } else {
+                const auto data = field.buffer.Data();
+                EXPECT_EQ(std::vector<std::uint8_t>(data.begin(), data.end()), expected.data)
+                    << kNetworkValues[other].name;
+            }
+        }
+        EXPECT_EQ(network.values().lastRead(row), kRegResultRegistryError);
+        EXPECT_EQ(OpenHandles(), 0u);
+        machine.registry.DeleteKeyTree(kNetworkKey);
+        Populate(machine.registry, kNetworkValues, kNetworkKey, kNetworkKey);
+    }
+}
+
+TEST_F(FaultInjectionTest, AValueThatCannotBeWrittenStaysAsItWasAndTheRestIsWritten) {
+    // Numbers and binary values are written over in place; a refused write
+    // leaves them untouched.
+    for (std::size_t row = 0; row < kNetworkValues.size(); ++row) {
+        const ValueInfo& info = kNetworkValues[row];
+        if (info.stored == StoredAs::kString) continue;
+        SCOPED_TRACE(info.name);
+        machine.registry.DeleteKeyTree(kNetworkKey);
+        Populate(machine.registry, kNetworkValues, kNetworkKey, kNetworkKey);
+        NetworkSettings network(context);
+        network.Load(kNetworkSettingsKey, false);
+        for (std::size_t other = 0; other < kNetworkValues.size(); ++other) {
+            ChangeField(network, static_cast<NetworkValue>(other), kNetworkValues[other]);
+        }
+        machine.faults = sim::Faults();
+        Fail("RegSetValueExA:" + kNetworkKey + "\\" + info.name);
+        Mark();
+        network.SaveAll();
+        std::vector<std::string> expected;
+        for (const ValueInfo& other : kNetworkValues) {
+            if (&other != &info) expected.push_back(kNetworkKey + "\\" + other.name);
+        }
+        // Rewritten strings move to the end of the key's value order; compare as sets.
+        auto changed = ChangedValues();
+        std::sort(changed.begin(), changed.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(changed, expected);
+        EXPECT_EQ(GetValue(kNetworkKey, info.name), Distinct(info, row));
+        EXPECT_EQ(OpenHandles(), 0u);
+    }
+}
+
+TEST_F(FaultInjectionTest, AStringWhoseKeyCannotBeOpenedStaysAsItWas) {
+    // A string write opens its key once; refusing that one opening (the
+    // string is the 27th value the save writes) keeps the old text.
+    Populate(machine.registry, kNetworkValues, kNetworkKey, kNetworkKey);
+    NetworkSettings network(context);
+    network.Load(kNetworkSettingsKey, false);
+    network.Buffer(NetworkValue::ChallengeGroup).SetText("NEW");
+    network.Buffer(NetworkValue::RegistrationGroup).SetText("NEW");
+    Fail("RegCreateKeyExA:" + kNetworkKey + "#27");
+    Mark();
+    network.SaveAll();
+    EXPECT_EQ(GetValue(kNetworkKey, "ChallengeGroup"),
+              Distinct(kNetworkValues[RowIndex(NetworkValue::ChallengeGroup)], RowIndex(NetworkValue::ChallengeGroup)));
+    EXPECT_EQ(GetString(kNetworkKey, "RegistrationGroup"), "NEW");
+    EXPECT_EQ(OpenHandles(), 0u);
+}
+
+TEST_F(FaultInjectionTest, ARefusedDigestWriteLeavesTheStoredDigest) {
+    SetBinary(kGinaKey, "ReservePassword", {1, 2, 3});
+    GinaSettings gina(context);
+    gina.Load(kGinaSettingsKey, false);
+    gina.SetNewReservePassword("new");
+    Fail("RegSetValueExA:" + kGinaKey + "\\ReservePassword");
+    gina.SaveAll();
+    EXPECT_EQ(GetValue(kGinaKey, "ReservePassword")->data, (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(GetDword(kGinaKey, "Enabled"), 0u);
+}
+
+TEST_F(FaultInjectionTest, ARefusedSubkeyLeavesTheMainKeyLoading) {
+    SetDword(kRasKey, "EapMode", 6);
+    SetDword(kRasKey + "\\15", "RequireConfigUI", 1);
+    Fail("RegOpenKeyExA:" + kRasKey + "\\15");
+    RasSettings ras(context);
+    ras.Load(kRasSettingsKey, false);
+    EXPECT_EQ(ras.Number(RasValue::EapMode), 6u);
+    EXPECT_EQ(ras.Number(RasValue::RequireConfigUI15), 0u);
+    EXPECT_EQ(OpenHandles(), 0u);
+}
+
+}  // namespace
+}  // namespace veltra::testing

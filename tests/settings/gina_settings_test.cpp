@@ -1,0 +1,229 @@
+// GinaSettings: the value in the network key, forced-only and never-saved
+// values, the two "IsDac" fields and the reserve password digest.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/digest.h"
+#include "settings/gina_settings.h"
+#include "settings_fixture.h"
+#include "value_tables.h"
+
+namespace veltra::testing {
+namespace {
+
+using namespace veltra::settings;
+using platform::Dword;
+
+const std::string kUpgradeGina = kUpgradePath + "\\KVGINA";
+
+std::vector<std::uint8_t> DigestOf(const std::string& text) {
+    const auto digest = platform::Md5({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    return {digest->begin(), digest->end()};
+}
+
+class GinaSettingsTest : public SettingsFixture {
+protected:
+    void PopulateGina() { Populate(machine.registry, kGinaValues, kGinaKey, kNetworkKey); }
+};
+
+TEST_F(GinaSettingsTest, LoadReadsEveryLoadedValueInItsOrder) {
+    PopulateGina();
+    GinaSettings gina(context);
+    Mark();
+    gina.Load(kGinaSettingsKey, false);
+    std::vector<std::string> expected;
+    for (const std::size_t row : kGinaLoadOrder) {
+        expected.push_back(RowKey(kGinaValues[row], kGinaKey, kNetworkKey) + "\\" + kGinaValues[row].name);
+    }
+    EXPECT_EQ(Calls("RegQueryValueExA"), expected);
+    EXPECT_EQ(gina.Number(GinaValue::AllowLocalAuth), 100 + RowIndex(GinaValue::AllowLocalAuth));
+    // Both fields hold the one stored "IsDac".
+    EXPECT_EQ(gina.Number(GinaValue::IsDac), 100 + RowIndex(GinaValue::IsDacSecond));
+    EXPECT_EQ(gina.Number(GinaValue::IsDacSecond), 100 + RowIndex(GinaValue::IsDacSecond));
+    EXPECT_EQ(gina.Buffer(GinaValue::ReservePassword).size(), 5u);
+    EXPECT_EQ(gina.Buffer(GinaValue::InstallPath).Text(), "Inst14");
+}
+
+TEST_F(GinaSettingsTest, LoadThenUnforcedSaveWritesNothing) {
+    PopulateGina();
+    GinaSettings gina(context);
+    gina.Load(kGinaSettingsKey, false);
+    Mark();
+    gina.SaveChanged();
+    EXPECT_TRUE(Changes().empty());
+    EXPECT_TRUE(Calls("RegSetValueExA").empty());
+}
+
+TEST_F(GinaSettingsTest, ChangingOneValueSavesOnlyThatValueAndOnlyIfItsRuleSaysSo) {
+    for (std::size_t row = 0; row < kGinaValues.size(); ++row) {
+        const ValueInfo& info = kGinaValues[row];
+        if (!HasField(info)) continue;
+        SCOPED_TRACE(info.name + std::string(" row ") + std::to_string(row));
+        PopulateGina();
+        GinaSettings gina(context);
+        gina.Load(kGinaSettingsKey, false);
+        const sim::RegValue expected = ChangeField(gina, static_cast<GinaValue>(row), info);
+        Mark();
+        gina.SaveChanged();
+        const std::string key = RowKey(info, kGinaKey, kNetworkKey);
+        if (SavedWhenChanged(info)) {
+            EXPECT_EQ(ChangedValues(), std::vector<std::string>{key + "\\" + info.name});
+            EXPECT_EQ(GetValue(key, info.name), expected);
+            GinaSettings reloaded(context);
+            reloaded.Load(kGinaSettingsKey, false);
+            EXPECT_TRUE(FieldHolds(reloaded, row, expected));
+        } else {
+            EXPECT_TRUE(Changes().empty());
+        }
+    }
+}
+
+TEST_F(GinaSettingsTest, ForcedSaveWritesTheSavedRowsAndNeverTheLoadedOnlyOnes) {
+    PopulateGina();
+    GinaSettings gina(context);
+    gina.Load(kGinaSettingsKey, false);
+    machine.registry.DeleteKeyTree(kGinaKey);
+    machine.registry.DeleteKeyTree(kNetworkKey);
+    Mark();
+    gina.SaveAll();
+    std::vector<std::string> expected;
+    for (std::size_t row = 0; row < kGinaValues.size(); ++row) {
+        const ValueInfo& info = kGinaValues[row];
+        const std::string key = RowKey(info, kGinaKey, kNetworkKey);
+        if (SavedWhenForced(info)) {
+            EXPECT_EQ(GetValue(key, info.name), Distinct(info, StoredRow(kGinaValues, row))) << info.name;
+        } else {
+            EXPECT_FALSE(GetValue(key, info.name)) << info.name;
+        }
+    }
+    EXPECT_EQ(Calls("RegSetValueExA"),
+              (std::vector<std::string>{
+                  kGinaKey + "\\ChallengeGroup", kGinaKey + "\\ReserveOption", kGinaKey + "\\SendDomainName",
+                  kGinaKey + "\\LogonPromptPassword", kNetworkKey + "\\AllowLocalAuth",
+                  kGinaKey + "\\EnablePinUnlock", kGinaKey + "\\EnableNovellPasswordUpdate",
+                  kGinaKey + "\\PinLifetime", kGinaKey + "\\PinAttempts", kGinaKey + "\\Enabled",
+                  kGinaKey + "\\ReservePassword", kGinaKey + "\\IsDac", kGinaKey + "\\IsDac",
+                  kGinaKey + "\\CustomBitMap"}));
+}
+
+TEST_F(GinaSettingsTest, TheSecondIsDacCopyIsWhatAForcedSaveLeaves) {
+    SetDword(kGinaKey, "IsDac", 1);
+    GinaSettings gina(context);
+    gina.Load(kGinaSettingsKey, false);
+    EXPECT_EQ(gina.Number(GinaValue::IsDac), 1u);
+    EXPECT_EQ(gina.Number(GinaValue::IsDacSecond), 1u);
+    gina.Number(GinaValue::IsDac) = 5;
+    gina.SaveChanged();
+    EXPECT_EQ(GetDword(kGinaKey, "IsDac"), 1u);
+    gina.Number(GinaValue::IsDacSecond) = 7;
+    gina.SaveAll();
+    EXPECT_EQ(GetDword(kGinaKey, "IsDac"), 7u);
+}
+
+TEST_F(GinaSettingsTest, AnAbsentReservePasswordIsForcedOutAs512ZeroBytes) {
+    GinaSettings gina(context);
+    gina.Load(kGinaSettingsKey, false);
+    gina.SaveAll();
+    const auto value = GetValue(kGinaKey, "ReservePassword");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->type, platform::kRegBinary);
+    EXPECT_EQ(value->data, std::vector<std::uint8_t>(512, 0));
+}
+
+TEST_F(GinaSettingsTest, ANewReservePasswordIsStoredAsItsDigestForcedOrNot) {
+    for (const bool force : {false, true}) {
+        SCOPED_TRACE(force);
+        SetBinary(kGinaKey, "ReservePassword", {1, 2, 3});
+        GinaSettings gina(context);
+        gina.Load(kGinaSettingsKey, false);
+        EXPECT_EQ(gina.SetNewReservePassword("Secret#2024"), 0u);
+        EXPECT_TRUE(gina.newReservePasswordSet());
+        gina.Save(kGinaSettingsKey, force, false);
+        EXPECT_EQ(GetValue(kGinaKey, "ReservePassword")->data, DigestOf("Secret#2024"));
+        EXPECT_EQ(GetValue(kGinaKey, "ReservePassword")->type, platform::kRegBinary);
+    }
+}
+
+TEST_F(GinaSettingsTest, ThePasswordTextReachesNeitherTheRegistryNorTheObject) {
+    const std::string password = "Pa55word";
+    GinaSettings gina(context);
+    gina.SetNewReservePassword(password);
+    gina.SaveAll();
+    const std::string export_text = [&] {
+        const auto bytes = sim::WriteRegFile(machine.registry, sim::RegFormat::Regedit4);
+        return std::string(bytes.begin(), bytes.end());
+    }();
+    EXPECT_EQ(export_text.find(password), std::string::npos);
+    for (std::size_t row = 0; row < gina.values().size(); ++row) {
+        const auto bytes = gina.values().field(row).buffer.bytes();
+        EXPECT_EQ(std::search(bytes.begin(), bytes.end(), password.begin(), password.end()), bytes.end());
+    }
+}
+
+TEST_F(GinaSettingsTest, APasswordOverFifteenBytesIsRefused) {
+    GinaSettings gina(context);
+    EXPECT_EQ(gina.SetNewReservePassword(std::string(16, 'x')), 5002u);
+    EXPECT_FALSE(gina.newReservePasswordSet());
+    EXPECT_EQ(gina.SetNewReservePassword(std::string(15, 'x')), 0u);
+    EXPECT_TRUE(gina.newReservePasswordSet());
+}
+
+TEST_F(GinaSettingsTest, AStoredDigestIsCarriedAsItsBytes) {
+    SetBinary(kHkcu + kUpgradeGina, "ReservePassword", DigestOf("abc"));
+    GinaSettings gina(context);
+    gina.Load(kUpgradeGina, true);
+    gina.Save(kGinaSettingsKey, true, false);
+    EXPECT_EQ(GetValue(kGinaKey, "ReservePassword")->data, DigestOf("abc"));
+}
+
+TEST_F(GinaSettingsTest, AllowLocalAuthFollowsTheNetworkKeyUnderTheGinaRoot) {
+    SetDword(kHkcu + kNetworkSettingsKey, "AllowLocalAuth", 3);
+    SetDword(kNetworkKey, "AllowLocalAuth", 9);
+    GinaSettings gina(context);
+    gina.Load(kUpgradeGina, true);
+    EXPECT_EQ(gina.Number(GinaValue::AllowLocalAuth), 3u);
+
+    // Naming the GINA key for the network class sends the value there.
+    gina.network().SetRoot(kGinaSettingsKey, false);
+    gina.Number(GinaValue::AllowLocalAuth) = 4;
+    gina.Save(kGinaSettingsKey, false, false);
+    EXPECT_EQ(GetDword(kGinaKey, "AllowLocalAuth"), 4u);
+    EXPECT_EQ(GetDword(kNetworkKey, "AllowLocalAuth"), 9u);
+}
+
+TEST_F(GinaSettingsTest, AccessorsWriteTokaraTextAsBinaryAndThePasswordAsItsDigest) {
+    GinaSettings gina(context);
+    EXPECT_EQ(gina.SetText(GinaValue::TokaraUserDomain, "CORP"), 0u);
+    EXPECT_EQ(gina.SetText(GinaValue::HPKey, "k3y"), 0u);
+    EXPECT_EQ(gina.SetText(GinaValue::PrimaryDomain, "CORP"), 0u);
+    EXPECT_EQ(gina.Set(GinaValue::TokaraLogonType, 2), 0u);
+    EXPECT_EQ(gina.SetText(GinaValue::ReservePassword, "abc"), 0u);
+    EXPECT_EQ(*GetValue(kGinaKey, "TokaraUserDomain"), (sim::RegValue{"TokaraUserDomain", 3, {'C', 'O', 'R', 'P'}}));
+    EXPECT_EQ(GetValue(kGinaKey, "HPKey")->data, (std::vector<std::uint8_t>{'k', '3', 'y'}));
+    EXPECT_EQ(*GetValue(kGinaKey, "PrimaryDomain"), (sim::RegValue{"PrimaryDomain", 1, Bytes("CORP")}));
+    EXPECT_EQ(GetDword(kGinaKey, "TokaraLogonType"), 2u);
+    EXPECT_EQ(*GetValue(kGinaKey, "ReservePassword"), (sim::RegValue{"ReservePassword", 3, DigestOf("abc")}));
+
+    char buffer[16] = {};
+    Dword size = sizeof buffer;
+    EXPECT_EQ(gina.Get(GinaValue::TokaraUserDomain, buffer, &size), 0u);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(std::string(buffer, size), "CORP");
+    // An accessor-only value is never loaded nor saved.
+    gina.Load(kGinaSettingsKey, false);
+    Mark();
+    gina.SaveAll();
+    for (const auto& name : Calls("RegSetValueExA")) EXPECT_EQ(name.find("Tokara"), std::string::npos);
+}
+
+TEST_F(GinaSettingsTest, TheNetworkMemberSharesTheContextButIsNeitherLoadedNorSaved) {
+    SetDword(kNetworkKey, "Server", 1);
+    GinaSettings gina(context);
+    gina.Load(kGinaSettingsKey, false);
+    EXPECT_EQ(gina.network().Number(NetworkValue::Server), 0u);
+    EXPECT_EQ(&gina.network().place(), &context.network);
+}
+
+}  // namespace
+}  // namespace veltra::testing

@@ -1,0 +1,308 @@
+// RasSettings: load with snapshot, save of what changed or of everything, the
+// EAP subkeys, the dial-mode registration, and the object without buffers.
+#include <gtest/gtest.h>
+
+#include "settings/ras_settings.h"
+#include "settings_fixture.h"
+#include "value_tables.h"
+
+namespace veltra::testing {
+namespace {
+
+using namespace veltra::settings;
+using platform::Dword;
+
+const std::string kUpgradeRas = kUpgradePath + "\\KVRAS";
+const std::string kSecurityHost = kHklm + "SOFTWARE\\Microsoft\\Ras\\SecurityHost";
+
+class RasSettingsTest : public SettingsFixture {
+protected:
+    void PopulateRas() { Populate(machine.registry, kRasValues, kRasKey, kNetworkKey); }
+};
+
+TEST_F(RasSettingsTest, LoadReadsEveryValueFromTheKeyAndItsEapSubkeys) {
+    PopulateRas();
+    RasSettings ras(context);
+    EXPECT_EQ(ras.Load(kRasSettingsKey, false), 0u);
+    for (std::size_t row = 0; row < kRasValues.size(); ++row) {
+        const ValueInfo& info = kRasValues[row];
+        if (!HasField(info)) continue;
+        SCOPED_TRACE(info.name + std::string(" row ") + std::to_string(row));
+        if (IsNumber(info)) {
+            EXPECT_EQ(ras.Number(static_cast<RasValue>(row)), 100 + row);
+        } else {
+            const auto expected = Distinct(info, row).data;
+            EXPECT_EQ(std::string(ras.Buffer(static_cast<RasValue>(row)).Text()),
+                      std::string(expected.begin(), expected.end() - 1));
+        }
+    }
+}
+
+TEST_F(RasSettingsTest, LoadThenUnforcedSaveWritesNothing) {
+    PopulateRas();
+    RasSettings ras(context);
+    ras.Load(kRasSettingsKey, false);
+    Mark();
+    ras.Save(kRasSettingsKey, false, false);
+    EXPECT_TRUE(Changes().empty());
+    EXPECT_TRUE(Calls("RegSetValueExA").empty());
+}
+
+TEST_F(RasSettingsTest, ChangingOneValueSavesOnlyThatValue) {
+    for (std::size_t row = 0; row < kRasValues.size(); ++row) {
+        const ValueInfo& info = kRasValues[row];
+        if (!HasField(info)) continue;
+        SCOPED_TRACE(info.name + std::string(" row ") + std::to_string(row));
+        PopulateRas();
+        RasSettings ras(context);
+        ras.Load(kRasSettingsKey, false);
+        const sim::RegValue expected = ChangeField(ras, static_cast<RasValue>(row), info);
+        Mark();
+        ras.SaveChanged();
+        const std::string key = RowKey(info, kRasKey, kNetworkKey);
+        EXPECT_EQ(ChangedValues(), std::vector<std::string>{key + "\\" + info.name});
+        EXPECT_EQ(GetValue(key, info.name), expected);
+        RasSettings reloaded(context);
+        reloaded.Load(kRasSettingsKey, false);
+        EXPECT_TRUE(FieldHolds(reloaded, row, expected));
+    }
+}
+
+TEST_F(RasSettingsTest, ForcedSaveWritesEveryValueWithItsOwnType) {
+    PopulateRas();
+    RasSettings ras(context);
+    ras.Load(kRasSettingsKey, false);
+    Mark();
+    ras.Save(kUpgradeRas, true, true);
+    std::size_t written = 0;
+    for (std::size_t row = 0; row < kRasValues.size(); ++row) {
+        const ValueInfo& info = kRasValues[row];
+        if (!HasField(info)) continue;
+        ++written;
+        const auto value = GetValue(RowKey(info, kHkcu + kUpgradeRas, ""), info.name);
+        ASSERT_TRUE(value) << info.name;
+        EXPECT_EQ(*value, Distinct(info, row)) << info.name;
+        EXPECT_EQ(value->type, WrittenType(info)) << info.name;
+    }
+    EXPECT_EQ(written, 36u);
+    EXPECT_EQ(ChangedValues().size(), written);
+    EXPECT_FALSE(GetValue(kHkcu + kUpgradeRas, "UseInnerName"));
+}
+
+TEST_F(RasSettingsTest, ForcedSaveCreatesMissingNumbersAsZeroAndSkipsEmptyStrings) {
+    SetString(kRasKey, "BannerText", "Welcome");
+    RasSettings ras(context);
+    ras.Load(kRasSettingsKey, false);
+    Mark();
+    ras.Save(kUpgradeRas, true, true);
+    const std::string saved = kHkcu + kUpgradeRas;
+    EXPECT_EQ(GetString(saved, "BannerText"), "Welcome");
+    EXPECT_EQ(GetValue(saved, "BannerEnabled")->type, platform::kRegSz);
+    EXPECT_EQ(GetString(saved, "BannerEnabled"), "0");
+    EXPECT_EQ(GetDword(saved, "EapMode"), 0u);
+    EXPECT_EQ(GetDword(saved + "\\15", "RequireConfigUI"), 0u);
+    EXPECT_FALSE(GetValue(saved, "ChallengeGroup"));
+    EXPECT_FALSE(GetValue(saved + "\\32", "Path"));
+}
+
+TEST_F(RasSettingsTest, AFreshObjectSavesNonZeroNumbersNonEmptyStringsAndNasAgentCheckUnlessOne) {
+    RasSettings ras(context);
+    ras.Number(RasValue::EapMode) = 3;
+    ras.Buffer(RasValue::FriendlyName32).SetText("Kesh");
+    Mark();
+    ras.SaveChanged();
+    EXPECT_EQ(ChangedValues(), (std::vector<std::string>{kRasKey + "\\EapMode", kRasKey + "\\NASAgentCheck",
+                                                         kRasKey + "\\32\\FriendlyName"}));
+    EXPECT_EQ(GetString(kRasKey, "NASAgentCheck"), "0");
+
+    RasSettings second(context);
+    second.Number(RasValue::NASAgentCheck) = 1;
+    machine.registry.DeleteKeyTree(kRasKey);
+    Mark();
+    second.SaveChanged();
+    EXPECT_TRUE(Changes().empty());
+}
+
+TEST_F(RasSettingsTest, ANumberStoredAsDwordWhereTextIsExpectedLoadsAsItsBytesAndSavesAsText) {
+    SetDword(kRasKey, "ProtocolId", 1);
+    SetDword(kRasKey, "SendDomainName", '7');
+    RasSettings ras(context);
+    ras.Load(kRasSettingsKey, false);
+    EXPECT_EQ(ras.Number(RasValue::ProtocolId), 0u);
+    EXPECT_EQ(ras.Number(RasValue::SendDomainName), 7u);
+    ras.SaveAll();
+    EXPECT_EQ(GetValue(kRasKey, "ProtocolId")->type, platform::kRegSz);
+    EXPECT_EQ(GetString(kRasKey, "ProtocolId"), "0");
+    EXPECT_EQ(GetString(kRasKey, "SendDomainName"), "7");
+}
+
+TEST_F(RasSettingsTest, AChangedStringAsLongAsItsCapacityIsWrittenOnlyWhenForced) {
+    RasSettings ras(context);
+    ras.Load(kRasSettingsKey, false);
+    ras.Buffer(RasValue::DefaultDomain).SetText(std::string(254, 'd'));
+    Mark();
+    ras.SaveChanged();
+    EXPECT_TRUE(Changes().empty());
+    ras.SaveAll();
+    EXPECT_EQ(GetString(kRasKey, "DefaultDomain"), std::string(254, 'd'));
+
+    ras.Buffer(RasValue::DefaultDomain).SetText(std::string(253, 'e'));
+    ras.SaveChanged();
+    EXPECT_EQ(GetString(kRasKey, "DefaultDomain"), std::string(253, 'e'));
+}
+
+TEST_F(RasSettingsTest, AValueLargerThanItsBufferLoadsAsAbsent) {
+    SetString(kRasKey, "DefaultDomain", std::string(254, 'x'));  // 255 bytes with the terminator
+    SetString(kRasKey, "BannerText", "fits");
+    RasSettings ras(context);
+    ras.Load(kRasSettingsKey, false);
+    EXPECT_EQ(ras.Buffer(RasValue::DefaultDomain).Text(), "");
+    EXPECT_EQ(ras.Buffer(RasValue::DefaultDomain).size(), 254u);
+    EXPECT_EQ(ras.Buffer(RasValue::BannerText).Text(), "fits");
+    EXPECT_EQ(ras.Buffer(RasValue::BannerText).size(), 5u);
+}
+
+TEST_F(RasSettingsTest, SavingASecondTimeWritesTheSameChangesAgain) {
+    RasSettings ras(context);
+    ras.Load(kRasSettingsKey, false);
+    ras.Number(RasValue::RegTimeOut) = 30;
+    ras.SaveChanged();
+    Mark();
+    ras.SaveChanged();
+    EXPECT_EQ(Calls("RegSetValueExA"), std::vector<std::string>{kRasKey + "\\RegTimeOut"});
+}
+
+// --- dial mode ----------------------------------------------------------------------
+
+TEST_F(RasSettingsTest, DialModeOneRegistersTheSecurityHostBeforeWritingTheMode) {
+    SetString(kCommonKey, "InstallPath", "C:\\Program Files\\Veltra\\");
+    RasSettings ras(context);
+    ras.Load(kRasSettingsKey, false);
+    ras.Number(RasValue::DialMode) = 1;
+    Mark();
+    ras.SaveChanged();
+    EXPECT_EQ(GetString(kSecurityHost, "DLLPath"), "C:\\Program Files\\Veltra\\kvras40.dll");
+    EXPECT_EQ(GetDword(kRasKey, "DialMode"), 1u);
+    EXPECT_EQ(Calls("RegSetValueExA"),
+              (std::vector<std::string>{kSecurityHost + "\\DLLPath", kRasKey + "\\DialMode"}));
+}
+
+TEST_F(RasSettingsTest, DialModeRegistrationFollowsTheAccessorToo) {
+    SetString(kCommonKey, "InstallPath", "D:\\Agent\\");
+    RasSettings ras(context);
+    EXPECT_EQ(ras.Set(RasValue::DialMode, 1), 0u);
+    EXPECT_EQ(GetString(kSecurityHost, "DLLPath"), "D:\\Agent\\kvras40.dll");
+}
+
+TEST_F(RasSettingsTest, OtherDialModesWriteOnlyTheMode) {
+    SetString(kCommonKey, "InstallPath", "C:\\Agent\\");
+    SetString(kSecurityHost, "DLLPath", "C:\\Other\\host.dll");
+    RasSettings ras(context);
+    for (const Dword mode : {0u, 2u}) {
+        Mark();
+        EXPECT_EQ(ras.Set(RasValue::DialMode, mode), 0u);
+        EXPECT_EQ(ChangedValues(), std::vector<std::string>{kRasKey + "\\DialMode"}) << mode;
+        EXPECT_EQ(GetString(kSecurityHost, "DLLPath"), "C:\\Other\\host.dll");
+    }
+}
+
+TEST_F(RasSettingsTest, NoRegistrationWithoutAnInstallPathOrWhenThePathIsTooLong) {
+    RasSettings ras(context);
+    ras.Set(RasValue::DialMode, 1);
+    EXPECT_FALSE(KeyExists(kSecurityHost));
+    EXPECT_EQ(GetDword(kRasKey, "DialMode"), 1u);
+
+    const std::string fits(248, 'p');  // with "kvras40.dll": 259 characters, below 260
+    SetString(kCommonKey, "InstallPath", fits);
+    ras.Set(RasValue::DialMode, 1);
+    EXPECT_EQ(GetString(kSecurityHost, "DLLPath"), fits + "kvras40.dll");
+
+    machine.registry.DeleteKeyTree(kSecurityHost);
+    SetString(kCommonKey, "InstallPath", fits + "q");  // with the name: 260, not below it
+    ras.Set(RasValue::DialMode, 1);
+    EXPECT_FALSE(KeyExists(kSecurityHost));
+}
+
+TEST_F(RasSettingsTest, TheSecurityHostGoesUnderTheRasRootWithTheComponentRootsInstallPath) {
+    SetString(kCommonKey, "InstallPath", "C:\\Machine\\");
+    SetString(kHkcu + kAgentCommonKey, "InstallPath", "C:\\User\\");
+    RasSettings ras(context);
+    ras.SetRoot(kUpgradeRas, true);
+    ras.Set(RasValue::DialMode, 1);
+    EXPECT_EQ(GetString(kHkcu + "SOFTWARE\\Microsoft\\Ras\\SecurityHost", "DLLPath"), "C:\\Machine\\kvras40.dll");
+    EXPECT_EQ(GetDword(kHkcu + kUpgradeRas, "DialMode"), 1u);
+}
+
+// --- roots, accessors, buffers --------------------------------------------------------
+
+TEST_F(RasSettingsTest, LoadingFromTheUserAndSavingChangedWritesToTheMachine) {
+    SetDword(kHkcu + kUpgradeRas, "Enabled", 1);
+    SetString(kHkcu + kUpgradeRas + "\\15", "FriendlyName", "User EAP");
+    RasSettings ras(context);
+    ras.Load(kUpgradeRas, true);
+    EXPECT_EQ(ras.Number(RasValue::Enabled), 1u);
+    EXPECT_EQ(context.ras.root, platform::kHkeyCurrentUser);
+    ras.Number(RasValue::Enabled) = 2;
+    Mark();
+    ras.SaveChanged();
+    EXPECT_EQ(ChangedValues(), std::vector<std::string>{kHklm + kUpgradeRas + "\\Enabled"});
+    EXPECT_EQ(context.ras.root, platform::kHkeyLocalMachine);
+}
+
+TEST_F(RasSettingsTest, AccessorsReachTheEapSubkeysAndDoNotTouchTheObject) {
+    RasSettings ras(context);
+    EXPECT_EQ(ras.SetText(RasValue::Path15, "%SystemRoot%\\eap.dll"), 0u);
+    EXPECT_EQ(ras.Set(RasValue::InvokeUsernameDialog32, 1), 0u);
+    EXPECT_EQ(GetValue(kRasKey + "\\15", "Path")->type, platform::kRegExpandSz);
+    EXPECT_EQ(GetDword(kRasKey + "\\32", "InvokeUsernameDialog"), 1u);
+
+    char path[260] = {};
+    Dword size = sizeof path;
+    EXPECT_EQ(ras.Get(RasValue::Path15, path, &size), 0u);
+    EXPECT_STREQ(path, "%SystemRoot%\\eap.dll");
+    Dword flag = 0;
+    EXPECT_EQ(ras.Get(RasValue::InvokeUsernameDialog32, &flag), 0u);
+    EXPECT_EQ(flag, 1u);
+    EXPECT_EQ(ras.Number(RasValue::InvokeUsernameDialog32), 0u);
+    EXPECT_EQ(ras.Buffer(RasValue::Path15).Text(), "");
+    // A number accessor on a string row, and the other way round.
+    EXPECT_EQ(ras.Get(RasValue::Path15, &flag), 5002u);
+    EXPECT_EQ(ras.SetText(RasValue::EapMode, "1"), 5002u);
+}
+
+TEST_F(RasSettingsTest, UseInnerNameIsDecimalTextThatLoadAndSaveLeaveAlone) {
+    SetString(kRasKey, "UseInnerName", "1");
+    RasSettings ras(context);
+    Dword value = 0;
+    EXPECT_EQ(ras.Get(RasValue::UseInnerName, &value), 0u);
+    EXPECT_EQ(value, 1u);
+    ras.Load(kRasSettingsKey, false);
+    Mark();
+    ras.SaveAll();
+    EXPECT_EQ(Calls("RegQueryValueExA").size(), 0u);
+    for (const auto& name : ChangedValues()) EXPECT_EQ(name.find("UseInnerName"), std::string::npos);
+    EXPECT_EQ(ras.Set(RasValue::UseInnerName, 0), 0u);
+    EXPECT_EQ(GetString(kRasKey, "UseInnerName"), "0");
+}
+
+TEST_F(RasSettingsTest, WithoutBuffersLoadRefusesAndSaveWritesNumbersOnly) {
+    PopulateRas();
+    context.ras = {platform::kHkeyCurrentUser, "SOFTWARE\\Elsewhere"};
+    RasSettings ras(context, false);
+    Mark();
+    EXPECT_EQ(ras.Load(kRasSettingsKey, false), 5003u);
+    EXPECT_TRUE(machine.trace.lines().empty());
+    EXPECT_EQ(context.ras.root, platform::kHkeyCurrentUser);
+    EXPECT_EQ(context.ras.keyPath, "SOFTWARE\\Elsewhere");
+
+    ras.Number(RasValue::EapMode) = 5;
+    ras.Save(kUpgradeRas, true, true);
+    const std::string saved = kHkcu + kUpgradeRas;
+    EXPECT_EQ(GetDword(saved, "EapMode"), 5u);
+    EXPECT_EQ(GetString(saved, "NASAgentCheck"), "0");
+    EXPECT_FALSE(GetValue(saved, "BannerText"));
+    EXPECT_FALSE(GetValue(saved + "\\15", "FriendlyName"));
+}
+
+}  // namespace
+}  // namespace veltra::testing
