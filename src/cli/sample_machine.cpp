@@ -26,6 +26,13 @@ void SetString(sim::Machine& machine, const std::string& key, const std::string&
     machine.registry.CreateKey(key)->SetValue(name, type, std::move(data));
 }
 
+void SetDword(sim::Machine& machine, const std::string& key, const std::string& name, platform::Dword value) {
+    machine.registry.CreateKey(key)->SetValue(
+        name, platform::kRegDword,
+        {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+         static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
+}
+
 void SetMultiString(sim::Machine& machine, const std::string& key, const std::string& name,
                     const std::vector<std::string>& items) {
     std::vector<std::uint8_t> data;
@@ -151,6 +158,22 @@ void InstallAgent(sim::Machine& machine) {
     SetString(machine, agent + "\\Local\\OASVC", "DayfileDirRoot", dayfiles);
     SetString(machine, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "GinaDLL",
               std::string(kInstallDir) + "KeshGina.dll");
+    const std::string gina = agent + "\\Settings\\KVGINA";
+    SetString(machine, gina, "InstallPath", kInstallDir);
+    SetDword(machine, gina, "MajorVersion", 6);
+    SetDword(machine, gina, "MinorVersion", 0);
+    SetDword(machine, gina, "Enabled", 1);
+    SetString(machine, gina, "ChallengeGroup", "");
+    SetString(machine, gina, "ReserveOption", "1");
+    SetString(machine, gina, "SendDomainName", "0");
+    SetDword(machine, gina, "EnablePinUnlock", 1);
+    SetDword(machine, gina, "PinAttempts", 3);
+    SetDword(machine, gina, "PinLifetime", 15);
+    // The digest of the reserve password an administrator set (a secret: reports mask it).
+    machine.registry.CreateKey(gina)->SetValue(
+        "ReservePassword", platform::kRegBinary,
+        {0x5f, 0x4d, 0xcc, 0x3b, 0x5a, 0xa7, 0x65, 0xd6, 0x1d, 0x83, 0x27, 0xde, 0xb8, 0x82, 0xcf, 0x99});
+    SetDword(machine, agent + "\\Settings\\KVNETWORK", "AllowLocalAuth", 1);
     const std::string repository = std::string(kInstallDir) + "VeltraKeshAgentRepository\\";
     PutFile(machine, repository + "VeltraKeshAgentInstalled.txt", "laid down by the package\n");
     PutFile(machine, repository + "LocalClientKEY.txt", "laid down by the package\n");
