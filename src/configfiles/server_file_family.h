@@ -4,6 +4,8 @@
 // for both; only the values below differ.
 #pragma once
 
+#include "runtime/agent_keys.h"
+
 #include <span>
 
 #include "configfiles/chosen_file_check.h"
@@ -32,7 +34,7 @@ extern const ServerFileFamily kKvrootCrt;
 
 // The repository folder inside the installation folder, where the package
 // lays one marker file per installed component.
-inline constexpr const char* kRepositoryFolderName = "VeltraKeshAgentRepository\\";
+using runtime::kRepositoryFolderName;
 
 // The server certificate travels with the server files into the temporary
 // folder and the package folder, but is never chosen or checked here.

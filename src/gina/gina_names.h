@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "runtime/agent_keys.h"
+
 namespace veltra::gina {
 
 // Winlogon reads GinaDLL at start-up; KVSupercededGina is ours: the GINA the
@@ -15,9 +17,8 @@ inline constexpr const char* kGinaDllValue = "GinaDLL";
 inline constexpr const char* kSupercededGinaValue = "KVSupercededGina";
 
 // The agent's installation folder (ending with a backslash) lives here.
-inline constexpr const char* kAgentCommonKey =
-    "SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Common";
-inline constexpr const char* kInstallPathValue = "InstallPath";
+using runtime::kAgentCommonKey;
+using runtime::kInstallPathValue;
 
 inline constexpr const char* kAgentGinaFile = "KeshGina.dll";
 inline constexpr const char* kLegacyGinaFile = "kvgina.dll";

@@ -4,6 +4,8 @@
 // removal marker that hands that root to the clean-up after installation.
 #pragma once
 
+#include "runtime/agent_keys.h"
+
 namespace veltra::selection {
 
 struct OfflineService {
@@ -15,17 +17,17 @@ struct OfflineService {
 
 inline constexpr OfflineService kLocalService{
     "OASVC_Local", "INSTALL_OASVC_LOCAL",
-    "SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Local\\OASVC",
+    runtime::kLocalOfflineServiceKey,
     "REMOVELACDAYFILES"};
 
 inline constexpr OfflineService kDomainClientService{
     "OASVC_DomainClient", "INSTALL_OASVC_DOMAINCLIENT",
-    "SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Domain\\OASVC",
+    runtime::kDomainOfflineServiceKey,
     "REMOVEDACDAYFILES"};
 
 inline constexpr OfflineService kDomainHostService{
     "OASVC_DomainHost", "INSTALL_OASVC_DOMAINHOST",
-    "SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\DomainHost\\OASVC",
+    runtime::kDomainHostOfflineServiceKey,
     "REMOVEDAHDAYFILES"};
 
 // The value of a service's settings key that names its day-file folder.

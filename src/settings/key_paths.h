@@ -2,26 +2,22 @@
 // (HKEY_LOCAL_MACHINE unless a caller chooses the current user).
 #pragma once
 
+#include "runtime/agent_keys.h"
+
 namespace veltra::settings {
 
 // Default key paths of the settings classes.
-inline constexpr const char* kRasSettingsKey =
-    "SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Settings\\KVRAS";
-inline constexpr const char* kGinaSettingsKey =
-    "SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Settings\\KVGINA";
-inline constexpr const char* kNetworkSettingsKey =
-    "SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Settings\\KVNETWORK";
+using runtime::kGinaSettingsKey;
+using runtime::kNetworkSettingsKey;
+using runtime::kRasSettingsKey;
 inline constexpr const char* kClientSettingsKey = "SOFTWARE\\Morvane\\KESHCLIENT";
 inline constexpr const char* kTraceSettingsKey = "SOFTWARE\\Morvane\\KESHCLIENT";
-inline constexpr const char* kComponentSettingsKey =
-    "SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Components";
+inline constexpr const char* kComponentSettingsKey = runtime::kComponentsKey;
 
 // Where the agent records its installation folder ("InstallPath").
-inline constexpr const char* kAgentCommonKey =
-    "SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Common";
+using runtime::kAgentCommonKey;
 // The local offline service's key, with its "DayfileDir".
-inline constexpr const char* kLocalOfflineServiceKey =
-    "SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Local\\OASVC";
+using runtime::kLocalOfflineServiceKey;
 // The authenticator utility's key, with its "InstallDir".
 inline constexpr const char* kAuthenticatorUtilityKey =
     "SOFTWARE\\Veltra Security\\Veltra Authenticator Utility";
