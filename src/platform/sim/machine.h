@@ -120,6 +120,11 @@ public:
     Faults faults;
     Trace trace;
     platform::Dword lastError = 0;
+
+    // Host folders already matched to a Windows path ignoring case, so that a
+    // path spelled differently from the disk costs a directory read once, not
+    // at every call. Each use checks that the folder is still there.
+    mutable NameMap<std::filesystem::path> resolvedFolders;
 };
 
 // Button names as the bench takes them ("OK", "TRYAGAIN", ...).

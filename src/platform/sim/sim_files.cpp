@@ -107,14 +107,42 @@ std::optional<std::string> NormalizeWindowsPath(std::string_view path) {
     return result;
 }
 
+namespace {
+
+// The host path spelled exactly as the Windows path is. Most paths an action
+// uses are spelled as they are on disk, so one look-up settles them and the
+// case-insensitive walk, a directory read per level, is the exception.
+fs::path ExactHostPath(const Machine& machine, const std::string& normal) {
+    fs::path path = machine.drivesRoot / normal.substr(0, 1);
+    for (const std::string& part : SplitComponents(std::string_view(normal).substr(2))) path /= part;
+    return path;
+}
+
+}  // namespace
+
 std::optional<fs::path> HostPath(const Machine& machine, std::string_view windowsPath) {
     const auto normal = NormalizeWindowsPath(windowsPath);
     if (!normal) return std::nullopt;
+    std::error_code ec;
+    if (fs::path exact = ExactHostPath(machine, *normal); fs::exists(exact, ec)) return exact;
     auto current = FindEntryIgnoringCase(machine.drivesRoot, normal->substr(0, 1));
     if (!current) return std::nullopt;
-    for (const std::string& part : SplitComponents(std::string_view(*normal).substr(2))) {
-        current = FindEntryIgnoringCase(*current, part);
+    const std::vector<std::string> parts = SplitComponents(std::string_view(*normal).substr(2));
+    std::string prefix = normal->substr(0, 2);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        prefix += '\\';
+        prefix += parts[i];
+        const bool folder = i + 1 < parts.size();
+        if (folder) {
+            const auto known = machine.resolvedFolders.find(prefix);
+            if (known != machine.resolvedFolders.end() && fs::is_directory(known->second, ec)) {
+                current = known->second;
+                continue;
+            }
+        }
+        current = FindEntryIgnoringCase(*current, parts[i]);
         if (!current) return std::nullopt;
+        if (folder) machine.resolvedFolders[prefix] = *current;
     }
     return current;
 }
@@ -122,6 +150,15 @@ std::optional<fs::path> HostPath(const Machine& machine, std::string_view window
 std::optional<fs::path> HostPathForCreate(const Machine& machine, std::string_view windowsPath) {
     const auto normal = NormalizeWindowsPath(windowsPath);
     if (!normal) return std::nullopt;
+    const fs::path exact = ExactHostPath(machine, *normal);
+    std::error_code ec;
+    if (fs::exists(exact, ec)) return exact;
+    // The folder is spelled as on disk: only the last name needs matching.
+    if (exact.has_parent_path() && exact != machine.drivesRoot / normal->substr(0, 1) &&
+        fs::is_directory(exact.parent_path(), ec)) {
+        const std::string last = exact.filename().string();
+        return FindEntryIgnoringCase(exact.parent_path(), last).value_or(exact);
+    }
     fs::path current = machine.drivesRoot / normal->substr(0, 1);
     if (auto drive = FindEntryIgnoringCase(machine.drivesRoot, normal->substr(0, 1))) current = *drive;
     bool resolving = true;
