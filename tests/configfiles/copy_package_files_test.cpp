@@ -28,20 +28,69 @@ protected:
     const std::string certificate = kPackageFolder + "server.cer";
 };
 
-// --- CopyCustomBitmapFile -------------------------------------------------------
+// --- what the banner and the certificate copies share ------------------------
 
-TEST_F(PackageFiles, TheChosenBannerGoesIntoThePackage) {
-    PutFile("E:\\Art\\logo.bmp", "custom banner");
-    PutFile(banner, "older banner");
-    machine.attributes[banner] = platform::kFileAttributeReadOnly;
-    SetProperty("BITMAPFILE_SOURCE", "E:\\Art\\logo.bmp");
-    SetProperty("_IMPORT_BITMAP", "True");
+struct PackageFile {
+    std::string label, action, sourceProperty, inPackage, sameFileSpelledOtherwise;
+};
 
-    EXPECT_EQ(Run("CopyCustomBitmapFile"), 0u);
+void PrintTo(const PackageFile& file, std::ostream* out) { *out << file.label; }
 
-    EXPECT_EQ(ReadFile(banner), "custom banner");
+class PackageFileCopy : public PackageFiles, public ::testing::WithParamInterface<PackageFile> {
+protected:
+    const PackageFile& file() const { return GetParam(); }
+    std::string Target() const { return kPackageFolder + file().inPackage; }
+    void Choose(const std::string& source) {
+        SetProperty(file().sourceProperty, source);
+        SetProperty("_IMPORT_BITMAP", "True");
+    }
+};
+
+TEST_P(PackageFileCopy, TheChosenFileReplacesAReadOnlyEarlierOne) {
+    PutFile("E:\\Chosen\\source", "chosen");
+    PutFile(Target(), "older");
+    machine.attributes[Target()] = platform::kFileAttributeReadOnly;
+    Choose("E:\\Chosen\\source");
+
+    EXPECT_EQ(Run(file().action), 0u);
+
+    EXPECT_EQ(ReadFile(Target()), "chosen");
+    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
     ExpectNoDialog();
 }
+
+TEST_P(PackageFileCopy, AFileAlreadyInThePackageIsNotCopiedOntoItself) {
+    PutFile(Target(), "in the package");
+    machine.filesInUse.insert(Target());  // a real copy would fail
+    Choose(file().sameFileSpelledOtherwise);
+
+    EXPECT_EQ(Run(file().action), 0u);
+
+    EXPECT_EQ(ReadFile(Target()), "in the package");
+    ExpectNoDialog();
+}
+
+TEST_P(PackageFileCopy, AFailedCopyOverAnEarlierOneIsAccepted) {
+    PutFile("E:\\Chosen\\source", "chosen");
+    PutFile(Target(), "older");
+    machine.filesInUse.insert(Target());
+    Choose("E:\\Chosen\\source");
+
+    EXPECT_EQ(Run(file().action), 0u);
+
+    EXPECT_EQ(ReadFile(Target()), "older");
+    ExpectNoDialog();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PackageFileCopy,
+    ::testing::Values(PackageFile{"banner", "CopyCustomBitmapFile", "BITMAPFILE_SOURCE", "gina_banner.bmp",
+                                  "d:\\package\\silentinstallpackage\\GINA_BANNER.BMP"},
+                      PackageFile{"certificate", "CopyServerCertPackage", kCertProperty, "server.cer",
+                                  "D:\\PACKAGE\\SilentInstallPackage\\Server.Cer"}),
+    [](const ::testing::TestParamInfo<PackageFile>& info) { return info.param.label; });
+
+// --- CopyCustomBitmapFile -------------------------------------------------------
 
 TEST_F(PackageFiles, WithoutTheExactTrueAnOldBannerIsTakenOut) {
     for (const std::optional<std::string>& import :
@@ -81,29 +130,6 @@ TEST_F(PackageFiles, AFailedBannerCopyEndsThePackageCreation) {
     EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
 }
 
-TEST_F(PackageFiles, AFailedBannerCopyOverAnEarlierBannerIsAccepted) {
-    PutFile(banner, "older banner");
-    SetProperty("BITMAPFILE_SOURCE", "E:\\Gone\\logo.bmp");
-    SetProperty("_IMPORT_BITMAP", "True");
-
-    EXPECT_EQ(Run("CopyCustomBitmapFile"), 0u);
-
-    EXPECT_EQ(ReadFile(banner), "older banner");
-    ExpectNoDialog();
-}
-
-TEST_F(PackageFiles, ABannerAlreadyInThePackageIsNotCopiedOntoItself) {
-    PutFile(banner, "package banner");
-    machine.filesInUse.insert(banner);
-    SetProperty("BITMAPFILE_SOURCE", "d:\\package\\silentinstallpackage\\GINA_BANNER.BMP");
-    SetProperty("_IMPORT_BITMAP", "True");
-
-    EXPECT_EQ(Run("CopyCustomBitmapFile"), 0u);
-
-    EXPECT_EQ(ReadFile(banner), "package banner");
-    ExpectNoDialog();
-}
-
 // --- the banner routine as the install options use it -----------------------
 
 TEST_F(ConfigFilesTest, TheBannerRoutineOnAnInstallationRollsBackWithItsOwnText) {
@@ -137,42 +163,6 @@ TEST_F(ConfigFilesTest, TheBannerRoutineOnAnInstallationPlacesAndRemoves) {
 }
 
 // --- CopyServerCertPackage -----------------------------------------------------
-
-TEST_F(PackageFiles, TheServerCertificateGoesIntoThePackage) {
-    PutFile("E:\\Certs\\server.cer", "certificate");
-    PutFile(certificate, "older certificate");
-    machine.attributes[certificate] = platform::kFileAttributeReadOnly;
-    SetProperty(kCertProperty, "E:\\Certs\\server.cer");
-
-    EXPECT_EQ(Run("CopyServerCertPackage"), 0u);
-
-    EXPECT_EQ(ReadFile(certificate), "certificate");
-    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
-    ExpectNoDialog();
-}
-
-TEST_F(PackageFiles, ACertificateAlreadyInThePackageIsNotCopiedOntoItself) {
-    PutFile(certificate, "certificate");
-    machine.filesInUse.insert(certificate);
-    SetProperty(kCertProperty, "D:\\PACKAGE\\SilentInstallPackage\\Server.Cer");
-
-    EXPECT_EQ(Run("CopyServerCertPackage"), 0u);
-
-    EXPECT_EQ(ReadFile(certificate), "certificate");
-    ExpectNoDialog();
-}
-
-TEST_F(PackageFiles, AFailedCertificateCopyOverAnEarlierCopyIsAccepted) {
-    PutFile("E:\\Certs\\server.cer", "certificate");
-    PutFile(certificate, "older certificate");
-    machine.filesInUse.insert(certificate);
-    SetProperty(kCertProperty, "E:\\Certs\\server.cer");
-
-    EXPECT_EQ(Run("CopyServerCertPackage"), 0u);
-
-    EXPECT_EQ(ReadFile(certificate), "older certificate");
-    ExpectNoDialog();
-}
 
 TEST_F(PackageFiles, AFailedCertificateCopyEndsThePackageCreation) {
     for (const std::string source : {"E:\\Gone\\server.cer", ""}) {

@@ -18,24 +18,21 @@ protected:
 
 // --- deferred, copy state "1" -------------------------------------------------
 
+// Into an empty place, and over a read-only hidden earlier file.
 TEST_P(CopyServerFile, CopiesTheChosenFileIntoPlace) {
-    PutFile(Chosen(), "new server data");
+    for (const bool earlier : {false, true}) {
+        SCOPED_TRACE(earlier ? "over an earlier file" : "into an empty place");
+        PutFile(Chosen(), "new server data");
+        if (earlier) {
+            PutFile(Installed(), "old server data");
+            machine.attributes[Installed()] = platform::kFileAttributeReadOnly | platform::kFileAttributeHidden;
+        }
 
-    EXPECT_EQ(RunDeferred(family().copyAction, Data("1")), 0u);
+        EXPECT_EQ(RunDeferred(family().copyAction, Data("1")), 0u);
 
-    EXPECT_EQ(ReadFile(Installed()), "new server data");
-    EXPECT_TRUE(FileExists(Chosen()));
-    ExpectNoDialog();
-}
-
-TEST_P(CopyServerFile, OverwritesAReadOnlyEarlierFile) {
-    PutFile(Chosen(), "new server data");
-    PutFile(Installed(), "old server data");
-    machine.attributes[Installed()] = platform::kFileAttributeReadOnly | platform::kFileAttributeHidden;
-
-    EXPECT_EQ(RunDeferred(family().copyAction, Data("1")), 0u);
-
-    EXPECT_EQ(ReadFile(Installed()), "new server data");
+        EXPECT_EQ(ReadFile(Installed()), "new server data");
+        EXPECT_TRUE(FileExists(Chosen()));
+    }
     ExpectNoDialog();
 }
 

@@ -105,18 +105,6 @@ TEST_F(Roads, MaintenanceKeepsWhatAnInstalledComponentNeeds) {
     ExpectNoDialog();
 }
 
-TEST_F(Roads, MaintenanceWithADomainServerKeepsBoth) {
-    PutInstalledServerFiles();
-    machine.attributes[kSystemFolder + "kvconf.rec"] = platform::kFileAttributeReadOnly;
-    MaintenanceWithoutNewFiles();
-    PutFile(kRepository + "DomainServerKEY.txt");
-
-    InstallServerFiles();
-
-    EXPECT_EQ(ReadFile(kSystemFolder + "kvconf.rec"), "installed record");
-    EXPECT_EQ(ReadFile(kSystemFolder + "kvroot.crt"), "installed root");
-}
-
 // Without any source path the first field of the copy data is empty, the
 // split skips it and the others move up: the deferred copy then looks in the wrong place and leaves
 // the installed files alone.
@@ -150,20 +138,6 @@ TEST_F(Roads, AReinstallWithNewServerFilesReplacesTheOldOnes) {
 
     EXPECT_EQ(ReadFile(kSystemFolder + "kvconf.rec"), "new record");
     EXPECT_EQ(ReadFile(kSystemFolder + "kvroot.crt"), "new root");
-    ExpectNoDialog();
-}
-
-TEST_F(Roads, RemovalOfAllTakesBothServerFilesAway) {
-    PutInstalledServerFiles();
-    machine.attributes[kSystemFolder + "kvconf.rec"] = platform::kFileAttributeReadOnly;
-    SetProperty("REMOVE", "ALL");
-    MaintenanceWithoutNewFiles();
-    // The package has taken its component markers away already.
-
-    InstallServerFiles();
-
-    EXPECT_FALSE(FileExists(kSystemFolder + "kvconf.rec"));
-    EXPECT_FALSE(FileExists(kSystemFolder + "kvroot.crt"));
     ExpectNoDialog();
 }
 

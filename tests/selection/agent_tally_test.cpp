@@ -205,21 +205,18 @@ INSTANTIATE_TEST_SUITE_P(Values, BadSelectionSilentTest,
 
 // --- SetInCompatibleAgents1 ----------------------------------------------------------
 
-TEST_F(AgentTallyTest, IncompatibleSelectionIsRejectedWithAWarning) {
-    SetProperty("OK_AGENTS", "1");
-    Answer(platform::kIdOk);
+TEST_F(AgentTallyTest, IncompatibleSelectionIsRejectedWithAWarningWhateverTheTally) {
+    for (const char* before : {static_cast<const char*>(nullptr), "1"}) {
+        SCOPED_TRACE(before == nullptr ? "unset" : before);
+        machine.dialogs.clear();
+        if (before != nullptr) SetProperty("OK_AGENTS", before);
+        Answer(platform::kIdOk);
 
-    EXPECT_EQ(Run("SetInCompatibleAgents1"), kErrorSuccess);
+        EXPECT_EQ(Run("SetInCompatibleAgents1"), kErrorSuccess);
 
-    EXPECT_EQ(Property("OK_AGENTS"), "0");
-    ExpectOneWarning(kInvalidCombinationText);
-}
-
-TEST_F(AgentTallyTest, IncompatibleSelectionWarnsAlsoWhenAlreadyRejected) {
-    Answer(platform::kIdOk);
-    EXPECT_EQ(Run("SetInCompatibleAgents1"), kErrorSuccess);
-    EXPECT_EQ(Property("OK_AGENTS"), "0");
-    ExpectOneWarning(kInvalidCombinationText);
+        EXPECT_EQ(Property("OK_AGENTS"), "0");
+        ExpectOneWarning(kInvalidCombinationText);
+    }
 }
 
 }  // namespace

@@ -15,17 +15,15 @@ platform::Dword Parse(const std::string& text) {
     return ParseDecimalText({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
-TEST(DecimalTextTest, WritesUnsignedBaseTenWithoutPaddingOrSign) {
-    EXPECT_EQ(FormatDecimal(0), "0");
-    EXPECT_EQ(FormatDecimal(7), "7");
-    EXPECT_EQ(FormatDecimal(1000), "1000");
-    EXPECT_EQ(FormatDecimal(0x80000000u), "2147483648");
-    EXPECT_EQ(FormatDecimal(0xFFFFFFFFu), "4294967295");
-}
-
-TEST(DecimalTextTest, EveryWrittenNumberReadsBack) {
-    for (const platform::Dword value : {0u, 1u, 9u, 10u, 65535u, 2147483647u, 2147483648u, 4294967295u}) {
-        EXPECT_EQ(Parse(FormatDecimal(value)), value) << value;
+// Unsigned base ten without padding or sign, and every written number reads back.
+TEST(DecimalTextTest, WritesUnsignedBaseTenThatReadsBack) {
+    const std::vector<std::pair<platform::Dword, std::string>> cases = {
+        {0, "0"}, {7, "7"}, {9, "9"}, {10, "10"}, {1000, "1000"}, {65535, "65535"}, {2147483647u, "2147483647"},
+        {0x80000000u, "2147483648"}, {0xFFFFFFFFu, "4294967295"},
+    };
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(FormatDecimal(value), text);
+        EXPECT_EQ(Parse(text), value) << text;
     }
 }
 
@@ -36,11 +34,8 @@ TEST(DecimalTextTest, ReadsAsAtoi) {
         {std::string("3\0" "4", 3), 3},       {"4294967296", 0}, {"\x01", 0},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(Parse(text), value) << '"' << text << '"';
-}
-
-TEST(DecimalTextTest, StopsAtTheEndOfTheBytes) {
-    const std::string text = "123";
-    EXPECT_EQ(ParseDecimalText({reinterpret_cast<const std::uint8_t*>(text.data()), 2}), 12u);
+    // The reading stops at the end of the bytes it is given.
+    EXPECT_EQ(ParseDecimalText({reinterpret_cast<const std::uint8_t*>("123"), 2}), 12u);
 }
 
 }  // namespace

@@ -164,25 +164,15 @@ TEST_F(PrimitivesTest, ReadRegDwordAcceptsOnlyAFourByteDword) {
 
 // --- writes ---------------------------------------------------------------------
 
-TEST_F(PrimitivesTest, WriteRegStringCreatesTheWholePathAndCountsTheTerminator) {
+// The whole key path is created; only the given length and a terminator are
+// written, with the writer's own type.
+TEST_F(PrimitivesTest, StringWritesCreateThePathAndWriteTheGivenLengthWithATerminator) {
     const std::string deep = std::string(kPath) + "\\A\\B";
-    EXPECT_EQ(WriteRegString(registry(), platform::kHkeyLocalMachine, deep.c_str(), "V", "abc", 3), 0u);
-    const auto value = GetValue(kHklm + deep, "V");
-    ASSERT_TRUE(value);
-    EXPECT_EQ(value->type, platform::kRegSz);
-    EXPECT_EQ(value->data, Bytes("abc"));
+    EXPECT_EQ(WriteRegString(registry(), platform::kHkeyLocalMachine, deep.c_str(), "V", "abcdef", 3), 0u);
+    EXPECT_EQ(GetValue(kHklm + deep, "V"), (sim::RegValue{"V", platform::kRegSz, Bytes("abc")}));
+    EXPECT_EQ(WriteRegExpandString(registry(), kPath, "E", "%ProgramFiles%\\x", 16), 0u);
+    EXPECT_EQ(GetValue(kKey, "E"), (sim::RegValue{"E", platform::kRegExpandSz, Bytes("%ProgramFiles%\\x")}));
     EXPECT_EQ(OpenHandles(), 0u);
-}
-
-TEST_F(PrimitivesTest, WriteRegStringWritesOnlyTheGivenLengthAndATerminator) {
-    EXPECT_EQ(WriteRegString(registry(), kPath, "V", "abcdef", 3), 0u);
-    EXPECT_EQ(GetValue(kKey, "V")->data, Bytes("abc"));
-}
-
-TEST_F(PrimitivesTest, WriteRegExpandStringWritesTypeTwo) {
-    EXPECT_EQ(WriteRegExpandString(registry(), kPath, "V", "%ProgramFiles%\\x", 16), 0u);
-    EXPECT_EQ(GetValue(kKey, "V")->type, platform::kRegExpandSz);
-    EXPECT_EQ(GetValue(kKey, "V")->data, Bytes("%ProgramFiles%\\x"));
 }
 
 TEST_F(PrimitivesTest, AnEmptyOrMissingStringIsNeverWrittenAndTheOldValueStays) {
