@@ -18,6 +18,7 @@ namespace veltra::e2e {
 inline const std::string kInstallDir =
     "C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\";
 inline const std::string kAgentGina = kInstallDir + "KeshGina.dll";
+inline const std::string kRepositoryFolder = kInstallDir + "VeltraKeshAgentRepository\\";
 
 // What the installer knows that the machine folder does not: the package's
 // product code, its folders and the user-interface level.
@@ -25,18 +26,29 @@ struct InstallerFacts {
     std::string productCode;
     std::string systemFolder;  // "SystemFolder" as the installer resolves it
     std::string uiLevel;       // "2" for msiexec /qn
+    std::string sourceDir;     // the folder the package is run from, with '\'
+    std::string tempFolder;    // "TempFolder" of the installing user, with '\'
 };
 
-// The custom actions that ran, in order, with what each returned.
+// Properties given on msiexec's command line.
+using CommandLine = std::map<std::string, std::string>;
+
+// The custom actions that ran, in order, with what each returned (a property
+// assignment always returns 0).
 struct SequenceRun {
     std::vector<std::pair<std::string, platform::Dword>> actions;
     // The session's properties once the sequence ended.
     std::map<std::string, std::string> properties;
 };
 
-// A first installation with ADDLOCAL as given on the command line.
+// Whether a row of the package's CustomAction table has this name: every
+// exported action, and the package's own property assignments.
+bool IsPackageCustomAction(const std::string& name);
+
+// A first installation; the command line names the features (ADDLOCAL) and
+// the server files, if any (PATHTOFILE, PATHTOFILE_KVROOT).
 SequenceRun SimulateInstallation(SimulatedInstall& machine, const InstallerFacts& facts,
-                                 const std::string& addLocal);
+                                 const CommandLine& commandLine);
 
 // msiexec /x: REMOVE=ALL, with the features a previous run installed.
 SequenceRun SimulateRemoval(SimulatedInstall& machine, const InstallerFacts& facts,

@@ -1,6 +1,7 @@
 #include "simulated_install.h"
 
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "platform/sim/sim_files.h"
@@ -27,6 +28,20 @@ void SimulatedInstall::DeleteFile(const std::string& windowsPath) {
     if (const auto host = sim::HostPath(machine(), windowsPath)) {
         std::error_code ignored;
         std::filesystem::remove(*host, ignored);
+    }
+}
+
+std::optional<std::string> SimulatedInstall::ReadFile(const std::string& windowsPath) const {
+    const auto host = sim::HostPath(machine(), windowsPath);
+    if (!host || !std::filesystem::is_regular_file(*host)) return std::nullopt;
+    std::ifstream in(*host, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void SimulatedInstall::MakeFolder(const std::string& windowsPath) {
+    if (const auto host = sim::HostPathForCreate(machine(), windowsPath)) {
+        std::error_code ignored;
+        std::filesystem::create_directories(*host, ignored);
     }
 }
 

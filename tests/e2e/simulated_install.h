@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,10 +24,15 @@ public:
 
     const sim::RegistryTree& registry() const { return loaded_->machine().registry; }
     sim::Machine& machine() { return loaded_->machine(); }
+    const sim::Machine& machine() const { return loaded_->machine(); }
 
-    // Files by Windows path, created or deleted on the machine's drives.
+    // Files by Windows path, created, read or deleted on the machine's drives.
     void PutFile(const std::string& windowsPath, std::string_view content);
     void DeleteFile(const std::string& windowsPath);
+    // The file's bytes, or nullopt when there is no such file.
+    std::optional<std::string> ReadFile(const std::string& windowsPath) const;
+    // A folder and its parents, as the installer finds them on a machine.
+    void MakeFolder(const std::string& windowsPath);
 
     // Runs an immediate action in the machine's session.
     platform::Dword RunImmediate(std::string_view action);

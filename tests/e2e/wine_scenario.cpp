@@ -1,0 +1,312 @@
+#include "wine_scenario.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+
+#include "platform/sim/regfile.h"
+#include "registry_compare.h"
+#include "runtime/action_table.h"
+
+namespace veltra::e2e {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Keys every scenario watches, besides the machine's own and those the
+// simulated run changed.
+const std::vector<std::string> kAlwaysWatched = {
+    kWinlogon,
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra Security",
+    "HKEY_CURRENT_USER\\SOFTWARE\\VeltraAgentUpgrade",
+    "HKEY_CURRENT_USER\\Volatile Environment",
+};
+
+// The properties by which the actions tell the package what to do, and the
+// data they pack for the deferred actions.
+const std::vector<std::string> kComparedProperties = {
+    // ValidateFeatures
+    "ADDLOCAL",
+    "REMOVE",
+    "INSTALLDIR_SYS32",
+    "INSTALL_OASVC_LOCAL",
+    "INSTALL_OASVC_DOMAINCLIENT",
+    "INSTALL_OASVC_DOMAINHOST",
+    "MustEnableGina",
+    "MustDisableGina",
+    "isNAPServer",
+    "ISSCHEDULEREBOOT",
+    // the GINA actions' data
+    "EnableGina",
+    "DisableGina",
+    // the server files: checks, copy states, destinations and the copies' data
+    "KVCONF_OKFILE",
+    "KVROOT_OKFILE",
+    "COPYKVCONFREC",
+    "COPYKVROOTCRT",
+    "KVCONF_SOURCE",
+    "KVROOT_SOURCE",
+    "KVCONF_DEST",
+    "KVROOT_DEST",
+    "CopyKvconfRec",
+    "CopyKvrootCrt",
+};
+
+// Every key of a tree that holds values, by full path.
+void CollectKeysWithValues(const sim::RegNode& node, const std::string& path,
+                           std::vector<std::string>& keys) {
+    if (!node.values().empty()) keys.push_back(path);
+    for (const auto& [folded, child] : node.subkeys()) {
+        CollectKeysWithValues(*child, path + "\\" + child->name(), keys);
+    }
+}
+
+std::string LogSummary(const MsiLog& log) {
+    std::ostringstream out;
+    for (const auto& [action, values] : log.returns) {
+        out << "  " << action << ":";
+        for (int value : values) out << " " << value;
+        out << "\n";
+    }
+    return out.str();
+}
+
+std::string LoggedProperty(const MsiLog& log, const std::string& name) {
+    const auto found = log.properties.find(name);
+    return found == log.properties.end() ? std::string() : found->second;
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) ==
+               std::toupper(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
+std::string ReadText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::optional<std::string> StringValue(const sim::RegistryTree& tree, const std::string& key,
+                                       const std::string& name) {
+    const auto node = tree.FindKey(key);
+    if (!node) return std::nullopt;
+    const sim::RegValue* value = node->FindValue(name);
+    if (value == nullptr) return std::nullopt;
+    std::string text(value->data.begin(), value->data.end());
+    if (const auto zero = text.find('\0'); zero != std::string::npos) text.resize(zero);
+    return text;
+}
+
+std::vector<std::string> WatchedKeys(const sim::RegistryTree& seeded,
+                                     const std::vector<sim::RegChange>& simulatedChanges) {
+    std::vector<std::string> keys = kAlwaysWatched;
+    for (const std::string& root : sim::RegistryTree::RootNames()) {
+        if (const auto node = seeded.Root(root)) {
+            for (const auto& [folded, child] : node->subkeys()) {
+                CollectKeysWithValues(*child, root + "\\" + child->name(), keys);
+            }
+        }
+    }
+    for (const auto& change : simulatedChanges) keys.push_back(change.key);
+    return OutermostKeys(keys);
+}
+
+std::string MappedFromWine(const std::string& value, const MsiLog& log,
+                           const InstallerFacts& facts) {
+    const std::string wineTemp = LoggedProperty(log, "TempFolder");
+    if (wineTemp.empty()) return value;
+    std::string mapped;
+    std::size_t from = 0;
+    for (std::size_t at = value.find(wineTemp); at != std::string::npos;
+         at = value.find(wineTemp, from)) {
+        mapped += value.substr(from, at - from) + facts.tempFolder;
+        from = at + wineTemp.size();
+    }
+    return mapped + value.substr(from);
+}
+
+void WineScenarioTest::SetUp() {
+    if (std::string(VELTRA_WINE).empty() || std::string(VELTRA_WINESERVER).empty()) {
+        GTEST_SKIP()
+            << "wine not found (Debian packages wine, wine64): the end-to-end tests need it";
+    }
+    if (std::string(VELTRA_MSIINFO).empty()) {
+        GTEST_SKIP() << "msiinfo not found (Debian package msitools)";
+    }
+    if (!VELTRA_E2E_PACKAGE_BUILT) {
+        GTEST_SKIP() << "the x64 test package is not built in this tree (needs the MinGW-w64 "
+                        "compilers, wixl and msitools)";
+    }
+    ASSERT_TRUE(fs::exists(VELTRA_E2E_PACKAGE))
+        << VELTRA_E2E_PACKAGE << " is missing: build the tree before testing";
+}
+
+void WineScenarioTest::TearDown() {
+    if (!wine) return;
+    wine->KillServer();
+    // A prefix costs 700 MB: keep it only to look into a failure.
+    if (!HasFailure()) fs::remove_all(wine->prefix());
+}
+
+void WineScenarioTest::UseMachine(const std::string& machine, const std::string& workName) {
+    machineFolder = fs::path(VELTRA_E2E_MACHINES) / machine;
+    work = fs::path(VELTRA_E2E_WORK) / workName;
+    fs::remove_all(work);
+    fs::create_directories(work);
+    wine.emplace(WineTools{VELTRA_WINE, VELTRA_WINESERVER}, work / "prefix", work / "output");
+}
+
+void WineScenarioTest::SeedPrefix() {
+    std::string error;
+    ASSERT_TRUE(wine->CopyFrom(VELTRA_E2E_BASE_PREFIX, error)) << error;
+    for (const auto& drive : fs::directory_iterator(machineFolder / "drives")) {
+        ASSERT_EQ(drive.path().filename(), "C") << "a Wine prefix has only drive C: to seed";
+    }
+    fs::copy(machineFolder / "drives" / "C", wine->DriveC(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    ASSERT_TRUE(wine->ImportRegFile(machineFolder / "registry.reg", error)) << error;
+}
+
+void WineScenarioTest::ExpectSeeded(const sim::RegistryTree& wineSeeded,
+                                    const sim::RegistryTree& simSeeded) const {
+    for (const auto& change : sim::DiffTrees(sim::RegistryTree{}, simSeeded)) {
+        if (change.kind != sim::RegChange::ValueAdded || !IsWatched(change.key, watched)) continue;
+        const auto node = wineSeeded.FindKey(change.key);
+        const sim::RegValue* value = node ? node->FindValue(change.name) : nullptr;
+        EXPECT_TRUE(value != nullptr && value->data == change.after->data)
+            << "the prefix was not seeded with " << change.key << " \"" << change.name << "\"";
+    }
+}
+
+sim::RegistryTree WineScenarioTest::ExportWatched(const std::string& step) {
+    sim::RegistryTree tree;
+    int index = 0;
+    for (const std::string& key : watched) {
+        const auto bytes = wine->ExportKey(key, step + "-" + std::to_string(index++));
+        if (bytes.empty()) continue;
+        const auto problem = sim::ApplyRegFile(tree, bytes);
+        EXPECT_FALSE(problem) << "Wine's export of " << key << " does not read back: line "
+                              << problem->line << ": " << problem->message;
+    }
+    return tree;
+}
+
+MsiLog WineScenarioTest::RunMsiexec(const std::vector<std::string>& arguments,
+                                    const std::string& step) {
+    const fs::path log = work / (step + ".log");
+    std::vector<std::string> command = {"msiexec"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    command.insert(command.end(), {"/qn", "/l*v", WinePrefix::WindowsPath(log)});
+    const ProcessResult result = wine->Wine(command, step, 180s);
+    EXPECT_FALSE(result.timedOut) << "msiexec " << arguments[0] << " did not finish in time";
+    EXPECT_EQ(result.exitCode, 0) << "msiexec " << arguments[0] << " failed:\n" << result.output;
+    wine->WaitForServer();
+    return ParseMsiLog(ReadText(log));
+}
+
+fs::path WineScenarioTest::PrefixPath(const std::string& windowsPath) const {
+    fs::path host = wine->DriveC();
+    if (windowsPath.size() < 3 || !EqualIgnoringCase(windowsPath.substr(0, 3), "C:\\")) {
+        ADD_FAILURE() << windowsPath << " is not on drive C:";
+        return host;
+    }
+    std::istringstream parts(windowsPath.substr(3));
+    std::string part;
+    while (std::getline(parts, part, '\\')) {
+        if (part.empty()) continue;
+        fs::path next = host / part;
+        std::error_code ec;
+        if (fs::is_directory(host, ec)) {
+            for (const auto& entry : fs::directory_iterator(host, ec)) {
+                if (EqualIgnoringCase(entry.path().filename().string(), part)) {
+                    next = entry.path();
+                    break;
+                }
+            }
+        }
+        host = next;
+    }
+    return host;
+}
+
+std::string WineScenarioTest::ProductCodeOf(const std::string& package) const {
+    ProcessOptions options;
+    options.outputFile = work / "product-code.out";
+    const ProcessResult result =
+        RunProcess({VELTRA_MSIINFO, "export", package, "Property"}, options);
+    std::istringstream lines(result.output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("ProductCode\t", 0) == 0) return line.substr(12);
+    }
+    return {};
+}
+
+void WineScenarioTest::ExpectSameActions(const MsiLog& log, const SequenceRun& simulated,
+                                         const char* phase) {
+    std::set<std::string> ranInWine;
+    for (const auto& [action, values] : log.returns) {
+        if (IsPackageCustomAction(action)) ranInWine.insert(action);
+    }
+    std::set<std::string> ranSimulated;
+    for (const auto& [action, result] : simulated.actions) {
+        ranSimulated.insert(action);
+        const auto found = log.returns.find(action);
+        if (found == log.returns.end()) continue;
+        const runtime::ActionEntry* entry = runtime::FindAction(action);
+        const bool deferred = entry != nullptr && entry->kind != runtime::ActionKind::Immediate;
+        EXPECT_EQ(found->second.size(), deferred ? 2u : 1u)
+            << phase << ": " << action
+            << (deferred ? " was not both scheduled and run" : " did not run exactly once");
+        const bool succeeded = !found->second.empty() && found->second.back() == kActionSucceeded;
+        EXPECT_EQ(succeeded, result == 0) << phase << ": " << action << " returned " << result
+                                          << " on the simulated machine; Wine's log:\n"
+                                          << LogSummary(log);
+    }
+    EXPECT_EQ(ranInWine, ranSimulated)
+        << phase << ": other custom actions ran in Wine than the package's sequence predicts";
+}
+
+void WineScenarioTest::ExpectSameProperties(const MsiLog& log, const SequenceRun& simulated,
+                                            const InstallerFacts& facts, const char* phase) {
+    for (const std::string& name : kComparedProperties) {
+        const auto simValue = simulated.properties.find(name);
+        EXPECT_EQ(MappedFromWine(LoggedProperty(log, name), log, facts),
+                  simValue == simulated.properties.end() ? "" : simValue->second)
+            << phase << ": property " << name << " (Wine's value with "
+            << LoggedProperty(log, "TempFolder") << " read as " << facts.tempFolder << ")";
+    }
+}
+
+void WineScenarioTest::ExpectFacts(const MsiLog& log, const InstallerFacts& facts) {
+    EXPECT_EQ(LoggedProperty(log, "ProductCode"), facts.productCode);
+    EXPECT_EQ(LoggedProperty(log, "SystemFolder"), facts.systemFolder);
+    EXPECT_EQ(LoggedProperty(log, "UILevel"), facts.uiLevel);
+    EXPECT_EQ(LoggedProperty(log, "SourceDir"), facts.sourceDir);
+    // Only its place differs: a folder of its own, ending with a backslash.
+    const std::string wineTemp = LoggedProperty(log, "TempFolder");
+    EXPECT_TRUE(wineTemp.size() > 3 && wineTemp.back() == '\\')
+        << "TempFolder is \"" << wineTemp << "\"";
+}
+
+void WineScenarioTest::ExpectSameRegistryChanges(const std::vector<sim::RegChange>& wineChanges,
+                                                 const std::vector<sim::RegChange>& simulated,
+                                                 const char* phase) const {
+    const std::string difference =
+        CompareChanges(Comparable(wineChanges, watched), Comparable(simulated, watched));
+    EXPECT_TRUE(difference.empty())
+        << phase << ": Wine and the simulated machine changed the registry differently\n"
+        << difference;
+}
+
+}  // namespace veltra::e2e

@@ -1,0 +1,105 @@
+// What every end-to-end scenario does: a throw-away Wine prefix copied from
+// the run's base prefix and seeded from a machine folder, the test package
+// run by Wine's msiexec with a verbose log, the watched keys read back, and
+// the checks that hold Wine's run against the simulated machine's replay of
+// the same package (package_sequence.h). Wine is more lenient than Windows
+// (a failing action can look like success), so the log's return value of
+// every custom action is checked, not only the end state.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "msi_log.h"
+#include "package_sequence.h"
+#include "platform/sim/registry_tree.h"
+#include "wine_prefix.h"
+
+namespace veltra::e2e {
+
+// msiexec /qn runs at UI level 2; Wine resolves SystemFolder of a 64-bit
+// package to its 32-bit system folder. The scenarios check both in the log.
+inline const std::string kQuietUiLevel = "2";
+inline const std::string kWineSystemFolder = "C:\\windows\\syswow64\\";
+// The installing user's temporary folder on the simulated machine. Wine's
+// lies under its user's profile; its paths are mapped to this one before
+// values are compared.
+inline const std::string kSimTempFolder = "C:\\users\\installer\\Temp\\";
+// What an installation chooses, as the wizard would.
+inline const std::string kAddLocal = "LocalAuthClient";
+
+inline const std::string kWinlogon =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+
+// A file's bytes ("" when it cannot be read).
+std::string ReadText(const std::filesystem::path& file);
+
+// The string data of a value, nullopt when the key or value is absent.
+std::optional<std::string> StringValue(const sim::RegistryTree& tree, const std::string& key,
+                                       const std::string& name);
+
+// The keys a scenario reads back from Wine: those every scenario watches,
+// every key the machine folder seeds and every key the simulated run changed,
+// without the keys below another one.
+std::vector<std::string> WatchedKeys(const sim::RegistryTree& seeded,
+                                     const std::vector<sim::RegChange>& simulatedChanges);
+
+// A value Wine logged, with Wine's own folders replaced by the simulated
+// machine's (today the temporary folder; the others are the same).
+std::string MappedFromWine(const std::string& value, const MsiLog& log,
+                           const InstallerFacts& facts);
+
+class WineScenarioTest : public ::testing::Test {
+protected:
+    // Skips when Wine, msitools or the x64 package is missing.
+    void SetUp() override;
+    void TearDown() override;
+
+    // The scenario's machine (a folder under machines/) and its work folder
+    // (under the run's work folder; emptied first).
+    void UseMachine(const std::string& machine, const std::string& workName);
+
+    // The prefix: a copy of the run's base prefix with the machine's
+    // registry imported and its drive C: files added.
+    void SeedPrefix();
+    // Checks that every value the machine folder seeds reached the prefix.
+    void ExpectSeeded(const sim::RegistryTree& wineSeeded,
+                      const sim::RegistryTree& simSeeded) const;
+    // The watched keys of Wine's registry, exported and read back.
+    sim::RegistryTree ExportWatched(const std::string& step);
+    // msiexec <arguments> /qn with a verbose log; the log's parsed content.
+    MsiLog RunMsiexec(const std::vector<std::string>& arguments, const std::string& step);
+    // The host path of a file in the prefix, given its Windows path on
+    // drive C: (names matched ignoring case, as Windows does).
+    std::filesystem::path PrefixPath(const std::string& windowsPath) const;
+
+    // The package's product code, read from its Property table.
+    std::string ProductCodeOf(const std::string& package) const;
+
+    // The same custom actions ran in Wine as in the simulated run of the
+    // package's sequence, and each ended the same way. A deferred action must
+    // also have run from the script, not only been scheduled.
+    static void ExpectSameActions(const MsiLog& log, const SequenceRun& simulated,
+                                  const char* phase);
+    // The properties the actions decide or pack, as Wine's log shows them at
+    // the end (Wine's paths mapped) and as the simulated session holds them.
+    static void ExpectSameProperties(const MsiLog& log, const SequenceRun& simulated,
+                                     const InstallerFacts& facts, const char* phase);
+    // The installer's own facts that the simulated run took as given.
+    static void ExpectFacts(const MsiLog& log, const InstallerFacts& facts);
+    // The changes of the watched keys agree, key by key.
+    void ExpectSameRegistryChanges(const std::vector<sim::RegChange>& wine,
+                                   const std::vector<sim::RegChange>& simulated,
+                                   const char* phase) const;
+
+    std::filesystem::path machineFolder;
+    std::filesystem::path work;
+    std::optional<WinePrefix> wine;
+    std::vector<std::string> watched;
+};
+
+}  // namespace veltra::e2e
