@@ -13,7 +13,7 @@ constexpr std::size_t kPrimaryInterfaceIP = RowIndex(ClientValue::PrimaryInterfa
 }  // namespace
 
 ClientSettings::ClientSettings(SettingsContext& context)
-    : core_(context, &SettingsContext::client, kClientValues, true) {}
+    : SettingsRows(context, &SettingsContext::client, kClientValues, true) {}
 
 Dword ClientSettings::GetPrimaryInterfaceIP(void* buffer, Dword* size, Dword* readResult) const {
     if (buffer == nullptr || size == nullptr || *size < kAddressCapacity) return kRegResultBadArgument;

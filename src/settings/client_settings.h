@@ -20,7 +20,7 @@ inline constexpr std::array<ValueInfo, 2> kClientValues = {{
 // What an address that cannot be read counts as.
 inline constexpr std::string_view kNoInterfaceAddress = "0.0.0.0";
 
-class ClientSettings {
+class ClientSettings : public SettingsRows<ClientValue> {
 public:
     static constexpr Dword kAddressCapacity = 16;
 
@@ -33,29 +33,17 @@ public:
     // the new snapshot (so a second unforced save does not write it again);
     // writes the address when forced, or when changed and shorter than 16.
     void Save(std::string_view keyPath, bool force, bool useCurrentUser);
-    void SetRoot(std::string_view keyPath, bool useCurrentUser) { core_.SetPlace(keyPath, useCurrentUser); }
     void LoadCurrent();
     void SaveChanged();
     void SaveAll();
-
-    Dword& Number(ClientValue row) { return core_.values().field(RowIndex(row)).number; }
-    ValueBuffer& Buffer(ClientValue row) { return core_.values().field(RowIndex(row)).buffer; }
-    const ValueStore& values() const { return core_.values(); }
-
-    Dword Get(ClientValue row, Dword* target) const { return core_.Get(RowIndex(row), target); }
     // "PrimaryInterfaceIP": 5002 for a buffer under 16 bytes; otherwise 0,
     // with "0.0.0.0" (zero-filled to *size) when the value cannot be read.
+    using SettingsRows::Get;
     Dword Get(ClientValue row, void* buffer, Dword* size) const;
-    Dword Set(ClientValue row, Dword value) const { return core_.Set(RowIndex(row), value); }
-    Dword SetText(ClientValue row, const char* text) const { return core_.SetText(RowIndex(row), text); }
-
-    SettingsLocation& place() const { return core_.place(); }
 
 private:
     // The address read with its fallback; *readResult gets the read's own result.
     Dword GetPrimaryInterfaceIP(void* buffer, Dword* size, Dword* readResult) const;
-
-    SettingsCore core_;
 };
 
 }  // namespace veltra::settings

@@ -25,7 +25,7 @@ std::span<const std::uint8_t> BytesOf(std::string_view text) {
 }  // namespace
 
 GinaSettings::GinaSettings(SettingsContext& context)
-    : core_(context, &SettingsContext::gina, kGinaValues, true), network_(context) {}
+    : SettingsRows(context, &SettingsContext::gina, kGinaValues, true), network_(context) {}
 
 GinaSettings::~GinaSettings() { WipeDigest(newPasswordDigest_); }
 

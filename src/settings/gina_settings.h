@@ -74,7 +74,7 @@ inline constexpr std::array<std::size_t, 18> kGinaLoadOrder = {
     RowIndex(GinaValue::IsDac),           RowIndex(GinaValue::IsDacSecond),
 };
 
-class GinaSettings {
+class GinaSettings : public SettingsRows<GinaValue> {
 public:
     // The longest reserve password the agent accepts, in bytes.
     static constexpr std::size_t kReservePasswordMaxLength = 15;
@@ -90,24 +90,15 @@ public:
     // Sets the class's place, writes by the rules of the table, then the new
     // reserve password's digest when one was given.
     void Save(std::string_view keyPath, bool force, bool useCurrentUser);
-    void SetRoot(std::string_view keyPath, bool useCurrentUser) { core_.SetPlace(keyPath, useCurrentUser); }
     void LoadCurrent();
     void SaveChanged();
     void SaveAll();
-
-    Dword& Number(GinaValue row) { return core_.values().field(RowIndex(row)).number; }
-    ValueBuffer& Buffer(GinaValue row) { return core_.values().field(RowIndex(row)).buffer; }
-    const ValueStore& values() const { return core_.values(); }
 
     // A new reserve password for the next Save: at most 15 bytes, else 5002
     // and nothing changes. Only its digest is kept; the caller wipes its own
     // copy of the text. 5001 if the digest cannot be computed.
     Dword SetNewReservePassword(std::string_view password);
     bool newReservePasswordSet() const { return newPasswordSet_; }
-
-    Dword Get(GinaValue row, Dword* target) const { return core_.Get(RowIndex(row), target); }
-    Dword Get(GinaValue row, void* buffer, Dword* size) const { return core_.Get(RowIndex(row), buffer, size); }
-    Dword Set(GinaValue row, Dword value) const { return core_.Set(RowIndex(row), value); }
     // A binary row (the Tokara values, "HPKey") takes the text's bytes
     // without the terminator. "ReservePassword" takes a password and stores
     // its 16-byte digest.
@@ -116,10 +107,7 @@ public:
     // Built and destroyed with this object; Load and Save leave it alone.
     NetworkSettings& network() { return network_; }
 
-    SettingsLocation& place() const { return core_.place(); }
-
 private:
-    SettingsCore core_;
     // The digest of the new reserve password, and whether one was given.
     platform::Md5Digest newPasswordDigest_{};
     bool newPasswordSet_ = false;

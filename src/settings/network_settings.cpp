@@ -7,7 +7,7 @@ namespace veltra::settings {
 static_assert(kNetworkValues.size() == RowIndex(NetworkValue::TestMode) + 1);
 
 NetworkSettings::NetworkSettings(SettingsContext& context)
-    : core_(context, &SettingsContext::network, kNetworkValues, true) {}
+    : SettingsRows(context, &SettingsContext::network, kNetworkValues, true) {}
 
 void NetworkSettings::Load(std::string_view keyPath, bool useCurrentUser) {
     core_.SetPlace(keyPath, useCurrentUser);

@@ -79,7 +79,7 @@ inline constexpr std::array<ValueInfo, 41> kNetworkValues = {{
     {"TestMode",                             kDword,    0,    SaveRule::kForced},
 }};
 
-class NetworkSettings {
+class NetworkSettings : public SettingsRows<NetworkValue> {
 public:
     explicit NetworkSettings(SettingsContext& context);
 
@@ -88,27 +88,14 @@ public:
     void Load(std::string_view keyPath, bool useCurrentUser);
     // Sets the class's place and writes by the rules of the table.
     void Save(std::string_view keyPath, bool force, bool useCurrentUser);
-    void SetRoot(std::string_view keyPath, bool useCurrentUser) { core_.SetPlace(keyPath, useCurrentUser); }
     void LoadCurrent();
     void SaveChanged();
     void SaveAll();
-
-    Dword& Number(NetworkValue row) { return core_.values().field(RowIndex(row)).number; }
-    ValueBuffer& Buffer(NetworkValue row) { return core_.values().field(RowIndex(row)).buffer; }
-    const ValueStore& values() const { return core_.values(); }
-
-    Dword Get(NetworkValue row, Dword* target) const { return core_.Get(RowIndex(row), target); }
-    Dword Get(NetworkValue row, void* buffer, Dword* size) const { return core_.Get(RowIndex(row), buffer, size); }
-    Dword Set(NetworkValue row, Dword value) const { return core_.Set(RowIndex(row), value); }
-    Dword SetText(NetworkValue row, const char* text) const { return core_.SetText(RowIndex(row), text); }
     Dword SetBytes(NetworkValue row, const void* data, Dword length) const {
         return core_.SetBytes(RowIndex(row), data, length);
     }
 
-    SettingsLocation& place() const { return core_.place(); }
-
 private:
-    SettingsCore core_;
 };
 
 }  // namespace veltra::settings

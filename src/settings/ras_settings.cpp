@@ -13,7 +13,7 @@ namespace veltra::settings {
 static_assert(kRasValues.size() == RowIndex(RasValue::UseInnerName) + 1);
 
 RasSettings::RasSettings(SettingsContext& context, bool withBuffers)
-    : core_(context, &SettingsContext::ras, kRasValues, withBuffers), withBuffers_(withBuffers) {
+    : SettingsRows(context, &SettingsContext::ras, kRasValues, withBuffers), withBuffers_(withBuffers) {
     // Until a Load says otherwise, "NASAgentCheck" counts as 1 in the
     // registry: an unforced save of a fresh object writes it unless it is 1.
     core_.values().snapshot(RowIndex(RasValue::NASAgentCheck)).number = 1;

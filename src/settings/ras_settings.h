@@ -66,7 +66,7 @@ inline constexpr std::array<ValueInfo, 37> kRasValues = {{
     {"UseInnerName",             kDecimal,  0,    SaveRule::kAccessorOnly},
 }};
 
-class RasSettings {
+class RasSettings : public SettingsRows<RasValue> {
 public:
     // withBuffers false builds an object without string buffers: it cannot
     // load (5003), and its Save writes the numbers only.
@@ -79,31 +79,20 @@ public:
     // Sets the class's place and writes what changed since Load, or every
     // value when forced. Write failures are not reported.
     void Save(std::string_view keyPath, bool force, bool useCurrentUser);
-    void SetRoot(std::string_view keyPath, bool useCurrentUser) { core_.SetPlace(keyPath, useCurrentUser); }
     Dword LoadCurrent();
     void SaveChanged();
     void SaveAll();
 
     // The fields.
-    Dword& Number(RasValue row) { return core_.values().field(RowIndex(row)).number; }
-    ValueBuffer& Buffer(RasValue row) { return core_.values().field(RowIndex(row)).buffer; }
-    const ValueStore& values() const { return core_.values(); }
     bool ownsBuffers() const { return withBuffers_; }
 
     // Accessors straight to the registry at the class's current place.
-    Dword Get(RasValue row, Dword* target) const { return core_.Get(RowIndex(row), target); }
-    Dword Get(RasValue row, void* buffer, Dword* size) const { return core_.Get(RowIndex(row), buffer, size); }
     // "DialMode" 1 also registers the agent as the RAS security host.
     Dword Set(RasValue row, Dword value) const;
-    Dword SetText(RasValue row, const char* text) const { return core_.SetText(RowIndex(row), text); }
-
-    SettingsLocation& place() const { return core_.place(); }
 
 private:
     // "DLLPath" (for mode 1) and then "DialMode".
     Dword WriteDialMode(Dword value) const;
-
-    SettingsCore core_;
     bool withBuffers_;
 };
 

@@ -59,4 +59,31 @@ constexpr std::size_t RowIndex(Row row) {
     return static_cast<std::size_t>(row);
 }
 
+// The accessors every settings class offers, by the class's own row names.
+// A class that treats a row specially declares its own overload (beside a
+// using-declaration of these where other overloads must stay visible).
+template <class Row>
+class SettingsRows {
+public:
+    void SetRoot(std::string_view keyPath, bool useCurrentUser) { core_.SetPlace(keyPath, useCurrentUser); }
+
+    Dword& Number(Row row) { return core_.values().field(RowIndex(row)).number; }
+    ValueBuffer& Buffer(Row row) { return core_.values().field(RowIndex(row)).buffer; }
+    const ValueStore& values() const { return core_.values(); }
+
+    Dword Get(Row row, Dword* target) const { return core_.Get(RowIndex(row), target); }
+    Dword Get(Row row, void* buffer, Dword* size) const { return core_.Get(RowIndex(row), buffer, size); }
+    Dword Set(Row row, Dword value) const { return core_.Set(RowIndex(row), value); }
+    Dword SetText(Row row, const char* text) const { return core_.SetText(RowIndex(row), text); }
+
+    SettingsLocation& place() const { return core_.place(); }
+
+protected:
+    SettingsRows(SettingsContext& context, SettingsLocation SettingsContext::*place,
+                 std::span<const ValueInfo> table, bool withBuffers)
+        : core_(context, place, table, withBuffers) {}
+
+    SettingsCore core_;
+};
+
 }  // namespace veltra::settings

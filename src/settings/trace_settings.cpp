@@ -5,7 +5,7 @@
 namespace veltra::settings {
 
 TraceSettings::TraceSettings(SettingsContext& context)
-    : core_(context, &SettingsContext::trace, kTraceValues, true) {}
+    : SettingsRows(context, &SettingsContext::trace, kTraceValues, true) {}
 
 void TraceSettings::Load(std::string_view keyPath, bool useCurrentUser) {
     core_.SetPlace(keyPath, useCurrentUser);

@@ -25,7 +25,7 @@ inline constexpr std::array<std::size_t, 4> kTraceLoadOrder = {
     RowIndex(TraceValue::TraceFile), RowIndex(TraceValue::EnableTrace), RowIndex(TraceValue::TraceLevel),
     RowIndex(TraceValue::TraceDest)};
 
-class TraceSettings {
+class TraceSettings : public SettingsRows<TraceValue> {
 public:
     explicit TraceSettings(SettingsContext& context);
 
@@ -33,24 +33,11 @@ public:
     // The snapshot is left as Load took it: a second unforced save writes the
     // same changes again.
     void Save(std::string_view keyPath, bool force, bool useCurrentUser);
-    void SetRoot(std::string_view keyPath, bool useCurrentUser) { core_.SetPlace(keyPath, useCurrentUser); }
     void LoadCurrent();
     void SaveChanged();
     void SaveAll();
 
-    Dword& Number(TraceValue row) { return core_.values().field(RowIndex(row)).number; }
-    ValueBuffer& Buffer(TraceValue row) { return core_.values().field(RowIndex(row)).buffer; }
-    const ValueStore& values() const { return core_.values(); }
-
-    Dword Get(TraceValue row, Dword* target) const { return core_.Get(RowIndex(row), target); }
-    Dword Get(TraceValue row, void* buffer, Dword* size) const { return core_.Get(RowIndex(row), buffer, size); }
-    Dword Set(TraceValue row, Dword value) const { return core_.Set(RowIndex(row), value); }
-    Dword SetText(TraceValue row, const char* text) const { return core_.SetText(RowIndex(row), text); }
-
-    SettingsLocation& place() const { return core_.place(); }
-
 private:
-    SettingsCore core_;
 };
 
 }  // namespace veltra::settings
