@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -189,6 +190,44 @@ std::string WindowsPathOf(const Machine& machine, const fs::path& host) {
     }
     if (result.size() == 2) result += "\\";
     return result;
+}
+
+bool PutDriveFile(Machine& machine, std::string_view windowsPath, std::string_view bytes) {
+    const auto host = HostPathForCreate(machine, windowsPath);
+    if (!host) return false;
+    std::error_code ec;
+    fs::create_directories(host->parent_path(), ec);
+    std::ofstream out(*host, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+bool MakeDriveFolder(Machine& machine, std::string_view windowsPath) {
+    const auto host = HostPathForCreate(machine, windowsPath);
+    if (!host) return false;
+    std::error_code ec;
+    fs::create_directories(*host, ec);
+    return fs::is_directory(*host, ec);
+}
+
+bool RemoveDriveFile(Machine& machine, std::string_view windowsPath) {
+    const auto host = HostPath(machine, windowsPath);
+    std::error_code ec;
+    return host && fs::is_regular_file(*host, ec) && fs::remove(*host, ec);
+}
+
+bool DriveFileExists(const Machine& machine, std::string_view windowsPath) {
+    const auto host = HostPath(machine, windowsPath);
+    std::error_code ec;
+    return host && fs::is_regular_file(*host, ec);
+}
+
+std::optional<std::string> ReadDriveFile(const Machine& machine, std::string_view windowsPath) {
+    const auto host = HostPath(machine, windowsPath);
+    std::error_code ec;
+    if (!host || !fs::is_regular_file(*host, ec)) return std::nullopt;
+    std::ifstream in(*host, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool SimFiles::Fail(std::string_view operation, std::string_view subject, Dword code) {

@@ -27,6 +27,16 @@ std::optional<std::filesystem::path> HostPathForCreate(const Machine& machine,
 // The Windows path of a host path inside the drives ("C:\WINDOWS\x.dll").
 std::string WindowsPathOf(const Machine& machine, const std::filesystem::path& host);
 
+// Direct access to the machine's files for the installer engine, the bench and
+// tests (no fault injection, no trace: these are not calls of the library).
+// Paths are Windows paths compared ignoring case; parents are created as
+// needed. False or nullopt for a bad path or a missing file.
+bool PutDriveFile(Machine& machine, std::string_view windowsPath, std::string_view bytes);
+bool MakeDriveFolder(Machine& machine, std::string_view windowsPath);
+bool RemoveDriveFile(Machine& machine, std::string_view windowsPath);
+bool DriveFileExists(const Machine& machine, std::string_view windowsPath);
+std::optional<std::string> ReadDriveFile(const Machine& machine, std::string_view windowsPath);
+
 class SimFiles final : public platform::Files {
 public:
     explicit SimFiles(Machine& machine) : machine_(machine) {}
