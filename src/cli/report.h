@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/engine/engine.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/regfile.h"
 
@@ -48,12 +49,8 @@ struct OtherChange {
     std::string change;
 };
 
-struct StepResult {
-    std::string action;
-    std::string kind;
-    std::string note;  // "" or why it was skipped
-    std::optional<platform::Dword> result;
-};
+// One step of a road, as the simulated installer reports it.
+using StepResult = sim::engine::Step;
 
 struct RunReport {
     std::string title;  // the action or road

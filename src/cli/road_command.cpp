@@ -1,5 +1,6 @@
-// agentca road NAME: a whole installation road on a machine, step by step,
-// with one report of everything the road changed.
+// agentca road NAME: a whole installation of a package on a machine, run by
+// the simulated installer step by step, with one report of everything the
+// road changed.
 #include <iostream>
 
 #include "cli/commands.h"
@@ -12,10 +13,11 @@ namespace {
 
 struct RoadCommand {
     std::string road;
+    std::string package;
     RunOptions options;
 };
 
-int RunRoad(const RoadCommand& command) {
+int RunRoadCommand(const RoadCommand& command) {
     const Road* road = FindRoad(command.road);
     if (road == nullptr) {
         std::cerr << "agentca: there is no road \"" << command.road << "\"; the roads are:\n";
@@ -23,6 +25,12 @@ int RunRoad(const RoadCommand& command) {
         return kExitUsage;
     }
     std::string error;
+    const std::filesystem::path packagePath = command.package.empty() ? BenchPackage() : std::filesystem::path(command.package);
+    const auto package = sim::engine::ReadPackage(packagePath, error);
+    if (!package) {
+        std::cerr << "agentca: " << error << "\n";
+        return kExitUsage;
+    }
     auto loaded = PrepareMachine(command.options, error);
     if (!loaded) {
         std::cerr << "agentca: " << error << "\n";
@@ -31,22 +39,33 @@ int RunRoad(const RoadCommand& command) {
     sim::Machine& machine = loaded->machine();
     RunReport report;
     report.title = "road " + std::string(road->name) + ": " + std::string(road->description);
-    const MachineSnapshot before = TakeSnapshot(machine);
-    const bool succeeded = RunRoadSteps(*road, machine, report.steps);
-    const MachineSnapshot after = TakeSnapshot(machine);
+    if (!command.package.empty()) report.title += "\npackage " + packagePath.string();
+    MachineSnapshot before = TakeSnapshot(machine);
+    const sim::engine::InstallOutcome outcome = RunRoad(*road, *package, machine);
+    // Properties: what the sequence and its actions changed, not what the
+    // installer set up when the session began.
+    before.properties = outcome.startProperties;
+    MachineSnapshot after = TakeSnapshot(machine);
+    after.properties = outcome.properties;
+    report.steps = outcome.steps;
+    report.result = outcome.result;
     CompareSnapshots(before, after, report);
     TakeRecords(machine, report);
-    return FinishRun(command.options, *loaded, report, !succeeded);
+    if (!outcome.error.empty()) std::cerr << "agentca: " << outcome.error << "\n";
+    return FinishRun(command.options, *loaded, report, outcome.result != 0);
 }
 
 }  // namespace
 
 void RegisterRoadCommand(CLI::App& app, int& exitStatus) {
     auto command = std::make_shared<RoadCommand>();
-    CLI::App* sub = app.add_subcommand("road", "Run a whole installation road on a machine and report what it changed");
-    sub->add_option("road", command->road, "install, remove or package")->required();
+    CLI::App* sub = app.add_subcommand(
+        "road", "Install a package on a machine with the simulated installer and report what it changed");
+    sub->add_option("road", command->road, "install, remove, package or silent")->required();
+    sub->add_option("--package", command->package,
+                    "The .msi to run (default: the test package built with this bench)");
     AddRunOptions(*sub, command->options);
-    sub->callback([command, &exitStatus] { exitStatus = RunRoad(*command); });
+    sub->callback([command, &exitStatus] { exitStatus = RunRoadCommand(*command); });
 }
 
 }  // namespace veltra::cli

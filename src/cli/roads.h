@@ -1,56 +1,36 @@
-// Installation roads: the orders in which the package's sequences call the
-// actions, as the bench replays them. A road is data: its steps and the
-// properties the wizard would have set before them.
+// Installation roads: how the bench asks the simulated installer to run a
+// package — a first installation, a removal, package creation, a silent
+// installation. A road is only the command line and the user-interface
+// level; which actions run, in which order, under which conditions and with
+// which data is the package's own sequence, read from the package.
 #pragma once
 
-#include <map>
-
-#include "cli/report.h"
-#include "platform/sim/machine.h"
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-namespace veltra::cli {
+#include "platform/sim/engine/engine.h"
+#include "platform/sim/engine/package.h"
+#include "platform/sim/machine.h"
 
-struct RoadStep {
-    enum class Kind {
-        Action,     // run an exported action
-        LayFiles,   // the installer lays down files (paths may name [PROPERTIES])
-        RemoveFiles,// the installer removes files
-        SetProperty // the sequence or a dialog sets a property
-    };
-    Kind kind = Kind::Action;
-    std::string name;  // the action, or the property
-    // Action: how a deferred action gets its CustomActionData.
-    //   ""            immediate action
-    //   "="           the property named after the action (set by its partner)
-    //   "=NAME"       the property NAME
-    //   anything else a formatted template such as "[INSTALLDIR]KeshGina.dll;[UILevel]"
-    // SetProperty: the formatted value. LayFiles: unused.
-    std::string data;
-    std::vector<std::string> files;  // LayFiles and RemoveFiles only
-    bool immediateRun = false;       // a deferred action run immediately (package creation)
-};
+namespace veltra::cli {
 
 struct Road {
     std::string_view name;
     std::string_view description;
-    std::vector<std::pair<std::string, std::string>> presets;  // properties before the first step
-    std::vector<RoadStep> steps;
+    std::vector<std::pair<std::string, std::string>> commandLine;
+    int uiLevel = 5;
 };
 
 const std::vector<Road>& Roads();
 const Road* FindRoad(std::string_view name);
 
-// Runs the road's steps on the machine until one fails (later steps are
-// listed as not reached); true when every step that ran returned 0 and no
-// dialog went unanswered.
-bool RunRoadSteps(const Road& road, sim::Machine& machine, std::vector<StepResult>& steps);
+// The test package this build made for the bench (see packaging/).
+std::filesystem::path BenchPackage();
 
-// Windows Installer's [PROPERTY] substitution, enough for CustomActionData
-// templates: [NAME] becomes the property's value ("" when absent).
-std::string FormatTemplate(std::string_view text, const std::map<std::string, std::string>& properties);
+// Runs the road's installation of the package on the machine.
+sim::engine::InstallOutcome RunRoad(const Road& road, const sim::engine::Package& package, sim::Machine& machine);
 
 }  // namespace veltra::cli

@@ -3,7 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/run_options.h"
-#include "platform/sim/sim_platform.h"
+#include "platform/sim/engine/engine.h"
 #include "runtime/action_table.h"
 
 namespace veltra::cli {
@@ -41,27 +41,15 @@ int Run(const RunCommand& command) {
         return kExitUsage;
     }
     sim::Machine& machine = loaded->machine();
-    // A deferred action sees its data and nothing else of the session.
-    if (deferred) {
-        machine.session.deferred = true;
-        if (command.data.empty()) {
-            machine.session.properties.erase("CustomActionData");
-        } else {
-            machine.session.properties["CustomActionData"] = command.data;
-        }
-    }
     RunReport report;
     report.title = std::string(entry->name) + " (" + std::string(runtime::KindName(deferred ? entry->kind : runtime::ActionKind::Immediate)) + ")";
     const MachineSnapshot before = TakeSnapshot(machine);
-    {
-        sim::SimPlatform sim(machine);
-        report.result = runtime::RunAction(*entry, sim.platform());
-    }
+    // A deferred action sees its data and nothing else of the session.
+    report.result = sim::engine::RunLibraryAction(
+        *entry, machine, deferred ? std::optional<std::string>(command.data) : std::nullopt);
     const MachineSnapshot after = TakeSnapshot(machine);
     CompareSnapshots(before, after, report);
     TakeRecords(machine, report);
-    machine.session.deferred = false;
-    machine.session.properties.erase("CustomActionData");
     return FinishRun(command.options, *loaded, report, *report.result != 0);
 }
 

@@ -78,7 +78,7 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
     const SequenceRun simInstall =
         SimulateInstallation(*simulated, facts, {{"ADDLOCAL", kAddLocal}});
     const sim::RegistryTree simInstalled = simulated->registry();
-    const SequenceRun simRemove = SimulateRemoval(*simulated, facts, InstalledFeatures(simInstall));
+    const SequenceRun simRemove = SimulateRemoval(*simulated, facts);
     const sim::RegistryTree simRemoved = simulated->registry();
     ASSERT_FALSE(simulated->machine().unansweredDialog)
         << "a quiet run showed a dialog: " << *simulated->machine().unansweredDialog;

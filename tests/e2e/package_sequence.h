@@ -1,8 +1,8 @@
-// The test package (packaging/VeltraAgentCA.wxs) as the installer runs it,
-// replayed on the simulated machine: the same custom actions, in the same
-// order, under the same conditions, with the same data, and the package's
-// files laid down or taken away where InstallFiles and RemoveFiles run.
-// When the package's sequence changes, this changes with it.
+// The test package that Wine installs, run on the simulated machine by the
+// simulated installer: the same package file, so the same custom actions in
+// the same order under the same conditions with the same data; only the
+// installer's facts (its folders, the user-interface level) are given as
+// Wine's installer takes them.
 #pragma once
 
 #include <map>
@@ -41,8 +41,7 @@ struct SequenceRun {
     std::map<std::string, std::string> properties;
 };
 
-// Whether a row of the package's CustomAction table has this name: every
-// exported action, and the package's own property assignments.
+// Whether a row of the package's CustomAction table has this name.
 bool IsPackageCustomAction(const std::string& name);
 
 // A first installation; the command line names the features (ADDLOCAL) and
@@ -50,11 +49,7 @@ bool IsPackageCustomAction(const std::string& name);
 SequenceRun SimulateInstallation(SimulatedInstall& machine, const InstallerFacts& facts,
                                  const CommandLine& commandLine);
 
-// msiexec /x: REMOVE=ALL, with the features a previous run installed.
-SequenceRun SimulateRemoval(SimulatedInstall& machine, const InstallerFacts& facts,
-                            const std::vector<std::string>& installedFeatures);
-
-// The features a finished installation left installed: its final ADDLOCAL.
-std::vector<std::string> InstalledFeatures(const SequenceRun& installation);
+// msiexec /x: REMOVE=ALL, on the machine a simulated installation left.
+SequenceRun SimulateRemoval(SimulatedInstall& machine, const InstallerFacts& facts);
 
 }  // namespace veltra::e2e

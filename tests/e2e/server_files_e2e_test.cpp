@@ -115,7 +115,7 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
         simInstalledFiles.push_back(simulated->ReadFile(facts.systemFolder + file.name));
         simTemporaryFiles.push_back(simulated->ReadFile(facts.tempFolder + file.name));
     }
-    const SequenceRun simRemove = SimulateRemoval(*simulated, facts, InstalledFeatures(simInstall));
+    const SequenceRun simRemove = SimulateRemoval(*simulated, facts);
     const sim::RegistryTree simRemoved = simulated->registry();
     ASSERT_FALSE(simulated->machine().unansweredDialog)
         << "a quiet run showed a dialog: " << *simulated->machine().unansweredDialog;

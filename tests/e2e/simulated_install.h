@@ -1,7 +1,5 @@
-// The same installation on the simulated machine: the machine folder a Wine
-// prefix is seeded from, the package's files laid down as InstallFiles does,
-// and the deferred actions run through the same entry as the DLL's exports,
-// with the data the package gives them.
+// The simulated machine of a scenario: the machine folder a Wine prefix is
+// seeded from, opened as the bench opens it, with its files at hand.
 #pragma once
 
 #include <filesystem>
@@ -33,12 +31,6 @@ public:
     std::optional<std::string> ReadFile(const std::string& windowsPath) const;
     // A folder and its parents, as the installer finds them on a machine.
     void MakeFolder(const std::string& windowsPath);
-
-    // Runs an immediate action in the machine's session.
-    platform::Dword RunImmediate(std::string_view action);
-    // Runs a deferred action with its CustomActionData, as the installation
-    // script does: it sees no other property.
-    platform::Dword RunDeferred(std::string_view action, const std::string& customActionData);
 
 private:
     explicit SimulatedInstall(std::unique_ptr<cli::LoadedMachine> loaded)

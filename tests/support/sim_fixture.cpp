@@ -1,10 +1,12 @@
 #include "support/sim_fixture.h"
 
+#include "platform/sim/engine/engine.h"
 #include <atomic>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
 
+#include "platform/sim/engine/engine.h"
 #include "platform/sim/sim_files.h"
 
 namespace veltra::testing {
@@ -24,24 +26,25 @@ TempDir::~TempDir() {
 
 SimFixture::SimFixture() : machine(dir.path()), sim(machine) {}
 
-platform::Dword SimFixture::Run(std::string_view action) {
+namespace {
+
+const runtime::ActionEntry* BuiltAction(std::string_view action) {
     const runtime::ActionEntry* entry = runtime::FindAction(action);
     EXPECT_NE(entry, nullptr) << "no action " << action;
-    if (entry == nullptr) return 0xFFFFFFFF;
-    EXPECT_NE(entry->function, nullptr) << action << " is not built yet";
-    return runtime::RunAction(*entry, sim.platform());
+    if (entry != nullptr) EXPECT_NE(entry->function, nullptr) << action << " is not built yet";
+    return entry;
+}
+
+}  // namespace
+
+platform::Dword SimFixture::Run(std::string_view action) {
+    const runtime::ActionEntry* entry = BuiltAction(action);
+    return entry != nullptr ? sim::engine::RunLibraryAction(*entry, machine, std::nullopt) : 0xFFFFFFFF;
 }
 
 platform::Dword SimFixture::RunDeferred(std::string_view action, const std::string& customActionData) {
-    machine.session.deferred = true;
-    if (customActionData.empty()) {
-        machine.session.properties.erase("CustomActionData");
-    } else {
-        machine.session.properties["CustomActionData"] = customActionData;
-    }
-    const platform::Dword result = Run(action);
-    machine.session.deferred = false;
-    return result;
+    const runtime::ActionEntry* entry = BuiltAction(action);
+    return entry != nullptr ? sim::engine::RunLibraryAction(*entry, machine, customActionData) : 0xFFFFFFFF;
 }
 
 void SimFixture::SetString(const std::string& key, const std::string& name, const std::string& value,

@@ -1,0 +1,77 @@
+// A Windows Installer package as the simulated engine reads it: the rows of
+// the tables that decide what an installation does. Read from a real .msi,
+// so that the bench runs exactly the sequence the installer would.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace veltra::sim::engine {
+
+struct CustomActionRow {
+    std::string action;
+    int type = 0;
+    std::string source;
+    std::string target;
+};
+
+struct SequenceRow {
+    std::string action;
+    std::string condition;
+    int sequence = 0;
+};
+
+struct FeatureRow {
+    std::string feature;
+    std::string parent;
+    int level = 1;
+};
+
+struct ComponentRow {
+    std::string component;
+    std::string directory;
+    int attributes = 0;
+    std::string condition;
+    std::string keyPath;
+};
+
+struct DirectoryRow {
+    std::string directory;
+    std::string parent;  // empty for a root
+    std::string defaultDir;
+};
+
+struct FileRow {
+    std::string file;
+    std::string component;
+    std::string fileName;  // "short|long" or one name
+    int sequence = 0;
+};
+
+struct Package {
+    std::filesystem::path path;
+    std::map<std::string, std::string> properties;
+    std::vector<CustomActionRow> customActions;
+    std::vector<SequenceRow> uiSequence;       // sorted by sequence number
+    std::vector<SequenceRow> executeSequence;  // sorted by sequence number
+    std::vector<FeatureRow> features;
+    std::vector<std::pair<std::string, std::string>> featureComponents;  // feature, component
+    std::vector<ComponentRow> components;
+    std::vector<DirectoryRow> directories;
+    std::vector<FileRow> files;
+    std::vector<std::string> dialogs;
+
+    const CustomActionRow* FindCustomAction(const std::string& action) const;
+};
+
+// Reads the package's tables; nullopt with the reason when the file is not a
+// package or a table cannot be read. A table the package lacks is empty.
+std::optional<Package> ReadPackage(const std::filesystem::path& file, std::string& error);
+
+// The long name of a File or Directory name column ("SHORT~1|Long Name").
+std::string LongName(const std::string& name);
+
+}  // namespace veltra::sim::engine
