@@ -358,6 +358,10 @@ Dword Installation::RunCustom(const CustomActionRow& row, Step& step) {
 }
 
 Dword Installation::CallAction(const std::string& entry, bool deferred, const std::string& data, Step& step) {
+    if (options_.actions) {
+        step.result = options_.actions(entry, deferred ? std::optional<std::string>(data) : std::nullopt);
+        return *step.result;
+    }
     const runtime::ActionEntry* action = runtime::FindAction(entry);
     if (action == nullptr) {
         step.note = "the library exports no " + entry;

@@ -9,6 +9,7 @@
 // installation ends with 1603.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -37,6 +38,9 @@ struct EngineOptions {
     // An exported action whose logic has not landed: skip it with a note
     // (the bench) instead of running its stub, which fails.
     bool skipActionsNotBuilt = true;
+    // Stands in for the library's actions (tests of the engine itself): the
+    // entry point, and the CustomActionData of a deferred call.
+    std::function<platform::Dword(const std::string& entry, const std::optional<std::string>& data)> actions;
 };
 
 // One step of the run: a sequence row, or an operation of the script.
