@@ -7,8 +7,8 @@ const std::vector<Road>& Roads() {
         {"install", "Interactive first installation of the local logon client (ADDLOCAL=LocalAuthClient, full UI)",
          {{"ADDLOCAL", "LocalAuthClient"}}, 5},
         {"remove", "Removal of everything (msiexec /x: REMOVE=ALL, full UI)", {{"REMOVE", "ALL"}}, 5},
-        {"package", "Creation of a silent installation package beside the package (PACKAGE_CREATE=1)",
-         {{"PACKAGE_CREATE", "1"}, {"ADDLOCAL", "LocalAuthClient"}}, 5},
+        {"package", "Creation of a silent installation package for the local logon client (PACKAGE_CREATE=1, _LAC=1)",
+         {{"PACKAGE_CREATE", "1"}, {"ADDLOCAL", "LocalAuthClient"}, {"_LAC", "1"}}, 5},
         {"silent", "Silent installation (msiexec /qn, ADDLOCAL=LocalAuthClient)", {{"ADDLOCAL", "LocalAuthClient"}}, 2},
     };
     return roads;

@@ -345,6 +345,7 @@ Dword Installation::RunCustom(const CustomActionRow& row, Step& step) {
     }
     step.kind = "immediate";
     const Dword result = CallAction(row.target, false, "", step);
+    if (machine_.unansweredDialog) return kFailure;
     if (result != kSuccess && result != kNoMoreItems && (row.type & kContinue) != 0) {
         step.note = "failed; the package ignores the result";
         return kSuccess;
@@ -374,7 +375,10 @@ Dword Installation::CallAction(const std::string& entry, bool deferred, const st
     }
     const Dword result = RunLibraryAction(*action, machine_, deferred ? std::optional<std::string>(data) : std::nullopt);
     step.result = result;
-    if (machine_.unansweredDialog) return kFailure;
+    if (machine_.unansweredDialog) {
+        step.note = "stopped: a dialog had no scripted answer";
+        return kFailure;
+    }
     return result;
 }
 
@@ -409,6 +413,10 @@ Dword Installation::RunScript() {
         }
         step.kind = "deferred";
         const Dword result = CallAction(op.entry, true, op.data, step);
+        if (machine_.unansweredDialog) {
+            outcome_.steps.push_back(step);
+            return kFailure;  // the bench does not guess the answer; nothing is rolled back
+        }
         if (result != kSuccess && (op.type & kContinue) != 0) {
             step.note = "failed; the package ignores the result";
         } else if (result != kSuccess) {
