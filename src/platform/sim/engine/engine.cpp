@@ -203,6 +203,8 @@ void Installation::Costing() {
     ResolveFolders(package_, properties(), costing_);
     for (const auto& [directory, path] : costing_.targetFolders) machine_.session.targetPaths[directory] = path;
     for (const auto& [directory, path] : costing_.sourceFolders) machine_.session.sourcePaths[directory] = path;
+    // "SourceDir" names the package's folder for MsiGetSourcePath as well.
+    if (const auto source = Property("SourceDir")) machine_.session.sourcePaths["SourceDir"] = Trailing(*source);
     std::map<std::string, int> registered;
     if (const auto it = machine_.session.featureStates.find(productCode_); it != machine_.session.featureStates.end()) {
         registered = it->second;
