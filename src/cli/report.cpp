@@ -208,12 +208,14 @@ void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& afte
 void TakeRecords(sim::Machine& machine, RunReport& report) {
     report.dialogs = std::move(machine.dialogs);
     report.messages = std::move(machine.session.messages);
+    report.log = std::move(machine.session.log);
     report.shellOpens = std::move(machine.shellOpens);
     report.standardOutput = std::move(machine.standardOutput);
     report.trace = machine.trace.lines();
     report.unansweredDialog = machine.unansweredDialog;
     machine.dialogs.clear();
     machine.session.messages.clear();
+    machine.session.log.clear();
     machine.shellOpens.clear();
     machine.standardOutput.clear();
 }
@@ -311,6 +313,10 @@ std::string RenderText(const RunReport& report) {
     out << "\nStandard output\n";
     out << (report.standardOutput.empty() ? "  (none)\n" : Indented(report.standardOutput, "  "));
 
+    out << "\nLog\n";
+    if (report.log.empty()) out << "  (none)\n";
+    for (const std::string& line : report.log) out << "  " << line << "\n";
+
     if (!report.trace.empty()) {
         out << "\nTrace\n";
         for (const sim::TraceLine& line : report.trace) {
@@ -388,6 +394,7 @@ json RenderJson(const RunReport& report) {
     for (const auto& [type, record] : report.messages) messages.push_back({{"type", type}, {"fields", record.fields}});
     document["messages"] = messages;
     document["stdout"] = report.standardOutput;
+    document["log"] = report.log;
     if (report.unansweredDialog) document["stopped"] = *report.unansweredDialog;
     if (!report.trace.empty()) {
         json trace = json::array();

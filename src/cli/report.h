@@ -62,6 +62,7 @@ struct RunReport {
     std::vector<OtherChange> others;
     std::vector<sim::DialogRecord> dialogs;
     std::vector<std::pair<platform::Dword, platform::MessageRecord>> messages;
+    std::vector<std::string> log;  // the installer log's lines, secrets already masked
     std::vector<sim::ShellOpenRecord> shellOpens;
     std::string standardOutput;
     std::vector<sim::TraceLine> trace;

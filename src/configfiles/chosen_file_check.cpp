@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "runtime/log.h"
 #include "runtime/messages.h"
 #include "runtime/session.h"
 #include "runtime/text.h"
@@ -28,6 +29,7 @@ void CheckChosenFile(platform::Platform& platform, const ChosenFileCheck& check)
 
     std::string message;
     if (attributes == platform::kInvalidFileAttributes) {
+        runtime::LogLastError(platform, "GetFileAttributesA", path);
         message = path + check.missingText;
     } else if (check.requiredName != nullptr &&
                !runtime::EqualsIgnoreCase(runtime::FileNamePart(path), check.requiredName)) {
@@ -48,9 +50,11 @@ void CheckChosenFile(platform::Platform& platform, const ChosenFileCheck& check)
 
 void CheckChosenFileSilently(platform::Platform& platform, const ChosenFileCheck& check) {
     const std::string path = TakeChosenPath(platform.installer, check);
-    if (platform.files.GetFileAttributes(path.c_str()) != platform::kInvalidFileAttributes) {
-        platform.installer.SetProperty(check.okProperty, "1");
+    if (platform.files.GetFileAttributes(path.c_str()) == platform::kInvalidFileAttributes) {
+        runtime::LogLastError(platform, "GetFileAttributesA", path);
+        return;
     }
+    platform.installer.SetProperty(check.okProperty, "1");
 }
 
 }  // namespace veltra::configfiles

@@ -5,16 +5,19 @@
 
 #include "runtime/actions.h"
 #include "runtime/deferred_data.h"
+#include "runtime/log.h"
 #include "runtime/session.h"
 
 namespace veltra::actions {
 namespace {
 
-bool CopyBetweenFolders(platform::Files& files, const std::string& fromFolder,
+bool CopyBetweenFolders(platform::Platform& platform, const std::string& fromFolder,
                         const std::string& toFolder, const char* fileName) {
     const std::string from = runtime::JoinStrings("\\", {fromFolder, fileName});
     const std::string to = runtime::JoinStrings("\\", {toFolder, fileName});
-    return files.CopyFile(from.c_str(), to.c_str(), /*failIfExists=*/false);
+    if (platform.files.CopyFile(from.c_str(), to.c_str(), /*failIfExists=*/false)) return true;
+    runtime::LogLastError(platform, "CopyFileA", to);
+    return false;
 }
 
 }  // namespace
@@ -29,11 +32,11 @@ platform::Dword CopyConfigFiles(platform::Platform& platform) {
     const std::string installFolder = runtime::FieldOrEmpty(fields, 2);
     const std::string systemFolder = runtime::FieldOrEmpty(fields, 3);
 
-    if (!CopyBetweenFolders(platform.files, sourceFolder, installFolder, "kvroot.crt")) {
+    if (!CopyBetweenFolders(platform, sourceFolder, installFolder, "kvroot.crt")) {
         return platform::kErrorInstallFailure;
     }
     if (copyKvconf == "Yes" &&
-        !CopyBetweenFolders(platform.files, sourceFolder, systemFolder, "kvconf.rec")) {
+        !CopyBetweenFolders(platform, sourceFolder, systemFolder, "kvconf.rec")) {
         return platform::kErrorInstallFailure;
     }
     return platform::kErrorSuccess;

@@ -1,6 +1,7 @@
 #include "configfiles/file_placement.h"
 
 #include "runtime/deferred_data.h"
+#include "runtime/log.h"
 #include "runtime/session.h"
 #include "runtime/text.h"
 
@@ -14,12 +15,16 @@ void NormaliseFile(platform::Files& files, const std::string& path) {
     if (FileExists(files, path)) files.SetFileAttributes(path.c_str(), platform::kFileAttributeNormal);
 }
 
-bool CopyIntoPlace(platform::Files& files, const std::string& source,
+bool CopyIntoPlace(platform::Platform& platform, const std::string& source,
                    const std::string& destination) {
+    platform::Files& files = platform.files;
     NormaliseFile(files, destination);
     if (runtime::EqualsIgnoreCase(source, destination)) return true;
     if (files.CopyFile(source.c_str(), destination.c_str(), /*failIfExists=*/false)) return true;
-    return FileExists(files, destination);
+    const platform::Dword copyError = platform.system.GetLastError();
+    if (FileExists(files, destination)) return true;
+    runtime::LogFailure(platform, "CopyFileA", destination, copyError);
+    return false;
 }
 
 void RemoveIfPresent(platform::Files& files, const std::string& path) {

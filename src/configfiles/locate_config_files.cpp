@@ -5,6 +5,7 @@
 
 #include "runtime/actions.h"
 #include "runtime/deferred_data.h"
+#include "runtime/log.h"
 #include "runtime/session.h"
 
 namespace veltra::actions {
@@ -17,10 +18,12 @@ platform::Dword LocateServerFilesBesidePackage(platform::Platform& platform, Nee
     const std::string sourceFolder = runtime::GetMsiSourcePath(installer, "SourceDir");
 
     if (!runtime::FindFileInFolder(platform.files, sourceFolder, "kvroot.crt")) {
+        runtime::LogLastError(platform, "SearchPathA", sourceFolder + "kvroot.crt");
         return platform::kErrorInstallFailure;
     }
     if (need == NeedKvconf::Yes &&
         !runtime::FindFileInFolder(platform.files, sourceFolder, "kvconf.rec")) {
+        runtime::LogLastError(platform, "SearchPathA", sourceFolder + "kvconf.rec");
         return platform::kErrorInstallFailure;
     }
 
@@ -28,7 +31,9 @@ platform::Dword LocateServerFilesBesidePackage(platform::Platform& platform, Nee
     const std::string systemFolder = runtime::GetMsiTargetPath(installer, "SystemFolder");
     const std::string data = runtime::JoinStrings(
         ";", {need == NeedKvconf::Yes ? "Yes" : "No", sourceFolder, installFolder, systemFolder});
-    if (installer.SetProperty("CopyConfigFiles", data.c_str()) != platform::kErrorSuccess) {
+    const platform::Dword status = installer.SetProperty("CopyConfigFiles", data.c_str());
+    if (status != platform::kErrorSuccess) {
+        runtime::LogFailure(platform, "MsiSetPropertyA", "CopyConfigFiles", status);
         return platform::kErrorInstallFailure;
     }
     return platform::kErrorSuccess;

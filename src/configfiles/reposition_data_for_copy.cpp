@@ -8,6 +8,7 @@
 #include "configfiles/server_file_family.h"
 #include "runtime/actions.h"
 #include "runtime/deferred_data.h"
+#include "runtime/log.h"
 #include "runtime/session.h"
 #include "runtime/text.h"
 
@@ -33,18 +34,26 @@ std::string InFolder(const std::string& folder, const char* fileName) {
     return runtime::JoinStrings("\\", {folder, fileName});
 }
 
-// A failed copy is not reported: the property then keeps naming the file
-// first chosen.
-void CopyToTemp(platform::Files& files, const std::string& source, const std::string& destination) {
-    configfiles::NormaliseFile(files, destination);
-    files.CopyFile(source.c_str(), destination.c_str(), /*failIfExists=*/false);
+// A failed copy is not reported to the administrator, only logged.
+void CopyToTemp(platform::Platform& platform, const std::string& source,
+                const std::string& destination) {
+    configfiles::NormaliseFile(platform.files, destination);
+    if (!platform.files.CopyFile(source.c_str(), destination.c_str(), /*failIfExists=*/false)) {
+        runtime::LogLastError(platform, "CopyFileA", destination);
+    }
+}
+
+// A source that is not there is skipped; one never chosen is not worth a line.
+bool SourceExists(platform::Platform& platform, const std::string& path) {
+    if (configfiles::FileExists(platform.files, path)) return true;
+    if (!path.empty()) runtime::LogLastError(platform, "GetFileAttributesA", path);
+    return false;
 }
 
 }  // namespace
 
 platform::Dword RepositionDataForCopy(platform::Platform& platform) {
     platform::Installer& installer = platform.installer;
-    platform::Files& files = platform.files;
 
     const bool removeAll = runtime::Contains(runtime::GetMsiProperty(installer, "REMOVE"), "ALL");
     const bool silent = runtime::GetMsiProperty(installer, "UILevel") == "2";
@@ -60,24 +69,24 @@ platform::Dword RepositionDataForCopy(platform::Platform& platform) {
     for (const RepositionedFile& file : kRepositionedFiles) {
         const std::string source = silent ? InFolder(baseFolder, file.fileName)
                                           : runtime::GetMsiProperty(installer, file.sourceProperty);
-        if (!configfiles::FileExists(files, source)) continue;
+        if (!SourceExists(platform, source)) continue;
         const std::string destination = InFolder(tempFolder, file.fileName);
-        CopyToTemp(files, source, destination);
+        CopyToTemp(platform, source, destination);
         installer.SetProperty(file.sourceProperty, destination.c_str());
     }
 
     if (silent && !removeAll && !patch) {
         // The package's banner and registry configuration file come along too.
         const std::string banner = InFolder(baseFolder, configfiles::kBannerBitmapName);
-        if (configfiles::FileExists(files, banner)) {
+        if (SourceExists(platform, banner)) {
             const std::string destination = InFolder(tempFolder, configfiles::kBannerBitmapName);
-            CopyToTemp(files, banner, destination);
+            CopyToTemp(platform, banner, destination);
             installer.SetProperty(configfiles::kBannerBitmapCheck.sourceProperty,
                                   destination.c_str());
         }
         const std::string registryConfig = InFolder(baseFolder, kRegistryConfigFileName);
-        if (configfiles::FileExists(files, registryConfig)) {
-            CopyToTemp(files, registryConfig, InFolder(tempFolder, kRegistryConfigFileName));
+        if (SourceExists(platform, registryConfig)) {
+            CopyToTemp(platform, registryConfig, InFolder(tempFolder, kRegistryConfigFileName));
         }
     }
     return platform::kErrorSuccess;

@@ -6,6 +6,7 @@
 #include "gina/chain_walk.h"
 #include "gina/chaining_ginas.h"
 #include "gina/gina_names.h"
+#include "runtime/log.h"
 #include "runtime/registry_ops.h"
 
 namespace veltra::gina {
@@ -13,7 +14,12 @@ namespace {
 
 using platform::Dword;
 using platform::HKey;
-using platform::Registry;
+using platform::Platform;
+
+// A key or value of the chaining table as the log names it.
+std::string LinkPath(std::string_view key, std::string_view value = {}) {
+    return runtime::RegistryPath(platform::kHkeyLocalMachine, key, value);
+}
 
 // A link shorter than this, terminating zero included, names no GINA.
 constexpr Dword kShortestLink = 4;
@@ -23,42 +29,63 @@ constexpr Dword kNotThere = platform::kErrorFileNotFound;
 
 // Odyssey loads only the GINAs on its list: put the agent's there, when the
 // list exists. Its outcome does not change the write's status.
-void RegisterAgentWithOdyssey(Registry& registry) {
+void RegisterAgentWithOdyssey(Platform& platform) {
     platform::RegKey list;
-    if (runtime::OpenKey(registry, platform::kHkeyLocalMachine, kOdysseyGinaListKey,
-                         platform::kKeyAllAccess, list) == platform::kErrorSuccess) {
-        runtime::WriteString(registry, list.get(), kAgentGinaFile, "1");
+    const Dword opened = runtime::OpenKey(platform.registry, platform::kHkeyLocalMachine,
+                                          kOdysseyGinaListKey, platform::kKeyAllAccess, list);
+    if (opened != platform::kErrorSuccess) {
+        runtime::LogFailure(platform, "RegOpenKeyExA", LinkPath(kOdysseyGinaListKey), opened);
+        return;
     }
+    runtime::WriteString(platform.registry, list.get(), kAgentGinaFile, "1");
 }
 
 // The write status: the error of the first write that fails.
-Dword WriteLink(Registry& registry, HKey key, const ChainingGina& row, std::string_view newNext) {
+Dword WriteLink(Platform& platform, HKey key, const ChainingGina& row, std::string_view newNext) {
     if (row.linkSwitch != nullptr) {
-        const Dword switched =
-            runtime::WriteDword(registry, key, row.linkSwitch->name, row.linkSwitch->whenLinked);
-        if (switched != platform::kErrorSuccess) return switched;
+        const Dword switched = runtime::WriteDword(platform.registry, key, row.linkSwitch->name,
+                                                   row.linkSwitch->whenLinked);
+        if (switched != platform::kErrorSuccess) {
+            runtime::LogFailure(platform, "RegSetValueExA", LinkPath(row.key, row.linkSwitch->name),
+                                switched);
+            return switched;
+        }
     }
-    const Dword written = runtime::WriteString(registry, key, row.link, newNext);
-    if (row.registersAgentWithOdyssey) RegisterAgentWithOdyssey(registry);
+    const Dword written = runtime::WriteString(platform.registry, key, row.link, newNext);
+    if (written != platform::kErrorSuccess) {
+        runtime::LogFailure(platform, "RegSetValueExA", LinkPath(row.key, row.link), written);
+    }
+    if (row.registersAgentWithOdyssey) RegisterAgentWithOdyssey(platform);
     return written;
 }
 
 // The result of the last write or delete performed; nothing when the row's
 // default needed no change (a link to delete that was never there).
-std::optional<Dword> RestoreLink(Registry& registry, HKey key, const ChainingGina& row,
+std::optional<Dword> RestoreLink(Platform& platform, HKey key, const ChainingGina& row,
                                  bool linkWasRead) {
+    platform::Registry& registry = platform.registry;
     std::optional<Dword> result;
     if (row.linkSwitch != nullptr) {
         result =
             runtime::WriteDword(registry, key, row.linkSwitch->name, row.linkSwitch->whenRestored);
-        if (*result != platform::kErrorSuccess) return result;
+        if (*result != platform::kErrorSuccess) {
+            runtime::LogFailure(platform, "RegSetValueExA", LinkPath(row.key, row.linkSwitch->name),
+                                *result);
+            return result;
+        }
     }
     switch (row.linkDefault) {
         case LinkDefault::MicrosoftGina:
             result = runtime::WriteString(registry, key, row.link, kMicrosoftGinaFile);
+            if (*result != platform::kErrorSuccess) {
+                runtime::LogFailure(platform, "RegSetValueExA", LinkPath(row.key, row.link), *result);
+            }
             break;
         case LinkDefault::NoLink:
             if (linkWasRead) result = registry.DeleteValue(key, row.link);
+            if (result && *result != platform::kErrorSuccess) {
+                runtime::LogFailure(platform, "RegDeleteValueA", LinkPath(row.key, row.link), *result);
+            }
             break;
     }
     return result;
@@ -66,7 +93,7 @@ std::optional<Dword> RestoreLink(Registry& registry, HKey key, const ChainingGin
 
 }  // namespace
 
-Dword AccessNextGina(Registry& registry, GinaAccess mode, std::string_view gina, std::string* next,
+Dword AccessNextGina(Platform& platform, GinaAccess mode, std::string_view gina, std::string* next,
                      std::string_view newNext, bool* known, bool* chainEnd) {
     if (known != nullptr) *known = true;
     if (chainEnd != nullptr) *chainEnd = false;
@@ -83,10 +110,12 @@ Dword AccessNextGina(Registry& registry, GinaAccess mode, std::string_view gina,
         return mode == GinaAccess::Restore ? kNotThere : platform::kErrorSuccess;
     }
 
+    platform::Registry& registry = platform.registry;
     platform::RegKey key;
     const Dword opened = runtime::OpenKey(registry, platform::kHkeyLocalMachine, row->key,
                                           platform::kKeyAllAccess, key);
     if (opened != platform::kErrorSuccess) {
+        runtime::LogFailure(platform, "RegOpenKeyExA", LinkPath(row->key), opened);
         // Winlogon's key is always there: failing to open it is an error of
         // the machine. Another product's key missing just means the product
         // is gone, and the chain ends at it.
@@ -96,12 +125,16 @@ Dword AccessNextGina(Registry& registry, GinaAccess mode, std::string_view gina,
             readStatus = opened;
         }
     } else if (mode == GinaAccess::Write) {
-        writeStatus = WriteLink(registry, key.get(), *row, newNext);
+        writeStatus = WriteLink(platform, key.get(), *row, newNext);
     } else {
         std::string link;
         Dword byteCount = 0;
         readStatus = runtime::QueryString(registry, key.get(), row->link, runtime::kPathBuffer,
                                           link, &byteCount);
+        if (readStatus != platform::kErrorSuccess) {
+            runtime::LogFailure(platform, "RegQueryValueExA", LinkPath(row->key, row->link),
+                                readStatus);
+        }
         if (readStatus == platform::kErrorSuccess && byteCount < kShortestLink) {
             readStatus = kNotThere;
             // A GinaDLL this short names no DLL that Winlogon could load:
@@ -111,7 +144,7 @@ Dword AccessNextGina(Registry& registry, GinaAccess mode, std::string_view gina,
         const bool linkWasRead = readStatus == platform::kErrorSuccess;
         if (mode == GinaAccess::Read && linkWasRead && next != nullptr) *next = link;
         if (mode == GinaAccess::Restore) {
-            if (const auto restored = RestoreLink(registry, key.get(), *row, linkWasRead)) {
+            if (const auto restored = RestoreLink(platform, key.get(), *row, linkWasRead)) {
                 restoreResult = *restored;
             }
         }

@@ -20,13 +20,13 @@ enum class GinaAccess {
 // is Winlogon); chainEnd: its link cannot be followed. Read and Write give
 // the write status (0 when nothing failed); Restore gives the result of the
 // last restoring write or delete, or 2 when nothing was restored.
-platform::Dword AccessNextGina(platform::Registry& registry, GinaAccess mode, std::string_view gina,
+platform::Dword AccessNextGina(platform::Platform& platform, GinaAccess mode, std::string_view gina,
                                std::string* next, std::string_view newNext, bool* known,
                                bool* chainEnd);
 
 // Whether the file a link names is there: a bare name lives in the system
 // folder, a path is taken as it is.
-bool GinaFileExists(platform::Files& files, platform::System& system, std::string_view link);
+bool GinaFileExists(platform::Platform& platform, std::string_view link);
 
 // Where the walk from Winlogon ended (WalkGinaChain).
 struct GinaChainWalk {

@@ -4,6 +4,7 @@
 #include "gina/chain_walk.h"
 #include "gina/gina_chain.h"
 #include "gina/gina_names.h"
+#include "runtime/log.h"
 #include "runtime/registry_ops.h"
 
 namespace veltra::gina {
@@ -35,10 +36,14 @@ private:
     std::size_t room_;
 };
 
-platform::RegKey OpenWinlogon(platform::Registry& registry) {
+platform::RegKey OpenWinlogon(platform::Platform& platform) {
     platform::RegKey key;
-    runtime::OpenKey(registry, platform::kHkeyLocalMachine, kWinlogonKey, platform::kKeyAllAccess,
-                     key);
+    const Dword opened = runtime::OpenKey(platform.registry, platform::kHkeyLocalMachine,
+                                          kWinlogonKey, platform::kKeyAllAccess, key);
+    if (opened != platform::kErrorSuccess) {
+        runtime::LogFailure(platform, "RegOpenKeyExA",
+                            runtime::RegistryPath(platform::kHkeyLocalMachine, kWinlogonKey), opened);
+    }
     return key;
 }
 
@@ -49,16 +54,22 @@ Dword UnlinkAgentGina(platform::Platform& platform, const GinaChainWalk& walk) {
     // The agent GINA is not at the end of the chain: nothing of ours to undo.
     if (!IsAgentGina(GinaIdentity(walk.lastExisting))) return platform::kErrorSuccess;
 
-    const Dword restored = AccessNextGina(registry, GinaAccess::Restore, walk.insertionPoint,
+    const Dword restored = AccessNextGina(platform, GinaAccess::Restore, walk.insertionPoint,
                                           nullptr, {}, nullptr, nullptr);
     Dword result = restored;
 
-    if (platform::RegKey winlogon = OpenWinlogon(registry)) {
+    if (platform::RegKey winlogon = OpenWinlogon(platform)) {
         std::string superseded;
-        if (runtime::QueryString(registry, winlogon.get(), kSupercededGinaValue,
-                                 runtime::kPathBuffer, superseded) == platform::kErrorSuccess) {
-            if (GinaFileExists(platform.files, platform.system, superseded)) {
-                result = AccessNextGina(registry, GinaAccess::Write, walk.insertionPoint, nullptr,
+        const Dword read = runtime::QueryString(registry, winlogon.get(), kSupercededGinaValue,
+                                                runtime::kPathBuffer, superseded);
+        if (read != platform::kErrorSuccess) {
+            runtime::LogFailure(platform, "RegQueryValueExA",
+                                runtime::RegistryPath(platform::kHkeyLocalMachine, kWinlogonKey,
+                                                      kSupercededGinaValue),
+                                read);
+        } else {
+            if (GinaFileExists(platform, superseded)) {
+                result = AccessNextGina(platform, GinaAccess::Write, walk.insertionPoint, nullptr,
                                         superseded, nullptr, nullptr);
             }
             // Forgotten either way: a GINA whose file is gone cannot come back.
@@ -82,10 +93,10 @@ Dword LinkAgentGina(platform::Platform& platform, const GinaChainWalk& walk, Nam
     report(GinaIdentity(walk.lastExisting));
 
     if (force) {
-        if (platform::RegKey winlogon = OpenWinlogon(registry)) {
+        if (platform::RegKey winlogon = OpenWinlogon(platform)) {
             runtime::WriteString(registry, winlogon.get(), kSupercededGinaValue, walk.lastExisting);
         }
-        return AccessNextGina(registry, GinaAccess::Write, walk.insertionPoint, nullptr, agentPath,
+        return AccessNextGina(platform, GinaAccess::Write, walk.insertionPoint, nullptr, agentPath,
                               nullptr, nullptr);
     }
 
@@ -101,14 +112,14 @@ Dword LinkAgentGina(platform::Platform& platform, const GinaChainWalk& walk, Nam
         }
         // The legacy agent's GINA is replaced without asking, but remembered.
         if (IsLegacyGina(identity)) {
-            if (platform::RegKey winlogon = OpenWinlogon(registry)) {
+            if (platform::RegKey winlogon = OpenWinlogon(platform)) {
                 runtime::WriteString(registry, winlogon.get(), kSupercededGinaValue,
                                      kLegacyGinaFile);
             }
         }
     }
 
-    if (AccessNextGina(registry, GinaAccess::Write, walk.insertionPoint, nullptr, agentPath,
+    if (AccessNextGina(platform, GinaAccess::Write, walk.insertionPoint, nullptr, agentPath,
                        nullptr, nullptr) == platform::kErrorSuccess) {
         return platform::kErrorSuccess;
     }

@@ -22,7 +22,6 @@ bool AlreadyPassed(const std::vector<std::string>& passed, std::string_view gina
 }  // namespace
 
 GinaChainWalk WalkGinaChain(platform::Platform& platform) {
-    platform::Registry& registry = platform.registry;
     GinaChainWalk walk;
     std::string next;
     bool chainEnd = false;
@@ -30,7 +29,7 @@ GinaChainWalk WalkGinaChain(platform::Platform& platform) {
     std::vector<std::string> passed;
 
     for (;;) {
-        walk.status = AccessNextGina(registry, GinaAccess::Read, walk.last, &next, {}, &walk.known,
+        walk.status = AccessNextGina(platform, GinaAccess::Read, walk.last, &next, {}, &walk.known,
                                      &chainEnd);
         passed.emplace_back(GinaIdentity(walk.last));
         if (walk.status == platform::kErrorSuccess && walk.known && walk.exists) {
@@ -54,16 +53,16 @@ GinaChainWalk WalkGinaChain(platform::Platform& platform) {
         // chaining table is read at most once, a walk reads at most eight links.
         const bool leadsBack = AlreadyPassed(passed, next);
 
-        if (!GinaFileExists(platform.files, platform.system, next)) {
+        if (!GinaFileExists(platform, next)) {
             walk.exists = false;
-            AccessNextGina(registry, GinaAccess::Restore, walk.last, nullptr, {}, nullptr, nullptr);
+            AccessNextGina(platform, GinaAccess::Restore, walk.last, nullptr, {}, nullptr, nullptr);
         } else {
             walk.exists = true;
             if (!runtime::EqualsIgnoreCase(walk.lastExisting, walk.last)) {
-                AccessNextGina(registry, GinaAccess::Restore, walk.last, nullptr, {}, nullptr,
+                AccessNextGina(platform, GinaAccess::Restore, walk.last, nullptr, {}, nullptr,
                                nullptr);
                 if (!leadsBack) {
-                    AccessNextGina(registry, GinaAccess::Write, walk.lastExisting, nullptr, next,
+                    AccessNextGina(platform, GinaAccess::Write, walk.lastExisting, nullptr, next,
                                    nullptr, nullptr);
                 }
             }

@@ -16,6 +16,7 @@ inline constexpr int kInstallStateLocal = 3;
 inline constexpr int kInstallStateSource = 4;
 
 // INSTALLMESSAGE types for MsiProcessMessage.
+inline constexpr Dword kInstallMessageInfo = 0x04000000;  // a line of the log
 inline constexpr Dword kInstallMessageActionStart = 0x08000000;
 
 // A message record: field 0 is the template, fields 1..n the data. The adapter

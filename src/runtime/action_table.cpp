@@ -2,7 +2,9 @@
 
 #include <array>
 #include <exception>
+#include <string>
 
+#include "runtime/action_log.h"
 #include "runtime/actions.h"
 
 namespace veltra::runtime {
@@ -15,6 +17,24 @@ constexpr ActionEntry kActions[] = {
 #undef ACTION
 #undef PLANNED
 };
+
+// The frame's own lines; an empty text when it cannot be built, so that the
+// frame never throws.
+std::string StartText(const ActionEntry& action) noexcept {
+    try {
+        return "start (" + std::string(KindName(action.kind)) + ")";
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string ResultText(platform::Dword result) noexcept {
+    try {
+        return "returned " + std::to_string(result);
+    } catch (...) {
+        return {};
+    }
+}
 
 }  // namespace
 
@@ -37,14 +57,27 @@ std::string_view KindName(ActionKind kind) {
 }
 
 platform::Dword RunAction(const ActionEntry& action, platform::Platform& platform) {
-    if (action.function == nullptr) return platform::kErrorInstallFailure;
+    // The action sees the session through the log, so that what it reads and
+    // where it fails is written down; every other port is the real one.
+    ActionLog log(platform.installer, action.name);
+    platform::Platform logged{log,              platform.registry, platform.files,
+                              platform.system,  platform.windows,  platform.services,
+                              platform.accounts, platform.versions, platform.shell};
+    log.Write(StartText(action));
+    platform::Dword result = platform::kErrorInstallFailure;
+    if (action.function == nullptr) {
+        log.Write("not built: returned 1603");
+        return result;
+    }
     try {
-        return action.function(platform);
+        result = action.function(logged);
     } catch (...) {
         // Out of memory is the only thing the logic can throw; the installer
         // must see a failure code, never an exception.
-        return platform::kErrorInstallFailure;
+        result = platform::kErrorInstallFailure;
     }
+    log.Write(ResultText(result));
+    return result;
 }
 
 }  // namespace veltra::runtime

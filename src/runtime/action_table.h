@@ -27,9 +27,10 @@ const ActionEntry* FindAction(std::string_view name);
 
 std::string_view KindName(ActionKind kind);
 
-// The common frame of every action: runs the logic and turns anything that
-// escapes it into 1603, so nothing crosses an export. A planned action fails
-// with 1603 as well.
+// The common frame of every action: writes its start and its result to the
+// installer log, lets it read the session through the log (runtime/action_log.h),
+// runs the logic and turns anything that escapes it into 1603, so nothing
+// crosses an export. A planned action fails with 1603 as well.
 platform::Dword RunAction(const ActionEntry& action, platform::Platform& platform);
 
 }  // namespace veltra::runtime

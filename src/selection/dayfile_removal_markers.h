@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/registry.h"
+#include "platform/platform.h"
 #include "selection/offline_services.h"
 
 namespace veltra::selection {
@@ -22,12 +22,12 @@ std::string RemovalMarkerName(const OfflineService& service, const std::string& 
 
 // Deletes the markers of all three services for this product; a marker or
 // key that is not there is nothing to delete.
-void DeleteRemovalMarkers(platform::Registry& registry, const std::string& productCode);
+void DeleteRemovalMarkers(platform::Platform& platform, const std::string& productCode);
 
 // Copies the service's day-file root, when it can be read, into its marker.
 // Registry failures leave the marker unwritten: the clean-up then simply
 // keeps the folder.
-void RecordRemovalMarker(platform::Registry& registry, const OfflineService& service,
+void RecordRemovalMarker(platform::Platform& platform, const OfflineService& service,
                          const std::string& productCode);
 
 }  // namespace veltra::selection

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "runtime/actions.h"
+#include "runtime/log.h"
 #include "runtime/registry_ops.h"
 #include "runtime/session.h"
 #include "runtime/text.h"
@@ -27,7 +28,9 @@ void AppendFeature(std::string& list, const char* feature) {
 }
 
 bool Set(platform::Installer& installer, const char* property) {
-    return installer.SetProperty(property, "1") == platform::kErrorSuccess;
+    const Dword status = installer.SetProperty(property, "1");
+    if (status != platform::kErrorSuccess) runtime::LogFailure(installer, "MsiSetPropertyA", property, status);
+    return status == platform::kErrorSuccess;
 }
 
 }  // namespace
@@ -72,9 +75,12 @@ Dword ValidateFeatures(platform::Platform& platform) {
         additions += std::string(",") + selection::kKeshServerConfigurationRecord;
         serverFilesAdded = true;
     }
-    if (serverFilesAdded &&
-        installer.SetProperty("ADDLOCAL", additions.c_str()) != platform::kErrorSuccess) {
-        return platform::kErrorInstallFailure;
+    if (serverFilesAdded) {
+        const Dword status = installer.SetProperty("ADDLOCAL", additions.c_str());
+        if (status != platform::kErrorSuccess) {
+            runtime::LogFailure(installer, "MsiSetPropertyA", "ADDLOCAL", status);
+            return platform::kErrorInstallFailure;
+        }
     }
 
     std::string removals = runtime::GetMsiProperty(installer, "REMOVE");
@@ -107,11 +113,10 @@ Dword ValidateFeatures(platform::Platform& platform) {
     const bool localWanted = !das && lac;
 
     // The markers describe this pass only: what an earlier pass left goes.
-    platform::Registry& registry = platform.registry;
-    selection::DeleteRemovalMarkers(registry, productCode);
-    if (!localWanted) selection::RecordRemovalMarker(registry, selection::kLocalService, productCode);
-    if (!clientWanted) selection::RecordRemovalMarker(registry, selection::kDomainClientService, productCode);
-    if (!hostWanted) selection::RecordRemovalMarker(registry, selection::kDomainHostService, productCode);
+    selection::DeleteRemovalMarkers(platform, productCode);
+    if (!localWanted) selection::RecordRemovalMarker(platform, selection::kLocalService, productCode);
+    if (!clientWanted) selection::RecordRemovalMarker(platform, selection::kDomainClientService, productCode);
+    if (!hostWanted) selection::RecordRemovalMarker(platform, selection::kDomainHostService, productCode);
 
     // A reinstall registers the wanted services again even when their
     // features are already in place.

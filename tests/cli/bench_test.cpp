@@ -65,10 +65,13 @@ TEST_F(Bench, EnableGinaOnThePlainMachineLinksTheAgentGina) {
     const Outcome run = Agentca({"run", "EnableGina", "--machine", machine.string(), "--data", agent + ";2", "--json"});
     ASSERT_EQ(run.status, 0) << run.out;
     const auto report = nlohmann::json::parse(run.out);
-    for (const char* key : {"action", "result", "properties", "registry", "files", "dialogs", "stdout"}) {
+    for (const char* key : {"action", "result", "properties", "registry", "files", "dialogs", "stdout", "log"}) {
         EXPECT_TRUE(report.contains(key)) << key;
     }
     EXPECT_EQ(report["result"], 0);
+    ASSERT_GE(report["log"].size(), 2u);
+    EXPECT_EQ(report["log"].front(), "VeltraAgentCA: EnableGina: start (deferred)");
+    EXPECT_EQ(report["log"].back(), "VeltraAgentCA: EnableGina: returned 0");
     ASSERT_EQ(report["registry"].size(), 1u) << report["registry"].dump(2);
     const auto& change = report["registry"][0];
     EXPECT_EQ(change["key"], "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
@@ -85,6 +88,8 @@ TEST_F(Bench, TheInputFolderIsNeverChangedAndOutHoldsTheResult) {
     const Outcome run = Agentca({"run", "EnableGina", "--machine", machine.string(), "--data", "KeshGina.dll;2",
                                  "--out", out.string()});
     ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("\nLog\n  VeltraAgentCA: EnableGina: start (deferred)\n"), std::string::npos)
+        << "the text report shows the log without --trace";
     EXPECT_EQ(Slurp(machine / "registry.reg"), before);
     // The result is itself a machine: disabling on it takes the GINA out again.
     const Outcome disable = Agentca({"run", "DisableGina", "--machine", out.string(), "--data", "2", "--json"});

@@ -45,6 +45,8 @@ struct SessionState {
     // A deferred action sees only these installer-defined properties.
     bool deferred = false;
     std::vector<std::pair<platform::Dword, platform::MessageRecord>> messages;
+    // The installer log: informational lines as the installer writes them.
+    std::vector<std::string> log;
 };
 
 // A file's version resource: the strings of one language and code page.

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "platform/sim/installer_log.h"
+
 namespace veltra::sim {
 
 using platform::Dword;
@@ -111,6 +113,11 @@ Dword SimInstaller::GetProductInfo(const char* productCode, const char* property
 }
 
 int SimInstaller::ProcessMessage(Dword messageType, const platform::MessageRecord& record) {
+    if (messageType == platform::kInstallMessageInfo) {
+        machine_.session.log.push_back(
+            FormatLogText(record.fields.empty() ? "" : record.fields[0], machine_.session.properties));
+        return 0;
+    }
     machine_.session.messages.emplace_back(messageType, record);
     machine_.trace.Record("MsiProcessMessage", record.fields.size() > 1 ? record.fields[1] : "", 1);
     return 1;  // IDOK: the installer goes on

@@ -37,8 +37,9 @@ Dword Win32Installer::GetProductInfo(const char* productCode, const char* proper
 
 int Win32Installer::ProcessMessage(Dword messageType, const platform::MessageRecord& record) {
     // Field 0 is the template; a record is created with the count of the
-    // fields after it.
-    const auto dataFields = record.fields.empty() ? 0u : record.fields.size() - 1;
+    // fields after it, and a line of the log (field 0 alone) in a record of
+    // one field.
+    const auto dataFields = record.fields.size() > 1 ? record.fields.size() - 1 : 1u;
     UniqueMsiHandle message(::MsiCreateRecord(static_cast<UINT>(dataFields)));
     if (!message) return -1;
     for (std::size_t field = 0; field < record.fields.size(); ++field) {

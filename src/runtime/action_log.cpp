@@ -1,0 +1,117 @@
+#include "runtime/action_log.h"
+
+#include <cstring>
+#include <string>
+
+#include "runtime/log.h"
+#include "runtime/secrets.h"
+
+namespace veltra::runtime {
+
+using platform::Dword;
+
+namespace {
+
+std::string Quoted(std::string_view text) {
+    std::string quoted = "\"";
+    quoted += text;
+    quoted += '"';
+    return quoted;
+}
+
+std::string NameOf(const char* name) { return name != nullptr ? name : ""; }
+
+}  // namespace
+
+void ActionLog::Write(std::string_view text) noexcept {
+    try {
+        session_.ProcessMessage(platform::kInstallMessageInfo,
+                                platform::MessageRecord{{EscapeFormatted(LogLine(action_, text))}});
+    } catch (...) {
+    }
+}
+
+void ActionLog::Read(std::string_view call, std::string_view what, const char* name, bool secret,
+                     Dword result, const char* buffer, Dword capacity, const Dword* cch) noexcept {
+    try {
+        if (result == platform::kErrorMoreData && capacity == 0) return;
+        if (result != platform::kErrorSuccess || buffer == nullptr || cch == nullptr) {
+            std::string text(call);
+            text += ' ';
+            text += NameOf(name);
+            text += " failed: ";
+            text += std::to_string(result);
+            Write(text);
+            return;
+        }
+        // The text up to its terminator, within the buffer the caller gave.
+        const std::string value(buffer, strnlen(buffer, capacity));
+        std::string shown;
+        if (secret && IsSecretProperty(NameOf(name), value)) {
+            shown = kMasked;
+        } else if (secret && NameOf(name) == "CustomActionData") {
+            shown = Quoted(MaskDeferredData(value));
+        } else {
+            shown = Quoted(value);
+        }
+        Write(std::string(what) + " " + NameOf(name) + " = " + shown);
+    } catch (...) {
+    }
+}
+
+Dword ActionLog::GetProperty(const char* name, char* buffer, Dword* cch) {
+    const Dword capacity = cch != nullptr ? *cch : 0;
+    const Dword result = session_.GetProperty(name, buffer, cch);
+    Read("MsiGetPropertyA", "property", name, true, result, buffer, capacity, cch);
+    return result;
+}
+
+Dword ActionLog::SetProperty(const char* name, const char* value) {
+    // What an action sets, the installer logs itself.
+    return session_.SetProperty(name, value);
+}
+
+Dword ActionLog::GetSourcePath(const char* folder, char* buffer, Dword* cch) {
+    const Dword capacity = cch != nullptr ? *cch : 0;
+    const Dword result = session_.GetSourcePath(folder, buffer, cch);
+    Read("MsiGetSourcePathA", "source folder", folder, false, result, buffer, capacity, cch);
+    return result;
+}
+
+Dword ActionLog::GetTargetPath(const char* folder, char* buffer, Dword* cch) {
+    const Dword capacity = cch != nullptr ? *cch : 0;
+    const Dword result = session_.GetTargetPath(folder, buffer, cch);
+    Read("MsiGetTargetPathA", "target folder", folder, false, result, buffer, capacity, cch);
+    return result;
+}
+
+int ActionLog::QueryFeatureState(const char* productCode, const char* feature) {
+    const int state = session_.QueryFeatureState(productCode, feature);
+    try {
+        Write("feature " + NameOf(feature) + " = " + std::to_string(state));
+    } catch (...) {
+    }
+    return state;
+}
+
+Dword ActionLog::GetProductInfo(const char* productCode, const char* property, char* buffer,
+                                Dword* cch) {
+    const Dword capacity = cch != nullptr ? *cch : 0;
+    const Dword result = session_.GetProductInfo(productCode, property, buffer, cch);
+    try {
+        const std::string name = NameOf(productCode) + " " + NameOf(property);
+        Read("MsiGetProductInfoA", "product", name.c_str(), false, result, buffer, capacity, cch);
+    } catch (...) {
+    }
+    return result;
+}
+
+int ActionLog::ProcessMessage(Dword messageType, const platform::MessageRecord& record) {
+    if (messageType != platform::kInstallMessageInfo) {
+        return session_.ProcessMessage(messageType, record);
+    }
+    Write(record.fields.empty() ? std::string_view() : std::string_view(record.fields[0]));
+    return 0;
+}
+
+}  // namespace veltra::runtime

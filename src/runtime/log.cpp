@@ -1,0 +1,81 @@
+#include "runtime/log.h"
+
+namespace veltra::runtime {
+
+std::string LogLine(std::string_view action, std::string_view text) {
+    std::string line(kLogSource);
+    line += ": ";
+    line += action;
+    line += ": ";
+    line += text;
+    return line;
+}
+
+std::string EscapeFormatted(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        if (c == '[' || c == ']' || c == '{' || c == '}') {
+            escaped += "[\\";
+            escaped += c;
+            escaped += ']';
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+void Log(platform::Installer& installer, std::string_view text) {
+    try {
+        installer.ProcessMessage(platform::kInstallMessageInfo,
+                                 platform::MessageRecord{{std::string(text)}});
+    } catch (...) {
+        // A line that cannot be built is lost; the action goes on as it would.
+    }
+}
+
+void LogFailure(platform::Installer& installer, std::string_view call, std::string_view subject,
+                platform::Dword code) {
+    try {
+        std::string text(call);
+        if (!subject.empty()) {
+            text += ' ';
+            text += subject;
+        }
+        text += " failed: ";
+        text += std::to_string(code);
+        Log(installer, text);
+    } catch (...) {
+    }
+}
+
+void LogLastError(platform::Platform& platform, std::string_view call, std::string_view subject) {
+    LogFailure(platform, call, subject, platform.system.GetLastError());
+}
+
+std::string RegistryPath(platform::HKey root, std::string_view key, std::string_view value) {
+    std::string path;
+    if (root == platform::kHkeyLocalMachine) {
+        path = "HKEY_LOCAL_MACHINE";
+    } else if (root == platform::kHkeyCurrentUser) {
+        path = "HKEY_CURRENT_USER";
+    } else if (root == platform::kHkeyClassesRoot) {
+        path = "HKEY_CLASSES_ROOT";
+    } else if (root == platform::kHkeyUsers) {
+        path = "HKEY_USERS";
+    } else {
+        path = "HKEY";
+    }
+    if (!key.empty()) {
+        path += '\\';
+        path += key;
+    }
+    if (!value.empty()) {
+        path += '\\';
+        path += value;
+    }
+    return path;
+}
+
+}  // namespace veltra::runtime
