@@ -98,6 +98,7 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
         {"/i", WinePrefix::WindowsPath(VELTRA_E2E_PACKAGE), "ADDLOCAL=" + kAddLocal}, "install");
     ExpectFacts(installLog, facts);
     ExpectSameActions(installLog, simInstall, "installation");
+    ExpectSameLogLines(installLog, simInstall, facts, "installation");
     ExpectSameProperties(installLog, simInstall, facts, "installation");
     EXPECT_EQ(
         installLog.properties.count("EnableGina") ? installLog.properties.at("EnableGina") : "",
@@ -108,6 +109,7 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
     const MsiLog removeLog =
         RunMsiexec({"/x", WinePrefix::WindowsPath(VELTRA_E2E_PACKAGE)}, "remove");
     ExpectSameActions(removeLog, simRemove, "removal");
+    ExpectSameLogLines(removeLog, simRemove, facts, "removal");
     ExpectSameProperties(removeLog, simRemove, facts, "removal");
     const sim::RegistryTree wineRemoved = ExportWatched("removed");
 

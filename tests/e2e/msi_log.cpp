@@ -36,6 +36,8 @@ MsiLog ParseMsiLog(const std::string& bytes) {
             log.returns[match[1]].push_back(std::stoi(match[2]));
         } else if (std::regex_search(line, match, property)) {
             log.properties[match[1]] = match[2];
+        } else if (const auto at = line.find("VeltraAgentCA: "); at != std::string::npos) {
+            log.libraryLines.push_back(line.substr(at));
         }
     }
     return log;

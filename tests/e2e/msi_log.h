@@ -16,6 +16,8 @@ struct MsiLog {
     std::map<std::string, std::vector<int>> returns;
     // "Property(S): NAME = value" and "Property(C): ...", the last one seen.
     std::map<std::string, std::string> properties;
+    // The library's own lines ("VeltraAgentCA: <action>: ..."), in order.
+    std::vector<std::string> libraryLines;
 };
 
 // The installer's "Return value": 1 success, 2 cancelled by the user, 3

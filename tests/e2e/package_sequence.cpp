@@ -30,6 +30,7 @@ SequenceRun Simulate(SimulatedInstall& machine, const InstallerFacts& facts, con
                        {"ProgramFiles64Folder", "C:\\Program Files\\"}};
     options.allOnlyAsWholeValue = true;  // as Wine's installer reads ADDLOCAL and REMOVE
     options.skipActionsNotBuilt = false;
+    const std::size_t logged = machine.machine().session.log.size();
     const sim::engine::InstallOutcome outcome = sim::engine::RunInstallation(TestPackage(), machine.machine(), options);
     EXPECT_TRUE(outcome.error.empty()) << outcome.error;
     SequenceRun run;
@@ -41,6 +42,8 @@ SequenceRun Simulate(SimulatedInstall& machine, const InstallerFacts& facts, con
         }
     }
     run.properties = outcome.properties;
+    const auto& log = machine.machine().session.log;
+    run.log.assign(log.begin() + static_cast<std::ptrdiff_t>(logged), log.end());
     return run;
 }
 

@@ -39,6 +39,8 @@ struct SequenceRun {
     std::vector<std::pair<std::string, platform::Dword>> actions;
     // The session's properties once the sequence ended.
     std::map<std::string, std::string> properties;
+    // The lines the library wrote into the installer's log.
+    std::vector<std::string> log;
 };
 
 // Whether a row of the package's CustomAction table has this name.

@@ -139,6 +139,7 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
     const MsiLog installLog = RunMsiexec(install, "install");
     ExpectFacts(installLog, facts);
     ExpectSameActions(installLog, simInstall, "installation");
+    ExpectSameLogLines(installLog, simInstall, facts, "installation");
     ExpectSameProperties(installLog, simInstall, facts, "installation");
     const sim::RegistryTree wineInstalled = ExportWatched("installed");
 
@@ -206,6 +207,7 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
     // installations), so both files stay where they are, on both sides.
     const MsiLog removeLog = RunMsiexec({"/x", WinePrefix::WindowsPath(package)}, "remove");
     ExpectSameActions(removeLog, simRemove, "removal");
+    ExpectSameLogLines(removeLog, simRemove, facts, "removal");
     ExpectSameProperties(removeLog, simRemove, facts, "removal");
     const sim::RegistryTree wineRemoved = ExportWatched("removed");
     for (const ServerFile& file : kServerFiles) {

@@ -288,6 +288,20 @@ void WineScenarioTest::ExpectSameProperties(const MsiLog& log, const SequenceRun
     }
 }
 
+void WineScenarioTest::ExpectSameLogLines(const MsiLog& log, const SequenceRun& simulated,
+                                          const InstallerFacts& facts, const char* phase) {
+    std::vector<std::string> wine;
+    for (const std::string& line : log.libraryLines) wine.push_back(MappedFromWine(line, log, facts));
+    EXPECT_FALSE(simulated.log.empty()) << phase << ": the simulated run wrote no log line";
+    std::size_t same = 0;
+    while (same < wine.size() && same < simulated.log.size() && wine[same] == simulated.log[same]) ++same;
+    if (same == wine.size() && same == simulated.log.size()) return;
+    ADD_FAILURE() << phase << ": the library's lines differ from line " << same + 1 << " on\n  Wine:      "
+                  << (same < wine.size() ? wine[same] : "(no more lines)") << "\n  simulated: "
+                  << (same < simulated.log.size() ? simulated.log[same] : "(no more lines)")
+                  << "\n  (Wine " << wine.size() << " lines, simulated " << simulated.log.size() << ")";
+}
+
 void WineScenarioTest::ExpectFacts(const MsiLog& log, const InstallerFacts& facts) {
     EXPECT_EQ(LoggedProperty(log, "ProductCode"), facts.productCode);
     EXPECT_EQ(LoggedProperty(log, "SystemFolder"), facts.systemFolder);

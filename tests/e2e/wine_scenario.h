@@ -91,6 +91,11 @@ protected:
                                      const InstallerFacts& facts, const char* phase);
     // The installer's own facts that the simulated run took as given.
     static void ExpectFacts(const MsiLog& log, const InstallerFacts& facts);
+    // Every line the library wrote on the simulated machine is in Wine's
+    // verbose log too, in the same order (Wine's temporary folder read as
+    // the simulated one).
+    static void ExpectSameLogLines(const MsiLog& log, const SequenceRun& simulated,
+                                   const InstallerFacts& facts, const char* phase);
     // The changes of the watched keys agree, key by key.
     void ExpectSameRegistryChanges(const std::vector<sim::RegChange>& wine,
                                    const std::vector<sim::RegChange>& simulated,
