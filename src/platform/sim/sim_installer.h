@@ -11,7 +11,8 @@ namespace veltra::sim {
 // properties and cannot resolve folders.
 class SimInstaller final : public platform::Installer {
 public:
-    explicit SimInstaller(Machine& machine) : machine_(machine) {}
+    explicit SimInstaller(Machine& machine)
+        : machine_(machine), gate_(machine.faults, machine.trace, &machine.lastError) {}
 
     platform::Dword GetProperty(const char* name, char* buffer, platform::Dword* cch) override;
     platform::Dword SetProperty(const char* name, const char* value) override;
@@ -23,8 +24,8 @@ public:
     int ProcessMessage(platform::Dword messageType, const platform::MessageRecord& record) override;
 
 private:
-    platform::Dword Finish(std::string_view operation, std::string_view subject, platform::Dword result);
     Machine& machine_;
+    Gate gate_;
 };
 
 // The MSI length protocol: copies what fits (always terminated), sets *cch to

@@ -51,73 +51,75 @@ std::string SimSystem::Expand(const Machine& machine, std::string_view text) {
 
 Dword SimSystem::ExpandEnvironmentStrings(const char* source, char* buffer, Dword cch) {
     const std::string subject = source != nullptr ? source : "";
-    if (auto code = machine_.faults.Check("ExpandEnvironmentStringsA", subject)) {
-        machine_.lastError = *code;
-        machine_.trace.Record("ExpandEnvironmentStringsA", subject, *code);
-        return 0;
-    }
+    if (gate_.Injected("ExpandEnvironmentStringsA", subject)) return 0;
     const std::string expanded = Expand(machine_, subject);
     const Dword needed = static_cast<Dword>(expanded.size() + 1);
     if (buffer != nullptr && needed <= cch) std::memcpy(buffer, expanded.c_str(), needed);
-    machine_.trace.Record("ExpandEnvironmentStringsA", subject, 0);
+    gate_.Succeed("ExpandEnvironmentStringsA", subject);
     return needed;
 }
 
 Dword SimSystem::GetEnvironmentVariable(const char* name, char* buffer, Dword cch) {
     const std::string subject = name != nullptr ? name : "";
+    if (gate_.Injected("GetEnvironmentVariableA", subject)) return 0;
     const auto it = machine_.environment.find(subject);
     if (it == machine_.environment.end()) {
-        machine_.lastError = 203;  // ERROR_ENVVAR_NOT_FOUND
-        machine_.trace.Record("GetEnvironmentVariableA", subject, 203);
+        gate_.Fail("GetEnvironmentVariableA", subject, 203);  // ERROR_ENVVAR_NOT_FOUND
         return 0;
     }
-    machine_.trace.Record("GetEnvironmentVariableA", subject, 0);
+    gate_.Succeed("GetEnvironmentVariableA", subject);
     return CopyOutCounted(it->second, buffer, cch);
 }
 
 int SimSystem::PutEnv(const char* assignment) {
     const std::string text = assignment != nullptr ? assignment : "";
     const auto eq = text.find('=');
-    if (eq == std::string::npos || eq == 0) return -1;
     const std::string name = text.substr(0, eq);
+    if (gate_.Injected("_putenv", name)) return -1;
+    if (eq == std::string::npos || eq == 0) {
+        gate_.Fail("_putenv", name, platform::kErrorInvalidParameter);
+        return -1;
+    }
     const std::string value = text.substr(eq + 1);
     if (value.empty()) {
         machine_.environment.erase(name);
     } else {
         machine_.environment[name] = value;
     }
-    machine_.trace.Record("_putenv", name, 0);
+    gate_.Succeed("_putenv", name);
     return 0;
 }
 
 Dword SimSystem::GetSystemDirectory(char* buffer, Dword cch) {
+    if (gate_.Injected("GetSystemDirectoryA", "")) return 0;
     const auto root = machine_.environment.find("SystemRoot");
     const std::string folder = (root != machine_.environment.end() ? root->second : std::string("C:\\WINDOWS")) + "\\system32";
+    gate_.Succeed("GetSystemDirectoryA", folder);
     return CopyOutCounted(folder, buffer, cch);
+}
+
+Dword SimSystem::GetWindowsMajorVersion() {
+    if (gate_.Injected("GetVersion", "")) return 0;
+    return gate_.Finish("GetVersion", "", machine_.windowsMajorVersion);
 }
 
 platform::MutexHandle SimSystem::CreateMutex(const char* name) {
     const std::string subject = name != nullptr ? name : "";
-    if (auto code = machine_.faults.Check("CreateMutexA", subject)) {
-        machine_.lastError = *code;
-        machine_.trace.Record("CreateMutexA", subject, *code);
-        return {};
-    }
+    if (gate_.Injected("CreateMutexA", subject)) return {};
     const bool existed = !subject.empty() && machine_.mutexes.contains(subject);
     if (!existed && !subject.empty()) machine_.mutexes.insert(subject);
     const std::uintptr_t handle = nextHandle_++;
     mutexes_[handle] = {subject, !existed};
     machine_.lastError = existed ? platform::kErrorAlreadyExists : platform::kErrorSuccess;
-    machine_.trace.Record("CreateMutexA", subject, machine_.lastError);
+    gate_.Finish("CreateMutexA", subject, machine_.lastError);
     return platform::MutexHandle{handle};
 }
 
 bool SimSystem::CloseMutex(platform::MutexHandle mutex) {
     const auto it = mutexes_.find(mutex.value);
-    if (it == mutexes_.end()) {
-        machine_.lastError = platform::kErrorInvalidHandle;
-        return false;
-    }
+    const std::string subject = it != mutexes_.end() ? it->second.name : "(invalid handle)";
+    if (gate_.Injected("CloseHandle", subject)) return false;
+    if (it == mutexes_.end()) return gate_.Fail("CloseHandle", subject, platform::kErrorInvalidHandle);
     // A mutex this process created goes away with its last handle.
     if (it->second.created) {
         bool otherHandle = false;
@@ -127,65 +129,68 @@ bool SimSystem::CloseMutex(platform::MutexHandle mutex) {
         if (!otherHandle) machine_.mutexes.erase(it->second.name);
     }
     mutexes_.erase(it);
-    machine_.trace.Record("CloseHandle", "mutex", 0);
-    return true;
+    return gate_.Succeed("CloseHandle", subject);
 }
 
 bool SimSystem::IsModuleLoaded(const char* path) {
     const std::string subject = path != nullptr ? path : "";
-    const bool loaded = machine_.loadedModules.contains(subject);
-    machine_.trace.Record("GetModuleHandleA", subject, loaded ? 0 : platform::kErrorModNotFound);
-    return loaded;
+    if (gate_.Injected("GetModuleHandleA", subject)) return false;
+    if (!machine_.loadedModules.contains(subject)) return gate_.Fail("GetModuleHandleA", subject, platform::kErrorModNotFound);
+    return gate_.Succeed("GetModuleHandleA", subject);
 }
 
 platform::ModuleHandle SimSystem::LoadLibrary(const char* path) {
     const std::string subject = path != nullptr ? path : "";
-    if (auto code = machine_.faults.Check("LoadLibraryA", subject)) {
-        machine_.lastError = *code;
-        machine_.trace.Record("LoadLibraryA", subject, *code);
-        return {};
-    }
+    if (gate_.Injected("LoadLibraryA", subject)) return {};
     if (!HostPath(machine_, subject)) {
-        machine_.lastError = platform::kErrorModNotFound;
-        machine_.trace.Record("LoadLibraryA", subject, machine_.lastError);
+        gate_.Fail("LoadLibraryA", subject, platform::kErrorModNotFound);
         return {};
     }
     const std::uintptr_t handle = nextHandle_++;
     modules_[handle] = subject;
     machine_.lastError = 0;
-    machine_.trace.Record("LoadLibraryA", subject, 0);
+    gate_.Succeed("LoadLibraryA", subject);
     return platform::ModuleHandle{handle};
 }
 
 bool SimSystem::FreeLibrary(platform::ModuleHandle module) {
-    machine_.trace.Record("FreeLibrary", "", 0);
-    return modules_.erase(module.value) == 1;
+    const auto it = modules_.find(module.value);
+    const std::string subject = it != modules_.end() ? it->second : "(invalid handle)";
+    if (gate_.Injected("FreeLibrary", subject)) return false;
+    if (it == modules_.end()) return gate_.Fail("FreeLibrary", subject, platform::kErrorInvalidHandle);
+    modules_.erase(it);
+    return gate_.Succeed("FreeLibrary", subject);
 }
 
 bool SimSystem::CallWindowExport(platform::ModuleHandle module, const char* exportName, platform::Hwnd /*owner*/,
                                  int* result) {
     const auto it = modules_.find(module.value);
     const std::string name = exportName != nullptr ? exportName : "";
-    if (it == modules_.end()) {
-        machine_.lastError = platform::kErrorInvalidHandle;
-        return false;
-    }
+    const std::string subject = (it != modules_.end() ? it->second : std::string("(invalid handle)")) + "|" + name;
+    if (gate_.Injected("GetProcAddress", subject)) return false;
+    if (it == modules_.end()) return gate_.Fail("GetProcAddress", subject, platform::kErrorInvalidHandle);
     // Only modules the machine describes as applets have the export; each
     // call takes the next scripted result, and an exhausted script answers 0.
     const auto applet = machine_.applets.find(it->second);
     if (applet == machine_.applets.end() || name != "ConfigureNAPServer") {
-        machine_.lastError = platform::kErrorProcNotFound;
-        machine_.trace.Record("GetProcAddress", it->second + "|" + name, platform::kErrorProcNotFound);
-        return false;
+        return gate_.Fail("GetProcAddress", subject, platform::kErrorProcNotFound);
     }
+    gate_.Succeed("GetProcAddress", subject);
     int value = 0;
     if (!applet->second.empty()) {
         value = applet->second.front();
         applet->second.pop_front();
     }
     if (result != nullptr) *result = value;
+    // The export's own answer, shown in the trace as the call it is.
     machine_.trace.Record(name, it->second, static_cast<Dword>(value));
     return true;
+}
+
+void SimSystem::WriteStdout(std::string_view text) {
+    if (gate_.Injected("fwrite(stdout)", "")) return;
+    machine_.standardOutput += text;
+    gate_.Succeed("fwrite(stdout)", "");
 }
 
 }  // namespace veltra::sim
