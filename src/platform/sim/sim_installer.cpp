@@ -20,18 +20,28 @@ bool VisibleWhenDeferred(std::string_view name) {
 
 }  // namespace
 
-Dword CopyOutMsiString(std::string_view value, char* buffer, Dword* cch) {
+Dword CopyOutMsiString(std::string_view value, char* buffer, Dword* cch, bool sessionCall) {
     if (cch == nullptr) return buffer == nullptr ? platform::kErrorSuccess : platform::kErrorInvalidParameter;
-    const Dword capacity = *cch;
-    *cch = static_cast<Dword>(value.size());
-    if (buffer != nullptr && capacity > 0) {
-        const std::size_t copied = std::min<std::size_t>(value.size(), capacity - 1);
-        if (copied > 0) std::memcpy(buffer, value.data(), copied);
-        buffer[copied] = '\0';
+    const auto length = static_cast<Dword>(value.size());
+    const Dword reported = sessionCall ? 2 * length : length;
+    if (buffer == nullptr) {
+        *cch = reported;
+        return platform::kErrorSuccess;
     }
-    // An empty value into a zero-length buffer is still "more data": the
-    // terminator does not fit.
-    return value.size() >= capacity ? platform::kErrorMoreData : platform::kErrorSuccess;
+    const Dword capacity = *cch;
+    if (capacity > length) {
+        std::memcpy(buffer, value.data(), length);
+        buffer[length] = '\0';
+        *cch = length;
+        return platform::kErrorSuccess;
+    }
+    // Even "" is "more data" for a zero-length buffer: its terminator does not fit.
+    if (capacity > 0) {
+        std::memcpy(buffer, value.data(), capacity - 1);
+        buffer[capacity - 1] = '\0';
+    }
+    *cch = reported;
+    return platform::kErrorMoreData;
 }
 
 Dword SimInstaller::GetProperty(const char* name, char* buffer, Dword* cch) {
@@ -105,7 +115,8 @@ Dword SimInstaller::GetProductInfo(const char* productCode, const char* property
         if (p == machine_.session.products.end()) return platform::kErrorUnknownProduct;
         const auto v = p->second.find(name);
         if (v == p->second.end()) return platform::kErrorUnknownProperty;
-        return CopyOutMsiString(v->second, buffer, cch);
+        // Not a session call: the length is in characters even from a custom action.
+        return CopyOutMsiString(v->second, buffer, cch, /*sessionCall=*/false);
     });
 }
 
