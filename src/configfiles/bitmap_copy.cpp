@@ -30,7 +30,7 @@ platform::Dword CopyBannerBitmap(platform::Platform& platform, const std::string
         return platform::kErrorSuccess;
     }
 
-    if (!CopyIntoPlace(platform.files, source, destination)) {
+    if (!CopyIntoPlace(platform.files, platform.system, source, destination)) {
         const char* message =
             purpose == CopyPurpose::PackageCreation ? kPackageCopyFailed : kInstallCopyFailed;
         runtime::ShowMessage(platform.windows, platform::Hwnd{}, message,

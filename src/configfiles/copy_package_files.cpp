@@ -42,7 +42,7 @@ platform::Dword CopyServerCertPackage(platform::Platform& platform) {
         runtime::GetMsiProperty(platform.installer, configfiles::kServerCertificateProperty);
     const std::string destination =
         configfiles::PackageFolder(platform.installer) + configfiles::kServerCertificateName;
-    if (!configfiles::CopyIntoPlace(platform.files, source, destination)) {
+    if (!configfiles::CopyIntoPlace(platform.files, platform.system, source, destination)) {
         runtime::ShowMessage(platform.windows, platform::Hwnd{}, kCertificateCopyFailed,
                              runtime::style::kServiceError);
         platform.installer.SetProperty("PACKAGE_CREATE_ERROR", "1");

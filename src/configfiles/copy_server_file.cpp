@@ -24,7 +24,7 @@ platform::Dword CopyIntoPackage(platform::Platform& platform, const ServerFileFa
                                 const std::string& source) {
     const std::string destination =
         runtime::GetMsiProperty(platform.installer, family.destinationProperty) + family.fileName;
-    if (!configfiles::CopyIntoPlace(platform.files, source, destination)) {
+    if (!configfiles::CopyIntoPlace(platform.files, platform.system, source, destination)) {
         runtime::ShowMessage(platform.windows, platform::Hwnd{}, family.packageCopyFailedMessage,
                              runtime::style::kServiceError);
         platform.installer.SetProperty("PACKAGE_CREATE_ERROR", "1");
@@ -53,7 +53,7 @@ platform::Dword CopyOnInstallation(platform::Platform& platform, const ServerFil
     const std::string destination = destinationFolder + family.fileName;
 
     if (copyState == "1") {
-        if (!configfiles::CopyIntoPlace(platform.files, source, destination)) {
+        if (!configfiles::CopyIntoPlace(platform.files, platform.system, source, destination)) {
             runtime::ShowMessage(platform.windows, platform::Hwnd{},
                                  family.installCopyFailedMessage, runtime::style::kServiceError);
             return platform::kErrorInstallFailure;

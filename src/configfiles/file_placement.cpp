@@ -14,10 +14,10 @@ void NormaliseFile(platform::Files& files, const std::string& path) {
     if (FileExists(files, path)) files.SetFileAttributes(path.c_str(), platform::kFileAttributeNormal);
 }
 
-bool CopyIntoPlace(platform::Files& files, const std::string& source,
+bool CopyIntoPlace(platform::Files& files, platform::System& system, const std::string& source,
                    const std::string& destination) {
     NormaliseFile(files, destination);
-    if (runtime::EqualsIgnoreCase(source, destination)) return true;
+    if (runtime::EqualsIgnoreCase(system, source, destination)) return true;
     if (files.CopyFile(source.c_str(), destination.c_str(), /*failIfExists=*/false)) return true;
     return FileExists(files, destination);
 }

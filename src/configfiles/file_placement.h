@@ -17,7 +17,7 @@ void NormaliseFile(platform::Files& files, const std::string& path);
 // Normalises the destination and copies over it. A copy onto itself (same
 // path in any case) is skipped; a failed copy still counts as placed when the
 // destination exists afterwards, since an earlier copy then stays usable.
-bool CopyIntoPlace(platform::Files& files, const std::string& source,
+bool CopyIntoPlace(platform::Files& files, platform::System& system, const std::string& source,
                    const std::string& destination);
 
 // Removes a file left from an earlier installation, read-only or not.

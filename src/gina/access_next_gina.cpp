@@ -66,7 +66,7 @@ std::optional<Dword> RestoreLink(Registry& registry, HKey key, const ChainingGin
 
 }  // namespace
 
-Dword AccessNextGina(Registry& registry, GinaAccess mode, std::string_view gina, std::string* next,
+Dword AccessNextGina(Registry& registry, platform::System& system, GinaAccess mode, std::string_view gina, std::string* next,
                      std::string_view newNext, bool* known, bool* chainEnd) {
     if (known != nullptr) *known = true;
     if (chainEnd != nullptr) *chainEnd = false;
@@ -76,7 +76,7 @@ Dword AccessNextGina(Registry& registry, GinaAccess mode, std::string_view gina,
     Dword restoreResult = kNotThere;
 
     // A GINA that does not carry the chain on ends it.
-    const ChainingGina* row = FindChainingGina(GinaIdentity(gina));
+    const ChainingGina* row = FindChainingGina(system, GinaIdentity(system, gina));
     if (row == nullptr) {
         if (known != nullptr) *known = false;
         if (chainEnd != nullptr) *chainEnd = true;

@@ -20,7 +20,8 @@ enum class GinaAccess {
 // is Winlogon); chainEnd: its link cannot be followed. Read and Write give
 // the write status (0 when nothing failed); Restore gives the result of the
 // last restoring write or delete, or 2 when nothing was restored.
-platform::Dword AccessNextGina(platform::Registry& registry, GinaAccess mode, std::string_view gina,
+platform::Dword AccessNextGina(platform::Registry& registry, platform::System& system, GinaAccess mode,
+                               std::string_view gina,
                                std::string* next, std::string_view newNext, bool* known,
                                bool* chainEnd);
 

@@ -3,12 +3,13 @@
 #include "gina/chain_walk.h"
 #include "runtime/deferred_data.h"
 #include "runtime/registry_ops.h"
+#include "runtime/text.h"
 
 namespace veltra::gina {
 
 bool GinaFileExists(platform::Files& files, platform::System& system, std::string_view link) {
     std::string path(link);
-    if (link.find('\\') == std::string_view::npos) {
+    if (runtime::FindLastBackslash(system, link) == std::string_view::npos) {
         const std::string inSystemFolder =
             runtime::JoinStrings("\\", {"%SystemRoot%\\SYSTEM32", link});
         char expanded[runtime::kPathBuffer] = {};

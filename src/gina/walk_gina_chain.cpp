@@ -13,9 +13,9 @@
 namespace veltra::gina {
 namespace {
 
-bool AlreadyPassed(const std::vector<std::string>& passed, std::string_view gina) {
+bool AlreadyPassed(platform::System& system, const std::vector<std::string>& passed, std::string_view gina) {
     return std::any_of(passed.begin(), passed.end(), [&](const std::string& identity) {
-        return runtime::EqualsIgnoreCase(identity, GinaIdentity(gina));
+        return runtime::EqualsIgnoreCase(system, identity, GinaIdentity(system, gina));
     });
 }
 
@@ -23,6 +23,7 @@ bool AlreadyPassed(const std::vector<std::string>& passed, std::string_view gina
 
 GinaChainWalk WalkGinaChain(platform::Platform& platform) {
     platform::Registry& registry = platform.registry;
+    platform::System& system = platform.system;
     GinaChainWalk walk;
     std::string next;
     bool chainEnd = false;
@@ -30,9 +31,9 @@ GinaChainWalk WalkGinaChain(platform::Platform& platform) {
     std::vector<std::string> passed;
 
     for (;;) {
-        walk.status = AccessNextGina(registry, GinaAccess::Read, walk.last, &next, {}, &walk.known,
+        walk.status = AccessNextGina(registry, system, GinaAccess::Read, walk.last, &next, {}, &walk.known,
                                      &chainEnd);
-        passed.emplace_back(GinaIdentity(walk.last));
+        passed.emplace_back(GinaIdentity(system, walk.last));
         if (walk.status == platform::kErrorSuccess && walk.known && walk.exists) {
             walk.insertionPoint = walk.last;
         }
@@ -52,18 +53,18 @@ GinaChainWalk WalkGinaChain(platform::Platform& platform) {
         // existing files; nor does that GINA become the last existing one,
         // since it is not at the end of the chain. As each row of the
         // chaining table is read at most once, a walk reads at most eight links.
-        const bool leadsBack = AlreadyPassed(passed, next);
+        const bool leadsBack = AlreadyPassed(system, passed, next);
 
         if (!GinaFileExists(platform.files, platform.system, next)) {
             walk.exists = false;
-            AccessNextGina(registry, GinaAccess::Restore, walk.last, nullptr, {}, nullptr, nullptr);
+            AccessNextGina(registry, system, GinaAccess::Restore, walk.last, nullptr, {}, nullptr, nullptr);
         } else {
             walk.exists = true;
-            if (!runtime::EqualsIgnoreCase(walk.lastExisting, walk.last)) {
-                AccessNextGina(registry, GinaAccess::Restore, walk.last, nullptr, {}, nullptr,
+            if (!runtime::EqualsIgnoreCase(system, walk.lastExisting, walk.last)) {
+                AccessNextGina(registry, system, GinaAccess::Restore, walk.last, nullptr, {}, nullptr,
                                nullptr);
                 if (!leadsBack) {
-                    AccessNextGina(registry, GinaAccess::Write, walk.lastExisting, nullptr, next,
+                    AccessNextGina(registry, system, GinaAccess::Write, walk.lastExisting, nullptr, next,
                                    nullptr, nullptr);
                 }
             }

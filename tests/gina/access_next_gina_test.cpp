@@ -23,7 +23,7 @@ protected:
     Outcome Access(GinaAccess mode, const std::string& gina, const std::string& newNext = {}) {
         Outcome outcome;
         outcome.next = "untouched";
-        outcome.result = gina::AccessNextGina(Registry(), mode, gina, &outcome.next, newNext,
+        outcome.result = gina::AccessNextGina(Registry(), Ports().system, mode, gina, &outcome.next, newNext,
                                               &outcome.known, &outcome.chainEnd);
         return outcome;
     }
@@ -254,10 +254,10 @@ TEST_F(AccessNextGinaTest, AnotherProductsKeyThatCannotBeOpenedEndsTheChainQuiet
 
 TEST_F(AccessNextGinaTest, FlagsAndNextMayBeLeftOut) {
     SetString(kWinlogon, "GinaDLL", "awgina.dll");
-    EXPECT_EQ(gina::AccessNextGina(Registry(), GinaAccess::Read, "", nullptr, {}, nullptr, nullptr),
+    EXPECT_EQ(gina::AccessNextGina(Registry(), Ports().system, GinaAccess::Read, "", nullptr, {}, nullptr, nullptr),
               0u);
     EXPECT_EQ(
-        gina::AccessNextGina(Registry(), GinaAccess::Read, "x.dll", nullptr, {}, nullptr, nullptr),
+        gina::AccessNextGina(Registry(), Ports().system, GinaAccess::Read, "x.dll", nullptr, {}, nullptr, nullptr),
         0u);
 }
 

@@ -93,6 +93,8 @@ std::vector<Row> Rows() {
         {"FreeLibrary", "System::FreeLibrary", [](Platform& p, Machine&) { return LastErrorIf(p, !p.system.FreeLibrary(ModuleHandle{0x100})); }},
         {"GetProcAddress", "System::CallWindowExport",
          [](Platform& p, Machine&) { int r = 0; return LastErrorIf(p, !p.system.CallWindowExport(ModuleHandle{0x100}, "E", Hwnd{}, &r)); }},
+        {"GetCPInfo", "System::GetCPInfo", [](Platform& p, Machine&) { CodePageInfo info; return LastErrorIf(p, !p.system.GetCPInfo(info)); }},
+        {"CompareStringA", "System::CompareStringIgnoreCase", [](Platform& p, Machine&) { return LastErrorIf(p, p.system.CompareStringIgnoreCase("a", "A") == 0); }},
         {"fwrite(stdout)", "System::WriteStdout", [](Platform& p, Machine& m) { p.system.WriteStdout("x"); return CodeIf(m.standardOutput.empty()); }},
 
         {"MessageBoxA", "Windows::MessageBox", [](Platform& p, Machine&) { return LastErrorIf(p, p.windows.MessageBox(Hwnd{}, "t", "c", 0) == 0); }},

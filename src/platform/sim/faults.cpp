@@ -62,6 +62,8 @@ constexpr Operation kOperations[] = {
     {"FreeLibrary", "System", LastError, "FALSE"},
     {"GetProcAddress", "System", LastError, "NULL: the export is not called"},
     {"fwrite(stdout)", "System", Neither, "nothing is written"},
+    {"GetCPInfo", "System", LastError, "FALSE: the caller takes a single-byte code page"},
+    {"CompareStringA", "System", LastError, "0: the strings count as different"},
     // Windows (user32, comdlg32)
     {"MessageBoxA", "Windows", LastError, "0; the box is recorded but not answered"},
     {"CreateWindowExA", "Windows", LastError, "NULL"},

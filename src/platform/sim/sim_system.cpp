@@ -18,6 +18,51 @@ Dword CopyOutCounted(const std::string& text, char* buffer, Dword cch) {
     return static_cast<Dword>(text.size());
 }
 
+// The code pages whose lead bytes the simulated machine knows.
+platform::CodePageInfo InfoOf(unsigned codePage) {
+    platform::CodePageInfo info;
+    info.codePage = codePage;
+    switch (codePage) {
+        case 932: info.leadByteRanges = {{0x81, 0x9F}, {0xE0, 0xFC}}; break;
+        case 936:
+        case 949:
+        case 950: info.leadByteRanges = {{0x81, 0xFE}}; break;
+        default: break;
+    }
+    if (!info.leadByteRanges.empty()) info.maxCharSize = 2;
+    return info;
+}
+
+bool IsLeadByte(const platform::CodePageInfo& info, unsigned char byte) {
+    for (const auto& [first, last] : info.leadByteRanges) {
+        if (byte >= first && byte <= last) return true;
+    }
+    return false;
+}
+
+// Folds case as the code page does: ASCII letters always; in 1252 also the
+// accented letters (à..þ but ÷, and š, œ, ž, ÿ) onto their capitals; the bytes
+// of a two-byte character are left alone.
+std::string FoldForCodePage(const platform::CodePageInfo& info, std::string_view text) {
+    std::string folded(text);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        auto byte = static_cast<unsigned char>(folded[i]);
+        if (IsLeadByte(info, byte) && i + 1 < folded.size()) {
+            ++i;
+            continue;
+        }
+        if (byte >= 'a' && byte <= 'z') {
+            byte = static_cast<unsigned char>(byte - 0x20);
+        } else if (info.codePage == 1252) {
+            if (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7) byte = static_cast<unsigned char>(byte - 0x20);
+            if (byte == 0x9A || byte == 0x9C || byte == 0x9E) byte = static_cast<unsigned char>(byte - 0x10);
+            if (byte == 0xFF) byte = 0x9F;
+        }
+        folded[i] = static_cast<char>(byte);
+    }
+    return folded;
+}
+
 }  // namespace
 
 std::string SimSystem::Expand(const Machine& machine, std::string_view text) {
@@ -185,6 +230,25 @@ bool SimSystem::CallWindowExport(platform::ModuleHandle module, const char* expo
     // The export's own answer, shown in the trace as the call it is.
     machine_.trace.Record(name, it->second, static_cast<Dword>(value));
     return true;
+}
+
+bool SimSystem::GetCPInfo(platform::CodePageInfo& info) {
+    const std::string subject = std::to_string(machine_.codePage);
+    if (gate_.Injected("GetCPInfo", subject)) return false;
+    info = InfoOf(machine_.codePage);
+    return gate_.Succeed("GetCPInfo", subject);
+}
+
+// The order is that of the folded bytes; the library only asks for equality,
+// so the linguistic order Windows gives is not modelled.
+int SimSystem::CompareStringIgnoreCase(std::string_view a, std::string_view b) {
+    const std::string subject = std::string(a) + "|" + std::string(b);
+    if (gate_.Injected("CompareStringA", subject)) return 0;
+    const platform::CodePageInfo info = InfoOf(machine_.codePage);
+    const int order = FoldForCodePage(info, a).compare(FoldForCodePage(info, b));
+    const int result = order < 0 ? platform::kCstrLessThan : order == 0 ? platform::kCstrEqual : platform::kCstrGreaterThan;
+    gate_.Finish("CompareStringA", subject, static_cast<Dword>(result));
+    return result;
 }
 
 void SimSystem::WriteStdout(std::string_view text) {
