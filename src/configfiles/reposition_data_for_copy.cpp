@@ -33,11 +33,12 @@ std::string InFolder(const std::string& folder, const char* fileName) {
     return runtime::JoinStrings("\\", {folder, fileName});
 }
 
-// A failed copy is not reported: the property then keeps naming the file
-// first chosen.
-void CopyToTemp(platform::Files& files, const std::string& source, const std::string& destination) {
+// A failed copy is not reported, and the caller leaves the source property
+// naming the file first chosen: pointing it at the temporary folder anyway
+// would install whatever an earlier run left there.
+bool CopyToTemp(platform::Files& files, const std::string& source, const std::string& destination) {
     configfiles::NormaliseFile(files, destination);
-    files.CopyFile(source.c_str(), destination.c_str(), /*failIfExists=*/false);
+    return files.CopyFile(source.c_str(), destination.c_str(), /*failIfExists=*/false);
 }
 
 }  // namespace
@@ -62,8 +63,9 @@ platform::Dword RepositionDataForCopy(platform::Platform& platform) {
                                           : runtime::GetMsiProperty(installer, file.sourceProperty);
         if (!configfiles::FileExists(files, source)) continue;
         const std::string destination = InFolder(tempFolder, file.fileName);
-        CopyToTemp(files, source, destination);
-        installer.SetProperty(file.sourceProperty, destination.c_str());
+        if (CopyToTemp(files, source, destination)) {
+            installer.SetProperty(file.sourceProperty, destination.c_str());
+        }
     }
 
     if (silent && !removeAll && !patch) {
@@ -71,9 +73,10 @@ platform::Dword RepositionDataForCopy(platform::Platform& platform) {
         const std::string banner = InFolder(baseFolder, configfiles::kBannerBitmapName);
         if (configfiles::FileExists(files, banner)) {
             const std::string destination = InFolder(tempFolder, configfiles::kBannerBitmapName);
-            CopyToTemp(files, banner, destination);
-            installer.SetProperty(configfiles::kBannerBitmapCheck.sourceProperty,
-                                  destination.c_str());
+            if (CopyToTemp(files, banner, destination)) {
+                installer.SetProperty(configfiles::kBannerBitmapCheck.sourceProperty,
+                                      destination.c_str());
+            }
         }
         const std::string registryConfig = InFolder(baseFolder, kRegistryConfigFileName);
         if (configfiles::FileExists(files, registryConfig)) {
