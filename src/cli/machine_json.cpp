@@ -122,6 +122,9 @@ bool MachineFromJson(const json& document, sim::Machine& machine, std::string& e
         } else if (key == "windows_major_version") {
             if (!value.is_number_unsigned()) return r.Fail(key, "must be a number such as 5");
             machine.windowsMajorVersion = value.get<Dword>();
+        } else if (key == "code_page") {
+            if (!value.is_number_unsigned()) return r.Fail(key, "must be a number such as 1252 or 932");
+            machine.codePage = value.get<unsigned>();
         } else if (key == "session") {
             if (!ReadSession(r, value, machine.session)) return false;
         } else if (key == "mutexes") {
@@ -236,6 +239,7 @@ json MachineToJson(const sim::Machine& machine) {
     for (const auto& [name, value] : machine.environment) document["environment"][name] = value;
     document["computer_name"] = machine.computerName;
     document["windows_major_version"] = machine.windowsMajorVersion;
+    if (machine.codePage != 1252) document["code_page"] = machine.codePage;  // 1252 unless said
     json session;
     session["properties"] = json::object();
     for (const auto& [name, value] : machine.session.properties) session["properties"][name] = value;

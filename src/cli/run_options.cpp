@@ -10,6 +10,41 @@ namespace veltra::cli {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// --fail's help: the form, then every operation the simulated machine knows,
+// one line per port.
+std::string FailHelp() {
+    std::string help =
+        "Make a platform call fail: OP[:SUBJECT][#N][=CODE], e.g. RegSetValueExA:HKEY_LOCAL_MACHINE\\X\\Name=5.\n"
+        "Operations:";
+    std::string_view port;
+    for (const sim::Operation& operation : sim::KnownOperations()) {
+        if (operation.port != port) {
+            port = operation.port;
+            help += "\n  ";
+            help += port;
+            help += ":";
+        }
+        help += " ";
+        help += operation.name;
+    }
+    return help;
+}
+
+std::string UnknownOperation(const std::string& text, const std::string& operation) {
+    std::string message = "--fail \"" + text + "\": no operation is called \"" + operation + "\"; nearest:";
+    const char* separator = " ";
+    for (const std::string_view nearest : sim::NearestOperations(operation)) {
+        message += separator;
+        message += nearest;
+        separator = ", ";
+    }
+    return message + " (agentca run --help lists them all)";
+}
+
+}  // namespace
+
 void AddRunOptions(CLI::App& command, RunOptions& options) {
     command.add_option("--machine", options.machine, "The machine folder (see 'agentca init')")->required();
     command.add_option("--set", options.sets, "Set an installer property before the run: NAME=VALUE (empty VALUE removes it)");
@@ -18,8 +53,7 @@ void AddRunOptions(CLI::App& command, RunOptions& options) {
     command.add_option("--answer", options.answers,
                        "Answer the next message box: OK, CANCEL, ABORT, RETRY, IGNORE, YES, NO, TRYAGAIN, CONTINUE");
     command.add_option("--choose", options.chooses, "Answer the next file-open dialog with a path, or CANCEL");
-    command.add_option("--fail", options.fails,
-                       "Make a platform call fail: OP[:SUBJECT][#N][=CODE], e.g. RegSetValueExA:HKEY_LOCAL_MACHINE\\X\\Name=5");
+    command.add_option("--fail", options.fails, FailHelp());
     command.add_flag("--trace", options.trace, "List every platform call with its result");
     command.add_flag("--json", options.json, "Print the report as one JSON object");
     command.add_option("--out", options.out, "Write the machine as it stands after the run to this folder");
@@ -86,6 +120,10 @@ std::unique_ptr<LoadedMachine> PrepareMachine(const RunOptions& options, std::st
         auto rule = sim::ParseFaultRule(text, &problem);
         if (!rule) {
             error = "--fail \"" + text + "\": " + problem;
+            return nullptr;
+        }
+        if (sim::FindOperation(rule->operation) == nullptr) {
+            error = UnknownOperation(text, rule->operation);
             return nullptr;
         }
         machine.faults.Add(std::move(*rule));

@@ -32,7 +32,8 @@ void CheckChosenFile(platform::Platform& platform, const ChosenFileCheck& check)
         runtime::LogLastError(platform, "GetFileAttributesA", path);
         message = path + check.missingText;
     } else if (check.requiredName != nullptr &&
-               !runtime::EqualsIgnoreCase(runtime::FileNamePart(path), check.requiredName)) {
+               !runtime::EqualsIgnoreCase(platform.system, runtime::FileNamePart(platform.system, path),
+                                          check.requiredName)) {
         message = check.nameMessage;
     } else if ((attributes & platform::kFileAttributeSystem) != 0) {
         message = path + check.systemFileText;

@@ -19,7 +19,7 @@ bool CopyIntoPlace(platform::Platform& platform, const std::string& source,
                    const std::string& destination) {
     platform::Files& files = platform.files;
     NormaliseFile(files, destination);
-    if (runtime::EqualsIgnoreCase(source, destination)) return true;
+    if (runtime::EqualsIgnoreCase(platform.system, source, destination)) return true;
     if (files.CopyFile(source.c_str(), destination.c_str(), /*failIfExists=*/false)) return true;
     const platform::Dword copyError = platform.system.GetLastError();
     if (FileExists(files, destination)) return true;

@@ -34,13 +34,15 @@ std::string InFolder(const std::string& folder, const char* fileName) {
     return runtime::JoinStrings("\\", {folder, fileName});
 }
 
-// A failed copy is not reported to the administrator, only logged.
-void CopyToTemp(platform::Platform& platform, const std::string& source,
-                const std::string& destination) {
+// A failed copy is not reported to the administrator, only logged, and the
+// caller leaves the source property naming the file first chosen: pointing
+// it at the temporary folder anyway would install whatever an earlier run
+// left there.
+bool CopyToTemp(platform::Platform& platform, const std::string& source, const std::string& destination) {
     configfiles::NormaliseFile(platform.files, destination);
-    if (!platform.files.CopyFile(source.c_str(), destination.c_str(), /*failIfExists=*/false)) {
-        runtime::LogLastError(platform, "CopyFileA", destination);
-    }
+    if (platform.files.CopyFile(source.c_str(), destination.c_str(), /*failIfExists=*/false)) return true;
+    runtime::LogLastError(platform, "CopyFileA", destination);
+    return false;
 }
 
 // A source that is not there is skipped; one never chosen is not worth a line.
@@ -71,8 +73,9 @@ platform::Dword RepositionDataForCopy(platform::Platform& platform) {
                                           : runtime::GetMsiProperty(installer, file.sourceProperty);
         if (!SourceExists(platform, source)) continue;
         const std::string destination = InFolder(tempFolder, file.fileName);
-        CopyToTemp(platform, source, destination);
-        installer.SetProperty(file.sourceProperty, destination.c_str());
+        if (CopyToTemp(platform, source, destination)) {
+            installer.SetProperty(file.sourceProperty, destination.c_str());
+        }
     }
 
     if (silent && !removeAll && !patch) {
@@ -80,9 +83,9 @@ platform::Dword RepositionDataForCopy(platform::Platform& platform) {
         const std::string banner = InFolder(baseFolder, configfiles::kBannerBitmapName);
         if (SourceExists(platform, banner)) {
             const std::string destination = InFolder(tempFolder, configfiles::kBannerBitmapName);
-            CopyToTemp(platform, banner, destination);
-            installer.SetProperty(configfiles::kBannerBitmapCheck.sourceProperty,
-                                  destination.c_str());
+            if (CopyToTemp(platform, banner, destination)) {
+                installer.SetProperty(configfiles::kBannerBitmapCheck.sourceProperty, destination.c_str());
+            }
         }
         const std::string registryConfig = InFolder(baseFolder, kRegistryConfigFileName);
         if (SourceExists(platform, registryConfig)) {

@@ -103,7 +103,7 @@ Dword AccessNextGina(Platform& platform, GinaAccess mode, std::string_view gina,
     Dword restoreResult = kNotThere;
 
     // A GINA that does not carry the chain on ends it.
-    const ChainingGina* row = FindChainingGina(GinaIdentity(gina));
+    const ChainingGina* row = FindChainingGina(platform.system, GinaIdentity(platform.system, gina));
     if (row == nullptr) {
         if (known != nullptr) *known = false;
         if (chainEnd != nullptr) *chainEnd = true;

@@ -33,9 +33,9 @@ bool ChainingGina::LinksInWinlogonKey() const {
     return std::strcmp(key, kWinlogonKey) == 0;
 }
 
-const ChainingGina* FindChainingGina(std::string_view identity) {
+const ChainingGina* FindChainingGina(platform::System& system, std::string_view identity) {
     for (const ChainingGina& row : kChainingGinas) {
-        if (runtime::EqualsIgnoreCase(row.identity, identity)) return &row;
+        if (runtime::EqualsIgnoreCase(system, row.identity, identity)) return &row;
     }
     return nullptr;
 }

@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "platform/system.h"
 #include "platform/types.h"
 
 namespace veltra::gina {
@@ -41,7 +42,7 @@ struct ChainingGina {
 };
 
 // The row of that identity, or null for a GINA that ends the chain.
-const ChainingGina* FindChainingGina(std::string_view identity);
+const ChainingGina* FindChainingGina(platform::System& system, std::string_view identity);
 
 // Odyssey's list of GINAs allowed behind it, and the agent's entry in it.
 inline constexpr const char* kOdysseyGinaListKey =

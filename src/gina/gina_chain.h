@@ -51,7 +51,7 @@ platform::Dword ReadWinlogonGinaDll(platform::Registry& registry, NameBuffer* bu
 
 // Deletes GinaDLL and KVSupercededGina where they still name the legacy
 // agent's GINA.
-void RemoveLegacyGinaValues(platform::Registry& registry);
+void RemoveLegacyGinaValues(platform::Registry& registry, platform::System& system);
 
 // Whether the agent GINA is the last existing GINA of the chain. Walks the
 // chain, so it repairs links to missing GINAs as any walk does.

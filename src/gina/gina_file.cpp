@@ -4,12 +4,13 @@
 #include "runtime/deferred_data.h"
 #include "runtime/log.h"
 #include "runtime/registry_ops.h"
+#include "runtime/text.h"
 
 namespace veltra::gina {
 
 bool GinaFileExists(platform::Platform& platform, std::string_view link) {
     std::string path(link);
-    if (link.find('\\') == std::string_view::npos) {
+    if (runtime::FindLastBackslash(platform.system, link) == std::string_view::npos) {
         const std::string inSystemFolder =
             runtime::JoinStrings("\\", {"%SystemRoot%\\SYSTEM32", link});
         char expanded[runtime::kPathBuffer] = {};

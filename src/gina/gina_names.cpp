@@ -6,22 +6,22 @@ namespace veltra::gina {
 
 using runtime::EqualsIgnoreCase;
 
-std::string_view GinaIdentity(std::string_view gina) {
-    return runtime::FileNamePart(gina);
+std::string_view GinaIdentity(platform::System& system, std::string_view gina) {
+    return runtime::FileNamePart(system, gina);
 }
 
-bool IsAgentGina(std::string_view identity) {
-    return EqualsIgnoreCase(identity, "KeshGina") || EqualsIgnoreCase(identity, kAgentGinaFile);
+bool IsAgentGina(platform::System& system, std::string_view identity) {
+    return EqualsIgnoreCase(system, identity, "KeshGina") || EqualsIgnoreCase(system, identity, kAgentGinaFile);
 }
 
-bool IsLegacyGina(std::string_view identity) {
-    return EqualsIgnoreCase(identity, "kvgina") || EqualsIgnoreCase(identity, kLegacyGinaFile);
+bool IsLegacyGina(platform::System& system, std::string_view identity) {
+    return EqualsIgnoreCase(system, identity, "kvgina") || EqualsIgnoreCase(system, identity, kLegacyGinaFile);
 }
 
-bool IsAcceptedAtChainEnd(std::string_view identity) {
+bool IsAcceptedAtChainEnd(platform::System& system, std::string_view identity) {
     const bool microsoft =
-        EqualsIgnoreCase(identity, "msgina") || EqualsIgnoreCase(identity, kMicrosoftGinaFile);
-    return microsoft || IsLegacyGina(identity) || IsAgentGina(identity);
+        EqualsIgnoreCase(system, identity, "msgina") || EqualsIgnoreCase(system, identity, kMicrosoftGinaFile);
+    return microsoft || IsLegacyGina(system, identity) || IsAgentGina(system, identity);
 }
 
 }  // namespace veltra::gina

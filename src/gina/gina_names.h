@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "platform/system.h"
+
 #include "runtime/agent_keys.h"
 
 namespace veltra::gina {
@@ -29,14 +31,14 @@ inline constexpr const char* kAgentGinaLoadedMutex = "Global\\DETECT_KVGINASA_LO
 
 // A GINA is named by whatever a link stores, a bare file name or a full
 // path; its identity is the file-name part. "" is Winlogon, the chain's head.
-std::string_view GinaIdentity(std::string_view gina);
+std::string_view GinaIdentity(platform::System& system, std::string_view gina);
 
 // "KeshGina" or "KeshGina.dll", in any case.
-bool IsAgentGina(std::string_view identity);
+bool IsAgentGina(platform::System& system, std::string_view identity);
 // "kvgina" or "kvgina.dll": the GINA of the agents before this one.
-bool IsLegacyGina(std::string_view identity);
+bool IsLegacyGina(platform::System& system, std::string_view identity);
 // The GINAs the agent GINA may follow or replace at the end of the chain
 // without asking: Microsoft's, the legacy agent's and its own.
-bool IsAcceptedAtChainEnd(std::string_view identity);
+bool IsAcceptedAtChainEnd(platform::System& system, std::string_view identity);
 
 }  // namespace veltra::gina

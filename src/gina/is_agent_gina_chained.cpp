@@ -8,7 +8,7 @@ namespace veltra::gina {
 
 bool IsAgentGinaChained(platform::Platform& platform) {
     const GinaChainWalk walk = WalkGinaChain(platform);
-    return IsAgentGina(GinaIdentity(walk.lastExisting));
+    return IsAgentGina(platform.system, GinaIdentity(platform.system, walk.lastExisting));
 }
 
 }  // namespace veltra::gina

@@ -8,21 +8,22 @@
 namespace veltra::gina {
 namespace {
 
-void DeleteIfLegacy(platform::Registry& registry, platform::HKey winlogon, const char* value) {
+void DeleteIfLegacy(platform::Registry& registry, platform::System& system, platform::HKey winlogon,
+                    const char* value) {
     const auto gina = runtime::ReadString(registry, winlogon, value);
-    if (gina && IsLegacyGina(GinaIdentity(*gina))) registry.DeleteValue(winlogon, value);
+    if (gina && IsLegacyGina(system, GinaIdentity(system, *gina))) registry.DeleteValue(winlogon, value);
 }
 
 }  // namespace
 
-void RemoveLegacyGinaValues(platform::Registry& registry) {
+void RemoveLegacyGinaValues(platform::Registry& registry, platform::System& system) {
     platform::RegKey winlogon;
     if (runtime::OpenKey(registry, platform::kHkeyLocalMachine, kWinlogonKey,
                          platform::kKeyAllAccess, winlogon) != platform::kErrorSuccess) {
         return;
     }
-    DeleteIfLegacy(registry, winlogon.get(), kGinaDllValue);
-    DeleteIfLegacy(registry, winlogon.get(), kSupercededGinaValue);
+    DeleteIfLegacy(registry, system, winlogon.get(), kGinaDllValue);
+    DeleteIfLegacy(registry, system, winlogon.get(), kSupercededGinaValue);
 }
 
 }  // namespace veltra::gina

@@ -52,7 +52,7 @@ platform::RegKey OpenWinlogon(platform::Platform& platform) {
 Dword UnlinkAgentGina(platform::Platform& platform, const GinaChainWalk& walk) {
     platform::Registry& registry = platform.registry;
     // The agent GINA is not at the end of the chain: nothing of ours to undo.
-    if (!IsAgentGina(GinaIdentity(walk.lastExisting))) return platform::kErrorSuccess;
+    if (!IsAgentGina(platform.system, GinaIdentity(platform.system, walk.lastExisting))) return platform::kErrorSuccess;
 
     const Dword restored = AccessNextGina(platform, GinaAccess::Restore, walk.insertionPoint,
                                           nullptr, {}, nullptr, nullptr);
@@ -90,7 +90,7 @@ Dword UnlinkAgentGina(platform::Platform& platform, const GinaChainWalk& walk) {
 Dword LinkAgentGina(platform::Platform& platform, const GinaChainWalk& walk, NameReport& report,
                     bool force, std::string_view agentPath) {
     platform::Registry& registry = platform.registry;
-    report(GinaIdentity(walk.lastExisting));
+    report(GinaIdentity(platform.system, walk.lastExisting));
 
     if (force) {
         if (platform::RegKey winlogon = OpenWinlogon(platform)) {
@@ -103,15 +103,15 @@ Dword LinkAgentGina(platform::Platform& platform, const GinaChainWalk& walk, Nam
     const bool endsAtUnknownGina =
         walk.status == platform::kErrorSuccess && !walk.known && walk.exists;
     if (endsAtUnknownGina) {
-        const std::string_view identity = GinaIdentity(walk.lastExisting);
-        if (!IsAcceptedAtChainEnd(identity)) {
+        const std::string_view identity = GinaIdentity(platform.system, walk.lastExisting);
+        if (!IsAcceptedAtChainEnd(platform.system, identity)) {
             // Another product's GINA holds the end of the chain: the
             // administrator decides.
             report(walk.lastExisting);
             return kGinaConflict;
         }
         // The legacy agent's GINA is replaced without asking, but remembered.
-        if (IsLegacyGina(identity)) {
+        if (IsLegacyGina(platform.system, identity)) {
             if (platform::RegKey winlogon = OpenWinlogon(platform)) {
                 runtime::WriteString(registry, winlogon.get(), kSupercededGinaValue,
                                      kLegacyGinaFile);
@@ -134,7 +134,7 @@ Dword SetAgentGinaInChain(platform::Platform& platform, bool enable, NameBuffer*
     NameReport report(name);
 
     const GinaChainWalk walk = WalkGinaChain(platform);
-    report(GinaIdentity(walk.last));
+    report(GinaIdentity(platform.system, walk.last));
     // A link that could not be read, in front of a GINA that is there.
     if (walk.status != platform::kErrorSuccess && walk.exists) return walk.status;
 

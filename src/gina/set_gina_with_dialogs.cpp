@@ -45,7 +45,7 @@ platform::Dword SetGinaWithDialogs(platform::Platform& platform, bool enable, bo
 
         if (result == kGinaConflict) {
             const bool ask =
-                !quiet && !runtime::EqualsIgnoreCase(name.text, kGinaReplacedWithoutAsking);
+                !quiet && !runtime::EqualsIgnoreCase(platform.system, name.text, kGinaReplacedWithoutAsking);
             if (ask && ShowGinaConflictDialog(platform, name.text) != platform::kIdContinue) {
                 return platform::kErrorInstallFailure;
             }

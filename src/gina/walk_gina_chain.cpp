@@ -13,15 +13,16 @@
 namespace veltra::gina {
 namespace {
 
-bool AlreadyPassed(const std::vector<std::string>& passed, std::string_view gina) {
+bool AlreadyPassed(platform::System& system, const std::vector<std::string>& passed, std::string_view gina) {
     return std::any_of(passed.begin(), passed.end(), [&](const std::string& identity) {
-        return runtime::EqualsIgnoreCase(identity, GinaIdentity(gina));
+        return runtime::EqualsIgnoreCase(system, identity, GinaIdentity(system, gina));
     });
 }
 
 }  // namespace
 
 GinaChainWalk WalkGinaChain(platform::Platform& platform) {
+    platform::System& system = platform.system;
     GinaChainWalk walk;
     std::string next;
     bool chainEnd = false;
@@ -31,7 +32,7 @@ GinaChainWalk WalkGinaChain(platform::Platform& platform) {
     for (;;) {
         walk.status = AccessNextGina(platform, GinaAccess::Read, walk.last, &next, {}, &walk.known,
                                      &chainEnd);
-        passed.emplace_back(GinaIdentity(walk.last));
+        passed.emplace_back(GinaIdentity(system, walk.last));
         if (walk.status == platform::kErrorSuccess && walk.known && walk.exists) {
             walk.insertionPoint = walk.last;
         }
@@ -51,7 +52,7 @@ GinaChainWalk WalkGinaChain(platform::Platform& platform) {
         // existing files; nor does that GINA become the last existing one,
         // since it is not at the end of the chain. As each row of the
         // chaining table is read at most once, a walk reads at most eight links.
-        const bool leadsBack = AlreadyPassed(passed, next);
+        const bool leadsBack = AlreadyPassed(system, passed, next);
 
         if (!GinaFileExists(platform, next)) {
             walk.exists = false;

@@ -30,8 +30,11 @@ public:
     virtual ~Installer() = default;
 
     // The length protocol of MsiGetPropertyA: *cch in characters; 234 and the
-    // needed length (without the terminator) when the buffer is too small; an
-    // undefined property reads as "".
+    // needed length (without the terminator) when the buffer is too small,
+    // with as much of the value as fits left in the buffer, terminated; an
+    // undefined property reads as "". From a custom action the needed length
+    // comes in bytes of UTF-16 text (twice the characters), so it is only an
+    // upper bound.
     virtual Dword GetProperty(const char* name, char* buffer, Dword* cch) = 0;
     // Setting "" deletes the property.
     virtual Dword SetProperty(const char* name, const char* value) = 0;

@@ -3,9 +3,11 @@
 // operating system version) and the process's standard output.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -17,6 +19,20 @@ struct ModuleTag;
 using ModuleHandle = Handle<ModuleTag>;
 struct WindowTag;
 using Hwnd = Handle<WindowTag>;
+
+// CSTR_LESS_THAN, CSTR_EQUAL, CSTR_GREATER_THAN of CompareStringA.
+inline constexpr int kCstrLessThan = 1;
+inline constexpr int kCstrEqual = 2;
+inline constexpr int kCstrGreaterThan = 3;
+
+// The ANSI code page all the library's text is in (GetACP with GetCPInfo):
+// in a double-byte code page such as 932 a lead byte starts a two-byte
+// character whose second byte may be any value, '\\' (0x5C) included.
+struct CodePageInfo {
+    unsigned codePage = 1252;
+    unsigned maxCharSize = 1;
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> leadByteRanges;  // inclusive
+};
 
 class System {
 public:
@@ -54,6 +70,14 @@ public:
     // such export; otherwise *result holds what the export returned.
     virtual bool CallWindowExport(ModuleHandle module, const char* exportName, Hwnd owner,
                                   int* result) = 0;
+
+    // GetACP and GetCPInfo(CP_ACP): false (last error set) when it fails.
+    virtual bool GetCPInfo(CodePageInfo& info) = 0;
+    // CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE) over both whole
+    // strings: kCstrLessThan, kCstrEqual or kCstrGreaterThan; 0 (last error
+    // set) on failure. Case folds as the ANSI code page has it (é and É are
+    // one letter in 1252), never inside a two-byte character.
+    virtual int CompareStringIgnoreCase(std::string_view a, std::string_view b) = 0;
 
     // Diagnostic lines on the process's standard output.
     virtual void WriteStdout(std::string_view text) = 0;

@@ -38,7 +38,7 @@ std::string GetMsiPropertyFixed(platform::Installer& installer, const char* name
                                 std::size_t capacity) {
     std::vector<char> buffer(capacity + 1, '\0');
     Dword cch = static_cast<Dword>(capacity);
-    if (installer.GetProperty(name, buffer.data(), &cch) != platform::kErrorSuccess) return {};
+    installer.GetProperty(name, buffer.data(), &cch);
     return std::string(buffer.data());
 }
 

@@ -16,8 +16,10 @@ std::string GetMsiProperty(platform::Installer& installer, const char* name);
 std::string GetMsiSourcePath(platform::Installer& installer, const char* folder);
 std::string GetMsiTargetPath(platform::Installer& installer, const char* folder);
 
-// A read into a fixed buffer of `capacity` characters (terminator included).
-// A value that does not fit counts as absent and reads as "".
+// A read into a zeroed fixed buffer of `capacity` characters (terminator
+// included), kept whatever the call answers: a value that does not fit reads
+// as its first capacity - 1 characters, as the installer leaves them in the
+// buffer, and a read that fails leaves the buffer empty.
 std::string GetMsiPropertyFixed(platform::Installer& installer, const char* name,
                                 std::size_t capacity);
 

@@ -21,7 +21,8 @@ constexpr const char* kTalliedCount = "NUM_TALLIED_AGENTS";
 constexpr const char* kOkAgents = "OK_AGENTS";
 
 // Counts live in 10-byte buffers; their leading digits are the number, and
-// anything else (or a value too long for the buffer) counts as 0.
+// anything else counts as 0. A value too long for the buffer is read as its
+// first nine characters.
 constexpr std::size_t kCountBuffer = 10;
 
 int ReadCount(platform::Installer& installer, const char* property) {

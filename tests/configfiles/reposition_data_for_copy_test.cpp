@@ -78,16 +78,20 @@ TEST_F(Reposition, AReadOnlyLeftoverInTheTemporaryFolderIsReplaced) {
     EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "chosen record");
 }
 
-TEST_F(Reposition, AFailedCopyIsIgnoredButThePropertyStillMoves) {
+// A leftover that cannot be replaced is never installed in place of the choice.
+TEST_F(Reposition, AFailedCopyIsIgnoredAndThePropertyKeepsTheChoice) {
     ChooseEverything();
     PutFile(kTempFolder + "kvroot.crt", "leftover");
     machine.filesInUse.insert(kTempFolder + "kvroot.crt");
-
     EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
-
-    EXPECT_EQ(ReadFile(kTempFolder + "kvroot.crt"), "leftover");
-    EXPECT_EQ(Property("KVROOT_SOURCE"), kTempFolder + "kvroot.crt");
+    EXPECT_EQ(Property("KVROOT_SOURCE"), "E:\\Chosen\\kvroot.crt");
+    EXPECT_EQ(Property("KVCONF_SOURCE"), kTempFolder + "kvconf.rec");
     ExpectNoDialog();
+
+    SetProperty("COPYKVROOTCRT", "1");
+    EXPECT_EQ(Run("SetDeferredKvrootData"), 0u);
+    EXPECT_EQ(RunDeferred("CopyKvrootCrt", Property("CopyKvrootCrt")), 0u);
+    EXPECT_EQ(ReadFile(kSystemFolder + "kvroot.crt"), "chosen root");
 }
 
 TEST_F(Reposition, ASilentInstallationTakesEverythingFromBesideThePackage) {

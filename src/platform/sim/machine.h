@@ -104,6 +104,9 @@ public:
     // Applet path -> results its "ConfigureNAPServer" export returns, call by call.
     NameMap<std::deque<int>> applets;
     platform::Dword windowsMajorVersion = 5;
+    // The ANSI code page (GetACP): 1252 and the double-byte 932, 936, 949 and
+    // 950 are modelled; any other folds only ASCII letters.
+    unsigned codePage = 1252;
     std::string computerName = "WS01";
     SessionState session;
 

@@ -11,7 +11,8 @@ namespace veltra::sim {
 // properties and cannot resolve folders.
 class SimInstaller final : public platform::Installer {
 public:
-    explicit SimInstaller(Machine& machine) : machine_(machine) {}
+    explicit SimInstaller(Machine& machine)
+        : machine_(machine), gate_(machine.faults, machine.trace, &machine.lastError) {}
 
     platform::Dword GetProperty(const char* name, char* buffer, platform::Dword* cch) override;
     platform::Dword SetProperty(const char* name, const char* value) override;
@@ -23,13 +24,18 @@ public:
     int ProcessMessage(platform::Dword messageType, const platform::MessageRecord& record) override;
 
 private:
-    platform::Dword Finish(std::string_view operation, std::string_view subject, platform::Dword result);
     Machine& machine_;
+    Gate gate_;
 };
 
-// The MSI length protocol: copies what fits (always terminated), sets *cch to
-// the value's length, and answers 234 unless the whole value and its
-// terminator fit. Shared by every string-returning installer call.
-platform::Dword CopyOutMsiString(std::string_view value, char* buffer, platform::Dword* cch);
+// The MSI length protocol, as Windows answers it: a buffer too small for the
+// value and its terminator gets 234 and as much of the value as fits, always
+// terminated (nothing at all when its length is 0); a null buffer gets 0 and
+// the length. A call from a custom action into its session (sessionCall)
+// reports the needed length of a value that does not fit in bytes of the
+// installer's UTF-16 text, twice its characters; a fitting value's length is
+// always in characters. Shared by every string-returning installer call.
+platform::Dword CopyOutMsiString(std::string_view value, char* buffer, platform::Dword* cch,
+                                 bool sessionCall = true);
 
 }  // namespace veltra::sim

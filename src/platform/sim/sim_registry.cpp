@@ -116,7 +116,7 @@ struct SimRegistry::Impl {
         Dword error = 0;
     };
 
-    Impl(RegistryTree& t, Faults& f, Trace& tr) : tree(t), faults(f), trace(tr) {}
+    Impl(RegistryTree& t, Faults& f, Trace& tr) : tree(t), gate(f, tr, nullptr) {}
 
     Resolved Resolve(HKey handle) {
         if (const std::string_view root = RootNameOf(handle); !root.empty()) {
@@ -182,21 +182,14 @@ struct SimRegistry::Impl {
         return target.node ? platform::kErrorSuccess : platform::kErrorFileNotFound;
     }
 
-    Dword Finish(std::string_view op, const std::string& subject, Dword result) {
-        trace.Record(op, subject, result);
-        return result;
-    }
-
     // Runs a call: the fault rules first, then the call itself, then the trace.
     template <class Call>
     Dword Run(std::string_view op, const std::string& subject, Call call) {
-        if (const auto fault = faults.Check(op, subject)) return Finish(op, subject, *fault);
-        return Finish(op, subject, call());
+        return gate.Run(op, subject, call);
     }
 
     RegistryTree& tree;
-    Faults& faults;
-    Trace& trace;
+    Gate gate;  // registry calls give their code as the result, never the last error
     std::unordered_map<std::uintptr_t, OpenKey> handles;
     std::uintptr_t nextHandle = kFirstHandle;
     std::unordered_map<std::uintptr_t, OpenKey> roots;  // the predefined keys

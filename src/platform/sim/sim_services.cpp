@@ -7,103 +7,99 @@ namespace veltra::sim {
 
 using platform::Dword;
 
+namespace {
+
+// Revision 1, at most 15 sub-authorities, and exactly their bytes.
+bool ValidSid(const platform::SidBytes& sid) {
+    return sid.size() >= 8 && sid[0] == 1 && sid[1] <= 15 && sid.size() == 8u + 4u * sid[1];
+}
+
+}  // namespace
+
 platform::ScHandle SimServices::OpenSCManager(Dword /*access*/) {
-    if (auto code = machine_.faults.Check("OpenSCManagerA", "")) {
-        machine_.lastError = *code;
-        machine_.trace.Record("OpenSCManagerA", "", *code);
-        return {};
-    }
+    if (gate_.Injected("OpenSCManagerA", "")) return {};
     const std::uintptr_t handle = nextHandle_++;
     managers_.insert(handle);
-    machine_.trace.Record("OpenSCManagerA", "", 0);
+    gate_.Succeed("OpenSCManagerA", "");
     return platform::ScHandle{handle};
 }
 
 platform::ScHandle SimServices::CreateService(platform::ScHandle manager, const platform::ServiceConfig& config) {
     auto fail = [&](Dword code) {
-        machine_.lastError = code;
-        machine_.trace.Record("CreateServiceA", config.name, code);
+        gate_.Fail("CreateServiceA", config.name, code);
         return platform::ScHandle{};
     };
+    if (gate_.Injected("CreateServiceA", config.name)) return {};
     if (!managers_.contains(manager.value)) return fail(platform::kErrorInvalidHandle);
-    if (auto code = machine_.faults.Check("CreateServiceA", config.name)) return fail(*code);
     if (config.name.empty() || config.binaryPath.empty()) return fail(platform::kErrorInvalidParameter);
     if (machine_.services.contains(config.name)) return fail(platform::kErrorServiceExists);
     machine_.services[config.name] = ServiceRecord{config, ""};
     const std::uintptr_t handle = nextHandle_++;
     services_[handle] = config.name;
-    machine_.trace.Record("CreateServiceA", config.name, 0);
+    gate_.Succeed("CreateServiceA", config.name);
     return platform::ScHandle{handle};
 }
 
 bool SimServices::ChangeServiceDescription(platform::ScHandle service, const char* description) {
     const auto it = services_.find(service.value);
-    if (it == services_.end()) return false;
-    if (auto code = machine_.faults.Check("ChangeServiceConfig2A", it->second)) {
-        machine_.lastError = *code;
-        machine_.trace.Record("ChangeServiceConfig2A", it->second, *code);
-        return false;
-    }
+    const std::string subject = it != services_.end() ? it->second : "(invalid handle)";
+    if (gate_.Injected("ChangeServiceConfig2A", subject)) return false;
+    if (it == services_.end()) return gate_.Fail("ChangeServiceConfig2A", subject, platform::kErrorInvalidHandle);
     machine_.services[it->second].description = description != nullptr ? description : "";
-    machine_.trace.Record("ChangeServiceConfig2A", it->second, 0);
-    return true;
+    return gate_.Succeed("ChangeServiceConfig2A", subject);
 }
 
 bool SimServices::CloseServiceHandle(platform::ScHandle handle) {
-    machine_.trace.Record("CloseServiceHandle", "", 0);
-    return managers_.erase(handle.value) == 1 || services_.erase(handle.value) == 1;
+    const auto it = services_.find(handle.value);
+    const std::string subject = it != services_.end() ? it->second : managers_.contains(handle.value) ? "manager" : "";
+    if (gate_.Injected("CloseServiceHandle", subject)) return false;
+    if (managers_.erase(handle.value) != 1 && services_.erase(handle.value) != 1) {
+        return gate_.Fail("CloseServiceHandle", subject, platform::kErrorInvalidHandle);
+    }
+    return gate_.Succeed("CloseServiceHandle", subject);
 }
 
 Dword SimAccounts::NetLocalGroupAdd(const std::string& name, const std::string& comment) {
-    Dword result = 0;
-    if (auto code = machine_.faults.Check("NetLocalGroupAdd", name)) {
-        result = *code;
-    } else if (machine_.groups.contains(name)) {
-        result = platform::kNerrGroupExists;
-    } else {
+    return gate_.Run("NetLocalGroupAdd", name, [&]() -> Dword {
+        if (machine_.groups.contains(name)) return platform::kNerrGroupExists;
         machine_.groups[name] = GroupRecord{comment, {}};
-    }
-    machine_.trace.Record("NetLocalGroupAdd", name, result);
-    return result;
+        return platform::kErrorSuccess;
+    });
 }
 
 Dword SimAccounts::NetLocalGroupAddMembers(const std::string& group, const platform::SidBytes& member) {
-    Dword result = 0;
-    const auto it = machine_.groups.find(group);
-    if (auto code = machine_.faults.Check("NetLocalGroupAddMembers", group)) {
-        result = *code;
-    } else if (it == machine_.groups.end()) {
-        result = 2220;  // NERR_GroupNotFound
-    } else if (!IsValidSid(member)) {
-        result = 1337;  // ERROR_INVALID_SID
-    } else if (std::find(it->second.members.begin(), it->second.members.end(), member) != it->second.members.end()) {
-        result = platform::kErrorMemberInAlias;
-    } else {
-        it->second.members.push_back(member);
-    }
-    machine_.trace.Record("NetLocalGroupAddMembers", group, result);
-    return result;
+    return gate_.Run("NetLocalGroupAddMembers", group, [&]() -> Dword {
+        const auto it = machine_.groups.find(group);
+        if (it == machine_.groups.end()) return 2220;  // NERR_GroupNotFound
+        if (!ValidSid(member)) return 1337;            // ERROR_INVALID_SID
+        auto& members = it->second.members;
+        if (std::find(members.begin(), members.end(), member) != members.end()) return platform::kErrorMemberInAlias;
+        members.push_back(member);
+        return platform::kErrorSuccess;
+    });
 }
 
 Dword SimAccounts::GetAccountDomainSid(platform::SidBytes& sid) {
-    if (auto code = machine_.faults.Check("NetUserModalsGet", "")) {
-        machine_.trace.Record("NetUserModalsGet", "", *code);
-        return *code;
-    }
-    sid = machine_.accountDomainSid;
-    machine_.trace.Record("NetUserModalsGet", "", 0);
-    return 0;
+    return gate_.Run("NetUserModalsGet", "", [&]() -> Dword {
+        sid = machine_.accountDomainSid;
+        return platform::kErrorSuccess;
+    });
 }
 
 bool SimAccounts::IsValidSid(const platform::SidBytes& sid) {
-    // Revision 1, at most 15 sub-authorities, and exactly their bytes.
-    return sid.size() >= 8 && sid[0] == 1 && sid[1] <= 15 && sid.size() == 8u + 4u * sid[1];
+    const std::string subject = SidToString(sid);
+    if (gate_.Injected("IsValidSid", subject)) return false;
+    const bool valid = ValidSid(sid);
+    gate_.Finish("IsValidSid", subject, valid ? 1 : 0);
+    return valid;
 }
 
 std::intptr_t SimShell::ShellExecute(platform::Hwnd /*owner*/, const char* verb, const char* file,
                                      const char* /*parameters*/, const char* /*directory*/, int show) {
     ShellOpenRecord record{verb != nullptr ? verb : "", file != nullptr ? file : "", show};
-    machine_.trace.Record("ShellExecuteA", record.file, 0);
+    // A failed ShellExecuteA answers with a value of 32 or less (an SE_ERR_ code).
+    if (const auto code = gate_.Injected("ShellExecuteA", record.file)) return *code <= 32 ? *code : 0;
+    gate_.Succeed("ShellExecuteA", record.file);
     machine_.shellOpens.push_back(std::move(record));
     return 42;  // any value above 32 is success
 }

@@ -15,7 +15,8 @@ namespace veltra::sim {
 
 class SimServices final : public platform::Services {
 public:
-    explicit SimServices(Machine& machine) : machine_(machine) {}
+    explicit SimServices(Machine& machine)
+        : machine_(machine), gate_(machine.faults, machine.trace, &machine.lastError) {}
     platform::ScHandle OpenSCManager(platform::Dword access) override;
     platform::ScHandle CreateService(platform::ScHandle manager, const platform::ServiceConfig& config) override;
     bool ChangeServiceDescription(platform::ScHandle service, const char* description) override;
@@ -24,6 +25,7 @@ public:
 
 private:
     Machine& machine_;
+    Gate gate_;
     std::uintptr_t nextHandle_ = 0x500;
     std::set<std::uintptr_t> managers_;
     std::map<std::uintptr_t, std::string> services_;
@@ -31,7 +33,8 @@ private:
 
 class SimAccounts final : public platform::Accounts {
 public:
-    explicit SimAccounts(Machine& machine) : machine_(machine) {}
+    explicit SimAccounts(Machine& machine)
+        : machine_(machine), gate_(machine.faults, machine.trace, &machine.lastError) {}
     platform::Dword NetLocalGroupAdd(const std::string& name, const std::string& comment) override;
     platform::Dword NetLocalGroupAddMembers(const std::string& group, const platform::SidBytes& member) override;
     platform::Dword GetAccountDomainSid(platform::SidBytes& sid) override;
@@ -39,16 +42,19 @@ public:
 
 private:
     Machine& machine_;
+    Gate gate_;
 };
 
 class SimShell final : public platform::Shell {
 public:
-    explicit SimShell(Machine& machine) : machine_(machine) {}
+    explicit SimShell(Machine& machine)
+        : machine_(machine), gate_(machine.faults, machine.trace, &machine.lastError) {}
     std::intptr_t ShellExecute(platform::Hwnd owner, const char* verb, const char* file, const char* parameters,
                                const char* directory, int show) override;
 
 private:
     Machine& machine_;
+    Gate gate_;
 };
 
 // "S-1-5-21-..." for reports.

@@ -6,6 +6,16 @@ namespace veltra::sim {
 
 using platform::Dword;
 
+namespace {
+
+constexpr Dword kErrorInvalidWindowHandle = 1400;
+// The handles the process starts with: the service's own window station and
+// the thread's desktop on it.
+constexpr std::uintptr_t kServiceStation = 0x1;
+constexpr std::uintptr_t kServiceDesktop = 0x2;
+
+}  // namespace
+
 std::vector<int> ButtonsOfStyle(Dword style) {
     using namespace platform;
     switch (style & 0xF) {
@@ -33,10 +43,8 @@ int SimUi::MessageBox(platform::Hwnd owner, const char* text, const char* captio
     record.caption = caption != nullptr ? caption : "";
     record.text = text != nullptr ? text : "";
     record.style = style;
-    if (auto code = machine_.faults.Check("MessageBoxA", record.caption)) {
-        machine_.lastError = *code;
+    if (gate_.Injected("MessageBoxA", record.caption)) {
         machine_.dialogs.push_back(record);
-        machine_.trace.Record("MessageBoxA", record.caption, *code);
         return 0;
     }
     int answer = 0;
@@ -58,9 +66,9 @@ int SimUi::MessageBox(platform::Hwnd owner, const char* text, const char* captio
             record.answer = ButtonName(scripted);
         }
     }
-    if (answer == 0) machine_.lastError = 1400;  // ERROR_INVALID_WINDOW_HANDLE: as a box that could not show
+    if (answer == 0) machine_.lastError = kErrorInvalidWindowHandle;  // as a box that could not show
     machine_.dialogs.push_back(record);
-    machine_.trace.Record("MessageBoxA", record.caption, static_cast<Dword>(answer));
+    gate_.Finish("MessageBoxA", record.caption, static_cast<Dword>(answer));
     return answer;
 }
 
@@ -68,27 +76,23 @@ platform::Hwnd SimUi::CreateWindowEx(Dword /*exStyle*/, const char* className, c
                                      Dword /*style*/, int /*x*/, int /*y*/, int /*width*/, int /*height*/,
                                      platform::Hwnd /*parent*/) {
     const std::string name = className != nullptr ? className : "";
-    if (auto code = machine_.faults.Check("CreateWindowExA", name)) {
-        machine_.lastError = *code;
-        machine_.trace.Record("CreateWindowExA", name, *code);
-        return {};
-    }
+    if (gate_.Injected("CreateWindowExA", name)) return {};
     const std::uintptr_t handle = nextHandle_++;
     windows_[handle] = name;
-    machine_.trace.Record("CreateWindowExA", name, 0);
+    gate_.Succeed("CreateWindowExA", name);
     return platform::Hwnd{handle};
 }
 
 bool SimUi::SetWindowPos(platform::Hwnd window, platform::Hwnd /*insertAfter*/, int, int, int, int, unsigned) {
-    const bool ok = windows_.contains(window.value);
-    machine_.trace.Record("SetWindowPos", "", ok ? 0 : 1400);
-    return ok;
+    if (gate_.Injected("SetWindowPos", "")) return false;
+    if (!windows_.contains(window.value)) return gate_.Fail("SetWindowPos", "", kErrorInvalidWindowHandle);
+    return gate_.Succeed("SetWindowPos", "");
 }
 
 bool SimUi::DestroyWindow(platform::Hwnd window) {
-    const bool ok = windows_.erase(window.value) == 1;
-    machine_.trace.Record("DestroyWindow", "", ok ? 0 : 1400);
-    return ok;
+    if (gate_.Injected("DestroyWindow", "")) return false;
+    if (windows_.erase(window.value) != 1) return gate_.Fail("DestroyWindow", "", kErrorInvalidWindowHandle);
+    return gate_.Succeed("DestroyWindow", "");
 }
 
 bool SimUi::GetOpenFileName(const platform::OpenFileNameArgs& args, std::string& path) {
@@ -99,6 +103,7 @@ bool SimUi::GetOpenFileName(const platform::OpenFileNameArgs& args, std::string&
     record.text = path;
     record.style = args.flags;
     record.filter = args.filter;
+    if (gate_.Injected("GetOpenFileNameA", args.title)) return false;
     bool chosen = false;
     if (machine_.fileChoices.empty()) {
         if (!machine_.unansweredDialog) {
@@ -119,66 +124,73 @@ bool SimUi::GetOpenFileName(const platform::OpenFileNameArgs& args, std::string&
         }
     }
     machine_.dialogs.push_back(record);
-    machine_.trace.Record("GetOpenFileNameA", args.title, chosen ? 1 : 0);
+    gate_.Finish("GetOpenFileNameA", args.title, chosen ? 1 : 0);
     return chosen;
 }
 
 platform::WinStaHandle SimUi::OpenWindowStation(const char* name, Dword /*access*/) {
     const std::string subject = name != nullptr ? name : "";
-    if (auto code = machine_.faults.Check("OpenWindowStationA", subject)) {
-        machine_.lastError = *code;
-        machine_.trace.Record("OpenWindowStationA", subject, *code);
-        return {};
-    }
+    if (gate_.Injected("OpenWindowStationA", subject)) return {};
     if (FoldCase(subject) != "WINSTA0") {
-        machine_.lastError = platform::kErrorFileNotFound;
-        machine_.trace.Record("OpenWindowStationA", subject, platform::kErrorFileNotFound);
+        gate_.Fail("OpenWindowStationA", subject, platform::kErrorFileNotFound);
         return {};
     }
     const std::uintptr_t handle = nextHandle_++;
     stations_[handle] = subject;
-    machine_.trace.Record("OpenWindowStationA", subject, 0);
+    gate_.Succeed("OpenWindowStationA", subject);
     return platform::WinStaHandle{handle};
 }
 
-platform::WinStaHandle SimUi::GetProcessWindowStation() { return platform::WinStaHandle{processStation_}; }
+platform::WinStaHandle SimUi::GetProcessWindowStation() {
+    if (gate_.Injected("GetProcessWindowStation", "")) return {};
+    gate_.Succeed("GetProcessWindowStation", processStation_ == kServiceStation ? "service" : "WinSta0");
+    return platform::WinStaHandle{processStation_};
+}
 
 bool SimUi::SetProcessWindowStation(platform::WinStaHandle station) {
-    if (station.value != 0x1 && !stations_.contains(station.value)) return false;
+    const char* subject = station.value == kServiceStation ? "service" : "WinSta0";
+    if (gate_.Injected("SetProcessWindowStation", subject)) return false;
+    if (station.value != kServiceStation && !stations_.contains(station.value)) {
+        return gate_.Fail("SetProcessWindowStation", subject, platform::kErrorInvalidHandle);
+    }
     processStation_ = station.value;
-    machine_.trace.Record("SetProcessWindowStation", station.value == 0x1 ? "service" : "WinSta0", 0);
-    return true;
+    return gate_.Succeed("SetProcessWindowStation", subject);
 }
 
 bool SimUi::CloseWindowStation(platform::WinStaHandle station) {
-    machine_.trace.Record("CloseWindowStation", "", 0);
-    return stations_.erase(station.value) == 1;
+    if (gate_.Injected("CloseWindowStation", "")) return false;
+    if (stations_.erase(station.value) != 1) return gate_.Fail("CloseWindowStation", "", platform::kErrorInvalidHandle);
+    return gate_.Succeed("CloseWindowStation", "");
 }
 
 platform::DesktopHandle SimUi::OpenInputDesktop(Dword /*access*/) {
-    if (auto code = machine_.faults.Check("OpenInputDesktop", "")) {
-        machine_.lastError = *code;
-        machine_.trace.Record("OpenInputDesktop", "", *code);
-        return {};
-    }
+    if (gate_.Injected("OpenInputDesktop", "")) return {};
     const std::uintptr_t handle = nextHandle_++;
     desktops_[handle] = "Default";
-    machine_.trace.Record("OpenInputDesktop", "", 0);
+    gate_.Succeed("OpenInputDesktop", "");
     return platform::DesktopHandle{handle};
 }
 
-platform::DesktopHandle SimUi::GetThreadDesktop() { return platform::DesktopHandle{threadDesktop_}; }
+platform::DesktopHandle SimUi::GetThreadDesktop() {
+    if (gate_.Injected("GetThreadDesktop", "")) return {};
+    gate_.Succeed("GetThreadDesktop", threadDesktop_ == kServiceDesktop ? "service" : "input");
+    return platform::DesktopHandle{threadDesktop_};
+}
 
 bool SimUi::SetThreadDesktop(platform::DesktopHandle desktop) {
-    if (desktop.value != 0x2 && !desktops_.contains(desktop.value)) return false;
+    const char* subject = desktop.value == kServiceDesktop ? "service" : "input";
+    if (gate_.Injected("SetThreadDesktop", subject)) return false;
+    if (desktop.value != kServiceDesktop && !desktops_.contains(desktop.value)) {
+        return gate_.Fail("SetThreadDesktop", subject, platform::kErrorInvalidHandle);
+    }
     threadDesktop_ = desktop.value;
-    machine_.trace.Record("SetThreadDesktop", desktop.value == 0x2 ? "service" : "input", 0);
-    return true;
+    return gate_.Succeed("SetThreadDesktop", subject);
 }
 
 bool SimUi::CloseDesktop(platform::DesktopHandle desktop) {
-    machine_.trace.Record("CloseDesktop", "", 0);
-    return desktops_.erase(desktop.value) == 1;
+    if (gate_.Injected("CloseDesktop", "")) return false;
+    if (desktops_.erase(desktop.value) != 1) return gate_.Fail("CloseDesktop", "", platform::kErrorInvalidHandle);
+    return gate_.Succeed("CloseDesktop", "");
 }
 
 }  // namespace veltra::sim

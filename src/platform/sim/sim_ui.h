@@ -13,7 +13,8 @@ namespace veltra::sim {
 
 class SimUi final : public platform::Windows {
 public:
-    explicit SimUi(Machine& machine) : machine_(machine) {}
+    explicit SimUi(Machine& machine)
+        : machine_(machine), gate_(machine.faults, machine.trace, &machine.lastError) {}
 
     int MessageBox(platform::Hwnd owner, const char* text, const char* caption, platform::Dword style) override;
     platform::Hwnd CreateWindowEx(platform::Dword exStyle, const char* className, const char* title,
@@ -37,6 +38,7 @@ public:
 private:
     std::string OwnerName(platform::Hwnd owner) const;
     Machine& machine_;
+    Gate gate_;
     std::uintptr_t nextHandle_ = 0x10000;
     std::map<std::uintptr_t, std::string> windows_;  // handle -> class name
     std::map<std::uintptr_t, std::string> stations_;

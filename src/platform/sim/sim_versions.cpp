@@ -28,45 +28,57 @@ std::vector<std::uint8_t> Serialize(const VersionInfo& info) {
 
 }  // namespace
 
-const VersionInfo* SimVersions::Find(const char* path) {
-    const std::string subject = path != nullptr ? path : "";
-    const auto normal = NormalizeWindowsPath(subject);
+const VersionInfo* SimVersions::Find(const std::string& path, Dword& error) {
+    const auto normal = NormalizeWindowsPath(path);
     if (!normal || !HostPath(machine_, *normal)) {
-        machine_.lastError = platform::kErrorFileNotFound;
+        error = platform::kErrorFileNotFound;
         return nullptr;
     }
     const auto it = machine_.versions.find(*normal);
     if (it == machine_.versions.end()) {
-        machine_.lastError = platform::kErrorResourceTypeNotFound;
+        error = platform::kErrorResourceTypeNotFound;
         return nullptr;
     }
     return &it->second;
 }
 
 Dword SimVersions::GetFileVersionInfoSize(const char* path) {
-    const VersionInfo* info = Find(path);
-    const Dword size = info != nullptr ? static_cast<Dword>(Serialize(*info).size()) : 0;
-    machine_.trace.Record("GetFileVersionInfoSizeA", path != nullptr ? path : "", size == 0 ? machine_.lastError : 0);
-    return size;
+    const std::string subject = path != nullptr ? path : "";
+    if (gate_.Injected("GetFileVersionInfoSizeA", subject)) return 0;
+    Dword error = 0;
+    const VersionInfo* info = Find(subject, error);
+    if (info == nullptr) {
+        gate_.Fail("GetFileVersionInfoSizeA", subject, error);
+        return 0;
+    }
+    gate_.Succeed("GetFileVersionInfoSizeA", subject);
+    return static_cast<Dword>(Serialize(*info).size());
 }
 
 bool SimVersions::GetFileVersionInfo(const char* path, std::vector<std::uint8_t>& block) {
-    const VersionInfo* info = Find(path);
-    if (info == nullptr) return false;
+    const std::string subject = path != nullptr ? path : "";
+    if (gate_.Injected("GetFileVersionInfoA", subject)) return false;
+    Dword error = 0;
+    const VersionInfo* info = Find(subject, error);
+    if (info == nullptr) return gate_.Fail("GetFileVersionInfoA", subject, error);
     const std::vector<std::uint8_t> data = Serialize(*info);
-    if (block.size() < data.size()) {
-        machine_.lastError = platform::kErrorInsufficientBuffer;
-        return false;
-    }
+    if (block.size() < data.size()) return gate_.Fail("GetFileVersionInfoA", subject, platform::kErrorInsufficientBuffer);
     std::copy(data.begin(), data.end(), block.begin());
-    machine_.trace.Record("GetFileVersionInfoA", path != nullptr ? path : "", 0);
-    return true;
+    return gate_.Succeed("GetFileVersionInfoA", subject);
 }
 
 bool SimVersions::VerQueryValue(const std::vector<std::uint8_t>& block, const char* subBlock, const void** value,
                                 unsigned* length) {
-    if (block.size() < 8 || std::memcmp(block.data(), "VSIM", 4) != 0 || subBlock == nullptr) return false;
-    const std::string query = subBlock;
+    const std::string query = subBlock != nullptr ? subBlock : "";
+    if (gate_.Injected("VerQueryValueA", query)) return false;
+    const bool found = Query(block, query, value, length);
+    gate_.Finish("VerQueryValueA", query, found ? 1 : 0);
+    return found;
+}
+
+bool SimVersions::Query(const std::vector<std::uint8_t>& block, const std::string& query, const void** value,
+                        unsigned* length) {
+    if (block.size() < 8 || std::memcmp(block.data(), "VSIM", 4) != 0 || query.empty()) return false;
     if (FoldCase(query) == FoldCase("\\VarFileInfo\\Translation")) {
         *value = block.data() + 4;
         *length = 4;

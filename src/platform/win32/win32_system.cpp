@@ -70,6 +70,30 @@ bool Win32System::CallWindowExport(platform::ModuleHandle module, const char* ex
     return true;
 }
 
+bool Win32System::GetCPInfo(platform::CodePageInfo& info) {
+    CPINFO native{};
+    if (::GetCPInfo(CP_ACP, &native) == FALSE) return false;
+    info.codePage = ::GetACP();
+    info.maxCharSize = native.MaxCharSize;
+    info.leadByteRanges.clear();
+    // Pairs of first and last lead byte, closed by a zero pair.
+    for (int i = 0; i + 1 < MAX_LEADBYTES && native.LeadByte[i] != 0; i += 2) {
+        info.leadByteRanges.emplace_back(native.LeadByte[i], native.LeadByte[i + 1]);
+    }
+    return true;
+}
+
+int Win32System::CompareStringIgnoreCase(std::string_view a, std::string_view b) {
+    // Empty strings are settled here rather than passed with a length of 0.
+    if (a.empty() || b.empty()) {
+        return a.empty() && b.empty() ? platform::kCstrEqual
+               : a.empty()            ? platform::kCstrLessThan
+                                      : platform::kCstrGreaterThan;
+    }
+    return ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                            b.data(), static_cast<int>(b.size()));
+}
+
 void Win32System::WriteStdout(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

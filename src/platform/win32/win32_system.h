@@ -24,6 +24,8 @@ public:
     bool FreeLibrary(platform::ModuleHandle module) override;
     bool CallWindowExport(platform::ModuleHandle module, const char* exportName,
                           platform::Hwnd owner, int* result) override;
+    bool GetCPInfo(platform::CodePageInfo& info) override;
+    int CompareStringIgnoreCase(std::string_view a, std::string_view b) override;
     void WriteStdout(std::string_view text) override;
 };
 
