@@ -60,18 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
                    {"REMOTESERVER", "1"}, {"REMOTECLIENT", "1"}}}),
     [](const ::testing::TestParamInfo<StateCase>& info) { return std::string(info.param.name); });
 
-TEST_F(SelectionTest, InstallationStateCountsOnlyLocalInstallsOfThisProduct) {
-    Install({"LocalAuthClient"}, platform::kInstallStateSource);
-    Install({"DomainAuthClient"}, platform::kInstallStateAbsent);
-    machine.session.featureStates[kOtherProduct]["DomainAuthServer"] = platform::kInstallStateLocal;
-
-    EXPECT_EQ(Run("GetInstallationState"), kErrorSuccess);
-
-    EXPECT_EQ(Property("LOCALCLIENT"), "0");
-    EXPECT_EQ(Property("DOMAINCLIENT"), "0");
-    EXPECT_EQ(Property("DOMAINSERVER"), "0");
-}
-
 TEST_F(SelectionTest, InstallationStateWithoutProductCodeFailsAndSetsNothing) {
     SetProperty("ProductCode", "");
     Install({"LocalAuthClient"});
