@@ -284,6 +284,10 @@ TEST_F(ValidateFeaturesTest, SystemFolderIsReadIntoThePathBuffer) {
     EXPECT_EQ(Property("ISSCHEDULEREBOOT"), "1");
 }
 
+// Only some writes are checked. The lists, markers and service requests are
+// settled before the GINA flag, the GINA flag before the new-server flag, and
+// the reboot flag comes last: a failed checked write leaves what came before it
+// and nothing after it.
 struct WriteFailureCase {
     const char* name;
     const char* addlocal;
@@ -291,80 +295,52 @@ struct WriteFailureCase {
     const char* failing;
     unsigned nth;
     platform::Dword result;
+    std::vector<const char*> set;    // properties set all the same
+    std::vector<const char*> unset;  // properties never set
 };
+
+void PrintTo(const WriteFailureCase& c, std::ostream* out) { *out << c.name; }
 
 class WriteFailureTest : public ValidateFeaturesTest,
                          public ::testing::WithParamInterface<WriteFailureCase> {};
 
-TEST_P(WriteFailureTest, OnlyTheCheckedWritesFailTheAction) {
+TEST_P(WriteFailureTest, OnlyTheCheckedWritesFailTheActionAndStopIt) {
     const WriteFailureCase& c = GetParam();
     Install({"LocalAuthClient", "OASVC_Local"});
+    SetDayfileRoots();
     if (*c.addlocal != '\0') SetProperty("ADDLOCAL", c.addlocal);
     if (*c.remove != '\0') SetProperty("REMOVE", c.remove);
     FailPropertyWrite(c.failing, c.nth);
 
     EXPECT_EQ(Run("ValidateFeatures"), c.result);
+
+    for (const char* property : c.set) EXPECT_TRUE(HasProperty(property)) << property;
+    for (const char* property : c.unset) EXPECT_FALSE(HasProperty(property)) << property;
+    if (std::string(c.failing) == "ADDLOCAL" && c.nth == 1) {
+        EXPECT_EQ(Property("ADDLOCAL"), "DomainAuthServer");
+        EXPECT_FALSE(Marker("REMOVEDACDAYFILES"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WriteFailureTest,
     ::testing::Values(
-        WriteFailureCase{"ServerFilesAddlocal", "DomainAuthServer", "", "ADDLOCAL", 1, kErrorInstallFailure},
-        WriteFailureCase{"ServiceAddlocal", "DomainAuthServer", "", "ADDLOCAL", 2, kErrorSuccess},
-        WriteFailureCase{"ServiceRemove", "DomainAuthServer", "", "REMOVE", 0, kErrorSuccess},
-        WriteFailureCase{"InstallService", "DomainAuthServer", "", "INSTALL_OASVC_DOMAINHOST", 0, kErrorSuccess},
-        WriteFailureCase{"SystemFolder", "", "", "INSTALLDIR_SYS32", 0, kErrorSuccess},
-        WriteFailureCase{"MustEnableGina", "", "", "MustEnableGina", 0, kErrorInstallFailure},
-        WriteFailureCase{"MustDisableGina", "", "ALL", "MustDisableGina", 0, kErrorInstallFailure},
-        WriteFailureCase{"IsNapServer", "DomainAuthServer", "", "isNAPServer", 0, kErrorInstallFailure},
-        WriteFailureCase{"ScheduleReboot", "", "", "ISSCHEDULEREBOOT", 0, kErrorInstallFailure}),
+        WriteFailureCase{"ServerFilesAddlocal", "DomainAuthServer", "", "ADDLOCAL", 1, kErrorInstallFailure, {},
+                         {"INSTALL_OASVC_DOMAINHOST", "MustEnableGina", "ISSCHEDULEREBOOT"}},
+        WriteFailureCase{"ServiceAddlocal", "DomainAuthServer", "", "ADDLOCAL", 2, kErrorSuccess, {"ISSCHEDULEREBOOT"}, {}},
+        WriteFailureCase{"ServiceRemove", "DomainAuthServer", "", "REMOVE", 0, kErrorSuccess, {"ISSCHEDULEREBOOT"}, {}},
+        WriteFailureCase{"InstallService", "DomainAuthServer", "", "INSTALL_OASVC_DOMAINHOST", 0, kErrorSuccess,
+                         {"ISSCHEDULEREBOOT"}, {}},
+        WriteFailureCase{"SystemFolder", "", "", "INSTALLDIR_SYS32", 0, kErrorSuccess, {"ISSCHEDULEREBOOT"}, {}},
+        WriteFailureCase{"MustEnableGina", "DomainAuthServer", "", "MustEnableGina", 0, kErrorInstallFailure,
+                         {"INSTALL_OASVC_DOMAINHOST"},
+                         {"MustEnableGina", "MustDisableGina", "isNAPServer", "ISSCHEDULEREBOOT"}},
+        WriteFailureCase{"MustDisableGina", "", "ALL", "MustDisableGina", 0, kErrorInstallFailure, {},
+                         {"ISSCHEDULEREBOOT"}},
+        WriteFailureCase{"IsNapServer", "DomainAuthServer", "", "isNAPServer", 0, kErrorInstallFailure,
+                         {"MustEnableGina"}, {"isNAPServer", "ISSCHEDULEREBOOT"}},
+        WriteFailureCase{"ScheduleReboot", "", "", "ISSCHEDULEREBOOT", 0, kErrorInstallFailure, {}, {}}),
     [](const ::testing::TestParamInfo<WriteFailureCase>& info) { return std::string(info.param.name); });
-
-TEST_F(ValidateFeaturesTest, FailedServerFilesWriteStopsBeforeAnythingElse) {
-    SetDayfileRoots();
-    SetProperty("ADDLOCAL", "LocalAuthClient");
-    FailPropertyWrite("ADDLOCAL");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorInstallFailure);
-
-    EXPECT_EQ(Property("ADDLOCAL"), "LocalAuthClient");
-    EXPECT_FALSE(HasProperty("INSTALL_OASVC_LOCAL"));
-    EXPECT_FALSE(HasProperty("MustEnableGina"));
-    EXPECT_FALSE(HasProperty("ISSCHEDULEREBOOT"));
-    EXPECT_FALSE(Marker("REMOVEDACDAYFILES"));
-}
-
-// The lists, markers and service requests are settled before the GINA flag,
-// the GINA flag before the new-server flag, and the reboot flag comes last:
-// a failed write leaves what came before it and nothing after it.
-TEST_F(ValidateFeaturesTest, AFailedGinaWriteStopsBeforeTheServerAndRebootFlags) {
-    SetDayfileRoots();
-    SetProperty("ADDLOCAL", "DomainAuthServer");
-    FailPropertyWrite("MustEnableGina");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorInstallFailure);
-
-    EXPECT_EQ(Property("ADDLOCAL"),
-              "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,OASVC_DomainHost");
-    EXPECT_EQ(Property("INSTALL_OASVC_DOMAINHOST"), "1");
-    EXPECT_TRUE(Marker("REMOVELACDAYFILES"));
-    EXPECT_TRUE(Marker("REMOVEDACDAYFILES"));
-    EXPECT_FALSE(HasProperty("MustEnableGina"));
-    EXPECT_FALSE(HasProperty("MustDisableGina"));
-    EXPECT_FALSE(HasProperty("isNAPServer"));
-    EXPECT_FALSE(HasProperty("ISSCHEDULEREBOOT"));
-}
-
-TEST_F(ValidateFeaturesTest, AFailedServerFlagWriteStopsBeforeTheRebootFlag) {
-    SetProperty("ADDLOCAL", "DomainAuthServer");
-    FailPropertyWrite("isNAPServer");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorInstallFailure);
-
-    EXPECT_EQ(Property("MustEnableGina"), "1");
-    EXPECT_FALSE(HasProperty("isNAPServer"));
-    EXPECT_FALSE(HasProperty("ISSCHEDULEREBOOT"));
-}
 
 }  // namespace
 }  // namespace veltra::testing
