@@ -36,37 +36,45 @@ protected:
     }
 };
 
-TEST_P(Browse, OkWritesTheChosenPathBack) {
-    SetProperty(browse().pathProperty, "C:\\Old\\choice.txt");
-    PutFile("E:\\Server Files\\picked.dat");
-    Choose("E:\\Server Files\\picked.dat");
+// Where the dialog opens, and what the answer does to the path property: a
+// file is offered as it is, a folder with the expected name in it, which is
+// only the dialog's starting point and never written back on Cancel.
+TEST_P(Browse, OpensAtTheCurrentChoiceAndWritesOnlyAPickBack) {
+    struct Case {
+        std::string label;
+        std::optional<std::string> current;
+        enum { None, File, Folder } shape;
+        std::optional<std::string> pick;  // nullopt: Cancel
+        std::string initialName;          // "+" stands for the expected name in the folder
+        std::string after;
+    };
+    const Case cases[] = {
+        {"a pick is written back", "C:\\Old\\choice.txt", Case::None, "E:\\Server Files\\picked.dat",
+         "C:\\Old\\choice.txt", "E:\\Server Files\\picked.dat"},
+        {"cancel leaves the property", "C:\\Old\\choice.txt", Case::None, std::nullopt, "C:\\Old\\choice.txt",
+         "C:\\Old\\choice.txt"},
+        {"a folder opens with the name in it", "C:\\Server Files", Case::Folder, std::nullopt, "C:\\Server Files+",
+         "C:\\Server Files"},
+        {"an existing file is offered as it is", "C:\\Server Files\\current", Case::File, std::nullopt,
+         "C:\\Server Files\\current", "C:\\Server Files\\current"},
+        {"nothing chosen yet opens empty", std::nullopt, Case::None, std::nullopt, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine.dialogs.clear();
+        machine.session.properties.erase(browse().pathProperty);
+        if (c.current) SetProperty(browse().pathProperty, *c.current);
+        if (c.shape == Case::File) PutFile(*c.current);
+        if (c.shape == Case::Folder) PutFolder(*c.current);
+        Choose(c.pick);
 
-    EXPECT_EQ(Run(browse().action), 0u);
+        EXPECT_EQ(Run(browse().action), 0u);
 
-    EXPECT_EQ(Property(browse().pathProperty), "E:\\Server Files\\picked.dat");
-    ExpectDialog("C:\\Old\\choice.txt", "E:\\Server Files\\picked.dat");
-}
-
-TEST_P(Browse, CancelLeavesThePropertyAlone) {
-    SetProperty(browse().pathProperty, "C:\\Old\\choice.txt");
-    Choose(std::nullopt);
-
-    EXPECT_EQ(Run(browse().action), 0u);
-
-    EXPECT_EQ(Property(browse().pathProperty), "C:\\Old\\choice.txt");
-    ExpectDialog("C:\\Old\\choice.txt", "CANCEL");
-}
-
-TEST_P(Browse, AFolderOpensWithTheExpectedNameInIt) {
-    PutFolder("C:\\Server Files");
-    SetProperty(browse().pathProperty, "C:\\Server Files");
-    Choose(std::nullopt);
-
-    EXPECT_EQ(Run(browse().action), 0u);
-
-    ExpectDialog("C:\\Server Files" + browse().nameInFolder, "CANCEL");
-    // The name is only the dialog's starting point, never written back on Cancel.
-    EXPECT_EQ(Property(browse().pathProperty), "C:\\Server Files");
+        std::string initialName = c.initialName;
+        if (initialName.ends_with("+")) initialName.replace(initialName.size() - 1, 1, browse().nameInFolder);
+        ExpectDialog(initialName, c.pick.value_or("CANCEL"));
+        EXPECT_EQ(Property(browse().pathProperty), c.after);
+    }
 }
 
 // The default name goes in only while the 260-character buffer still holds
@@ -106,25 +114,6 @@ TEST_P(Browse, TheChosenPathMustFitThePathBuffer) {
     Choose("E:\\" + std::string(253, 'p') + ".dat");
     Run(browse().action);
     EXPECT_EQ(Property(browse().pathProperty), fits);
-}
-
-TEST_P(Browse, AnExistingFileIsOfferedAsItIs) {
-    PutFile("C:\\Server Files\\current");
-    SetProperty(browse().pathProperty, "C:\\Server Files\\current");
-    Choose(std::nullopt);
-
-    Run(browse().action);
-
-    ExpectDialog("C:\\Server Files\\current", "CANCEL");
-}
-
-TEST_P(Browse, NothingChosenYetOpensEmpty) {
-    Choose(std::nullopt);
-
-    Run(browse().action);
-
-    ExpectDialog("", "CANCEL");
-    EXPECT_EQ(Property(browse().pathProperty), "");
 }
 
 // The dialog is owned by a window of its own that is gone afterwards.

@@ -151,12 +151,6 @@ TEST_P(ServerFileCheck, SilentCheckOnlyAsksForExistence) {
     ExpectNoDialog();
 }
 
-TEST_P(ServerFileCheck, CopyStateMarksTheFileToBeCopied) {
-    EXPECT_EQ(Run(family().copyStateAction), 0u);
-    EXPECT_EQ(Property(family().copyStateProperty), "1");
-    ExpectNoDialog();
-}
-
 TEST_P(ServerFileCheck, APathLongerThanTheBufferIsReadCut) {
     // 259 characters fit the 260-character buffer; a longer path is cut there.
     const std::string folder = "C:\\" + std::string(200, 'd') + "\\";
@@ -179,18 +173,6 @@ TEST_P(ServerFileCheck, APathLongerThanTheBufferIsReadCut) {
 
 INSTANTIATE_TEST_SUITE_P(Families, ServerFileCheck,
                          ::testing::Values(KvconfFamily(), KvrootFamily()), PrintFamily);
-
-TEST_F(ConfigFilesTest, KvconfNameMessageDoesNotShowThePath) {
-    PutFile("C:\\Choice\\kvconf.rec.bak");
-    SetProperty("PATHTOFILE", "C:\\Choice\\kvconf.rec.bak");
-    Answer(platform::kIdOk);
-
-    EXPECT_EQ(Run("SetKvconfSourceProp"), 0u);
-
-    ExpectOneMessage(
-        "The chosen file name must be \"kvconf.rec\".\nRespecify the location of your kvconf.rec file.",
-        0x00010030);
-}
 
 // The bitmap accepts any name; only existence and the attributes count.
 TEST_F(ConfigFilesTest, BannerBitmapCheck) {

@@ -112,12 +112,6 @@ TEST_F(PackageFiles, WithoutTheExactTrueAnOldBannerIsTakenOut) {
     ExpectNoDialog();
 }
 
-TEST_F(PackageFiles, NoBannerAndNoneWantedIsFine) {
-    EXPECT_EQ(Run("CopyCustomBitmapFile"), 0u);
-    EXPECT_FALSE(FileExists(banner));
-    ExpectNoDialog();
-}
-
 TEST_F(PackageFiles, AFailedBannerCopyEndsThePackageCreation) {
     SetProperty("BITMAPFILE_SOURCE", "E:\\Gone\\logo.bmp");
     SetProperty("_IMPORT_BITMAP", "True");

@@ -18,24 +18,6 @@ protected:
 
 // --- deferred, copy state "1" -------------------------------------------------
 
-// Into an empty place, and over a read-only hidden earlier file.
-TEST_P(CopyServerFile, CopiesTheChosenFileIntoPlace) {
-    for (const bool earlier : {false, true}) {
-        SCOPED_TRACE(earlier ? "over an earlier file" : "into an empty place");
-        PutFile(Chosen(), "new server data");
-        if (earlier) {
-            PutFile(Installed(), "old server data");
-            machine.attributes[Installed()] = platform::kFileAttributeReadOnly | platform::kFileAttributeHidden;
-        }
-
-        EXPECT_EQ(RunDeferred(family().copyAction, Data("1")), 0u);
-
-        EXPECT_EQ(ReadFile(Installed()), "new server data");
-        EXPECT_TRUE(FileExists(Chosen()));
-    }
-    ExpectNoDialog();
-}
-
 TEST_P(CopyServerFile, ACopyOntoItselfIsSkipped) {
     PutFile(Installed(), "server data");
     machine.filesInUse.insert(Installed());  // a real copy would fail
@@ -47,17 +29,6 @@ TEST_P(CopyServerFile, ACopyOntoItselfIsSkipped) {
 
     EXPECT_EQ(ReadFile(Installed()), "server data");
     ExpectNoDialog();
-}
-
-TEST_P(CopyServerFile, AFailedCopyWithNothingInPlaceRollsBack) {
-    // The source is missing: the package held no such file.
-    Answer(platform::kIdOk);
-
-    EXPECT_EQ(RunDeferred(family().copyAction, Data("1")), 1603u);
-
-    ExpectOneMessage(family().installFailure, kServiceErrorStyle);
-    EXPECT_FALSE(FileExists(Installed()));
-    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
 }
 
 TEST_P(CopyServerFile, AFailedCopyOverAnEarlierFileIsAccepted) {
@@ -102,12 +73,6 @@ TEST_P(CopyServerFile, EachKeepMarkerKeepsTheFile) {
     }
 }
 
-TEST_P(CopyServerFile, NothingToRemoveIsFine) {
-    EXPECT_EQ(RunDeferred(family().copyAction, Data("0")), 0u);
-    EXPECT_FALSE(FileExists(Installed()));
-    ExpectNoDialog();
-}
-
 TEST_P(CopyServerFile, NoDataFails) {
     PutFile(Installed(), "old server data");
 
@@ -136,18 +101,6 @@ TEST_P(CopyServerFile, APackageCreationCopiesIntoThePackageFolder) {
     ExpectNoDialog();
 }
 
-TEST_P(CopyServerFile, AFailedPackageCopyEndsThePackageCreation) {
-    PutFolder(kPackageFolder);
-    SetProperty(family().sourceProperty, "E:\\Gone\\" + family().fileName);
-    SetProperty(family().destinationProperty, kPackageFolder);
-    Answer(platform::kIdOk);
-
-    EXPECT_EQ(Run(family().copyAction), 1603u);
-
-    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "1");
-    ExpectOneMessage(family().packageFailure, kServiceErrorStyle);
-}
-
 TEST_P(CopyServerFile, AFailedPackageCopyOverAnEarlierCopyIsAccepted) {
     PutFolder(kPackageFolder);
     PutFile(kPackageFolder + family().fileName, "older package data");
@@ -163,21 +116,6 @@ TEST_P(CopyServerFile, AFailedPackageCopyOverAnEarlierCopyIsAccepted) {
 
 INSTANTIATE_TEST_SUITE_P(Families, CopyServerFile,
                          ::testing::Values(KvconfFamily(), KvrootFamily()), PrintFamily);
-
-// The keep sets of the two files differ.
-TEST_F(ConfigFilesTest, ADomainClientKeepsTheRootCertificateButNotTheRecord) {
-    PutFile(kSystemFolder + "kvconf.rec");
-    PutFile(kSystemFolder + "kvroot.crt");
-    PutFile(kRepository + "DomainClientKEY.txt");
-
-    EXPECT_EQ(RunDeferred("CopyKvconfRec", "E:\\x\\kvconf.rec;" + kSystemFolder + ";0;" + kRepository),
-              0u);
-    EXPECT_EQ(RunDeferred("CopyKvrootCrt", "E:\\x\\kvroot.crt;" + kSystemFolder + ";0;" + kRepository),
-              0u);
-
-    EXPECT_FALSE(FileExists(kSystemFolder + "kvconf.rec"));
-    EXPECT_TRUE(FileExists(kSystemFolder + "kvroot.crt"));
-}
 
 }  // namespace
 }  // namespace veltra::testing

@@ -27,20 +27,6 @@ protected:
     }
 };
 
-TEST_F(Reposition, WizardChoicesAreCopiedToTheTemporaryFolder) {
-    ChooseEverything();
-
-    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
-
-    EXPECT_EQ(Property(kCertProperty), kTempFolder + "server.cer");
-    EXPECT_EQ(Property("KVCONF_SOURCE"), kTempFolder + "kvconf.rec");
-    EXPECT_EQ(Property("KVROOT_SOURCE"), kTempFolder + "kvroot.crt");
-    EXPECT_EQ(ReadFile(kTempFolder + "server.cer"), "chosen certificate");
-    EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "chosen record");
-    EXPECT_EQ(ReadFile(kTempFolder + "kvroot.crt"), "chosen root");
-    ExpectNoDialog();
-}
-
 TEST_F(Reposition, AnInteractiveRunIgnoresThePackageFolder) {
     FillPackage(kSourceDir);
     SetProperty("BITMAPFILE_SOURCE", "E:\\Chosen\\banner.bmp");
@@ -92,25 +78,6 @@ TEST_F(Reposition, AFailedCopyIsIgnoredAndThePropertyKeepsTheChoice) {
     EXPECT_EQ(Run("SetDeferredKvrootData"), 0u);
     EXPECT_EQ(RunDeferred("CopyKvrootCrt", Property("CopyKvrootCrt")), 0u);
     EXPECT_EQ(ReadFile(kSystemFolder + "kvroot.crt"), "chosen root");
-}
-
-TEST_F(Reposition, ASilentInstallationTakesEverythingFromBesideThePackage) {
-    FillPackage(kSourceDir);
-    SetProperty("UILevel", "2");
-    // Choices recorded in properties do not count in a silent installation.
-    ChooseEverything();
-
-    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
-
-    EXPECT_EQ(ReadFile(kTempFolder + "server.cer"), "package certificate");
-    EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "package record");
-    EXPECT_EQ(ReadFile(kTempFolder + "kvroot.crt"), "package root");
-    EXPECT_EQ(ReadFile(kTempFolder + "gina_banner.bmp"), "package banner");
-    EXPECT_EQ(ReadFile(kTempFolder + "registryConfigFile.bin"), "package registry");
-    EXPECT_EQ(Property(kCertProperty), kTempFolder + "server.cer");
-    EXPECT_EQ(Property("KVCONF_SOURCE"), kTempFolder + "kvconf.rec");
-    EXPECT_EQ(Property("KVROOT_SOURCE"), kTempFolder + "kvroot.crt");
-    EXPECT_EQ(Property("BITMAPFILE_SOURCE"), kTempFolder + "gina_banner.bmp");
 }
 
 TEST_F(Reposition, ASilentPackageWithoutServerFilesLeavesTheChoices) {

@@ -11,20 +11,6 @@ protected:
     const Family& family() const { return GetParam(); }
 };
 
-TEST_P(SetDeferredData, AnInstallationCopiesIntoTheSystemFolder) {
-    SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
-    SetProperty(family().copyStateProperty, "1");
-
-    EXPECT_EQ(Run(family().setDeferredAction), 0u);
-
-    EXPECT_EQ(Property(family().destinationProperty), kSystemFolder);
-    EXPECT_EQ(Property(family().dataProperty),
-              "E:\\Chosen\\" + family().fileName + ";C:\\WINDOWS\\system32\\;1;"
-              "C:\\Program Files\\Veltra\\VeltraKeshAgentRepository\\");
-    EXPECT_EQ(Property(family().sourceProperty), "E:\\Chosen\\" + family().fileName);
-    ExpectNoDialog();
-}
-
 TEST_P(SetDeferredData, APackageCreationCopiesIntoThePackageFolder) {
     SetProperty("PACKAGE_CREATE", "1");
     SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
@@ -45,29 +31,6 @@ TEST_P(SetDeferredData, OnlyTheExactPackageCreationFlagCounts) {
     Run(family().setDeferredAction);
 
     EXPECT_EQ(Property(family().destinationProperty), kSystemFolder);
-}
-
-TEST_P(SetDeferredData, ASilentInstallationCopiesFromTheTemporaryFolder) {
-    SetProperty("UILevel", "2");
-    SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
-    SetProperty(family().copyStateProperty, "1");
-
-    EXPECT_EQ(Run(family().setDeferredAction), 0u);
-
-    // Whether or not the package held the file: the data names the temporary copy.
-    EXPECT_EQ(Property(family().sourceProperty), kTempFolder + family().fileName);
-    EXPECT_EQ(Property(family().dataProperty),
-              kTempFolder + family().fileName + ";" + kSystemFolder + ";1;" + kRepository);
-}
-
-TEST_P(SetDeferredData, AMaintenanceRunPassesItsCopyStateAlong) {
-    SetProperty(family().copyStateProperty, "0");
-
-    EXPECT_EQ(Run(family().setDeferredAction), 0u);
-
-    // No file chosen: the data starts with an empty field, which the deferred
-    // action's split skips.
-    EXPECT_EQ(Property(family().dataProperty), ";" + kSystemFolder + ";0;" + kRepository);
 }
 
 // An empty copy state vanishes from the data together with its separator, so

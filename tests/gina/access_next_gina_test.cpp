@@ -60,18 +60,6 @@ TEST_F(AccessNextGinaTest, ReadsEachProductsLinkWhereItKeepsIt) {
     }
 }
 
-TEST_F(AccessNextGinaTest, ALinkThatIsMissingEndsTheChainWithoutError) {
-    for (const LinkPlace& place : kLinkPlaces) {
-        SCOPED_TRACE(place.gina);
-        machine.registry.CreateKey(place.key);
-        const Outcome read = Access(GinaAccess::Read, place.gina);
-        EXPECT_EQ(read.result, 0u);
-        EXPECT_EQ(read.next, "");
-        EXPECT_TRUE(read.known);
-        EXPECT_TRUE(read.chainEnd);
-    }
-}
-
 // Link lengths around the limits: a link needs 4 bytes with its zero, and
 // must fit 260 bytes.
 TEST_F(AccessNextGinaTest, ALinkCountsOnlyWithinItsLengthLimits) {
@@ -97,21 +85,6 @@ TEST_F(AccessNextGinaTest, ALinkCountsOnlyWithinItsLengthLimits) {
     }
 }
 
-TEST_F(AccessNextGinaTest, AGinaDllTooShortToNameAGinaIsDeletedInEveryMode) {
-    for (const GinaAccess mode : {GinaAccess::Read, GinaAccess::Restore}) {
-        SetString(kWinlogon, "GinaDLL", "ab");
-        const Outcome outcome = Access(mode, "");
-        EXPECT_FALSE(Winlogon("GinaDLL"));
-        EXPECT_TRUE(outcome.chainEnd);
-        // In a restore the deletion is what was restored.
-        EXPECT_EQ(outcome.result, 0u);
-    }
-    // A short link in the same key that is not GinaDLL stays.
-    SetString(kWinlogon, "CtxGinaDLL", "ab");
-    EXPECT_TRUE(Access(GinaAccess::Read, "ctxgina.dll").chainEnd);
-    EXPECT_EQ(Winlogon("CtxGinaDLL"), "ab");
-}
-
 TEST_F(AccessNextGinaTest, AnUnknownGinaEndsTheChainAndIsLeftAlone) {
     const Outcome read = Access(GinaAccess::Read, "C:\\Apps\\other.dll");
     EXPECT_EQ(read.result, 0u);
@@ -123,89 +96,6 @@ TEST_F(AccessNextGinaTest, AnUnknownGinaEndsTheChainAndIsLeftAlone) {
     // Microsoft's GINA and the agent GINA carry nothing on either.
     EXPECT_FALSE(Access(GinaAccess::Read, "msgina.dll").known);
     EXPECT_FALSE(Access(GinaAccess::Read, kAgentGina).known);
-}
-
-TEST_F(AccessNextGinaTest, WritesEachProductsLinkTheWayItsProductWantsIt) {
-    machine.registry.CreateKey(kPcAnywhere);
-    machine.registry.CreateKey(kCisco);
-    machine.registry.CreateKey(kCheckPoint);
-    machine.registry.CreateKey(kNortel);
-    machine.registry.CreateKey(kOdysseyList);
-
-    for (const LinkPlace& place : kLinkPlaces) {
-        SCOPED_TRACE(place.gina);
-        const Outcome write = Access(GinaAccess::Write, place.gina, kAgentGina);
-        EXPECT_EQ(write.result, 0u);
-        EXPECT_FALSE(write.chainEnd);
-        EXPECT_EQ(write.next, "");
-        const auto value = GetValue(place.key, place.link);
-        ASSERT_TRUE(value);
-        EXPECT_EQ(value->type, platform::kRegSz);
-        EXPECT_EQ(GetString(place.key, place.link), kAgentGina);
-        EXPECT_EQ(value->data.size(), std::string(kAgentGina).size() + 1) << "terminator counted";
-    }
-    // Cisco and CheckPoint follow their link only with their switch on.
-    EXPECT_EQ(GetDword(kCisco, "GinaInstalled"), 1u);
-    EXPECT_EQ(GetDword(kCheckPoint, "Support3rdPartyGina"), 1u);
-    // Odyssey loads only the GINAs on its list.
-    EXPECT_EQ(GetString(kOdysseyList, "KeshGina.dll"), "1");
-}
-
-TEST_F(AccessNextGinaTest, OdysseysListIsUsedOnlyWhenItIsThere) {
-    EXPECT_EQ(Access(GinaAccess::Write, "odyGina.dll", kAgentGina).result, 0u);
-    EXPECT_EQ(Winlogon("OdysseyPreviousGinaDLL"), kAgentGina);
-    EXPECT_FALSE(KeyExists(kOdysseyList));
-
-    // A list that cannot be written does not fail the link.
-    machine.registry.CreateKey(kOdysseyList);
-    Fail(std::string("RegSetValueExA:") + kOdysseyList + "\\KeshGina.dll=5");
-    EXPECT_EQ(Access(GinaAccess::Write, "odyGina.dll", kAgentGina).result, 0u);
-}
-
-TEST_F(AccessNextGinaTest, ALinkIsWrittenOnlyOnceItsSwitchIsOn) {
-    machine.registry.CreateKey(kCisco);
-    Fail(std::string("RegSetValueExA:") + kCisco + "\\GinaInstalled=5");
-    const Outcome write = Access(GinaAccess::Write, "csgina.dll", kAgentGina);
-    EXPECT_EQ(write.result, 5u);
-    EXPECT_TRUE(write.chainEnd);
-    EXPECT_FALSE(GetValue(kCisco, "PreviousGinaPath"));
-}
-
-TEST_F(AccessNextGinaTest, AWriteToAProductThatIsGoneFails) {
-    const Outcome write = Access(GinaAccess::Write, "NnGina.dll", kAgentGina);
-    EXPECT_EQ(write.result, platform::kErrorFileNotFound);
-    EXPECT_TRUE(write.chainEnd);
-    EXPECT_FALSE(KeyExists(kNortel));
-}
-
-// What each product's link goes back to.
-struct RestoreCase {
-    const char* gina;
-    const char* key;
-    const char* link;
-    std::optional<std::string> restored;  // nullopt: deleted
-};
-
-TEST_F(AccessNextGinaTest, RestorePutsEachProductsDefaultBack) {
-    const RestoreCase cases[] = {
-        {"", kWinlogon, "GinaDLL", std::nullopt},
-        {"awgina.dll", kPcAnywhere, "GinaDLL", "MSGina.dll"},
-        {"csgina.dll", kCisco, "PreviousGinaPath", "MSGina.dll"},
-        {"ctxgina.dll", kWinlogon, "CtxGinaDLL", "MSGina.dll"},
-        {"ckpginashim.dll", kCheckPoint, "ThirdPartyGina", std::nullopt},
-        {"odyGina.dll", kWinlogon, "OdysseyPreviousGinaDLL", std::nullopt},
-        {"NnGina.dll", kNortel, "NextGinaToChain", std::nullopt},
-    };
-    for (const RestoreCase& c : cases) {
-        SCOPED_TRACE(c.gina);
-        SetString(c.key, c.link, kAgentGina);
-        const Outcome restore = Access(GinaAccess::Restore, c.gina);
-        EXPECT_EQ(restore.result, 0u);
-        EXPECT_EQ(restore.next, "") << "a restore reports no next GINA";
-        EXPECT_EQ(GetString(c.key, c.link), c.restored);
-    }
-    EXPECT_EQ(GetDword(kCisco, "GinaInstalled"), 1u);
-    EXPECT_EQ(GetDword(kCheckPoint, "Support3rdPartyGina"), 0u);
 }
 
 TEST_F(AccessNextGinaTest, RestoringALinkThatIsNotThereRestoresOnlyWhatTheProductSets) {
@@ -222,13 +112,6 @@ TEST_F(AccessNextGinaTest, RestoringALinkThatIsNotThereRestoresOnlyWhatTheProduc
     EXPECT_EQ(GetDword(kCheckPoint, "Support3rdPartyGina"), 0u);
 }
 
-TEST_F(AccessNextGinaTest, CheckPointsLinkStaysWhenItsSwitchCannotBeTurnedOff) {
-    SetString(kCheckPoint, "ThirdPartyGina", kAgentGina);
-    Fail(std::string("RegSetValueExA:") + kCheckPoint + "\\Support3rdPartyGina=5");
-    EXPECT_EQ(Access(GinaAccess::Restore, "ckpginashim.dll").result, 5u);
-    EXPECT_EQ(GetString(kCheckPoint, "ThirdPartyGina"), kAgentGina);
-}
-
 TEST_F(AccessNextGinaTest, WinlogonsKeyThatCannotBeOpenedIsAnError) {
     Fail(std::string("RegOpenKeyExA:") + kWinlogon + "=5");
     for (const char* gina : {"", "ctxgina.dll", "odyGina.dll"}) {
@@ -242,16 +125,6 @@ TEST_F(AccessNextGinaTest, WinlogonsKeyThatCannotBeOpenedIsAnError) {
     }
 }
 
-TEST_F(AccessNextGinaTest, AnotherProductsKeyThatCannotBeOpenedEndsTheChainQuietly) {
-    machine.registry.CreateKey(kNortel);
-    Fail(std::string("RegOpenKeyExA:") + kNortel + "=5");
-    const Outcome read = Access(GinaAccess::Read, "NnGina.dll");
-    EXPECT_EQ(read.result, 0u);
-    EXPECT_TRUE(read.known);
-    EXPECT_TRUE(read.chainEnd);
-    EXPECT_EQ(Access(GinaAccess::Write, "NnGina.dll", kAgentGina).result, 5u);
-}
-
 TEST_F(AccessNextGinaTest, FlagsAndNextMayBeLeftOut) {
     SetString(kWinlogon, "GinaDLL", "awgina.dll");
     EXPECT_EQ(gina::AccessNextGina(Ports(), GinaAccess::Read, "", nullptr, {}, nullptr, nullptr),
@@ -259,6 +132,55 @@ TEST_F(AccessNextGinaTest, FlagsAndNextMayBeLeftOut) {
     EXPECT_EQ(
         gina::AccessNextGina(Ports(), GinaAccess::Read, "x.dll", nullptr, {}, nullptr, nullptr),
         0u);
+}
+
+// A product's key or value the registry refuses: the link stays as it was.
+TEST_F(AccessNextGinaTest, ARefusedWriteLeavesTheLinkAsItWas) {
+    struct Case {
+        std::string label;
+        GinaAccess mode;
+        const char* gina;
+        std::vector<const char*> keys;  // created first
+        std::string fault;
+        Dword result;
+        bool chainEnd;
+        const char* key;  // the link that must stay as it was
+        const char* link;
+        std::optional<std::string> stays;  // the link afterwards
+    };
+    const Case cases[] = {
+        {"the switch comes before the link", GinaAccess::Write, "csgina.dll", {kCisco},
+         std::string("RegSetValueExA:") + kCisco + "\\GinaInstalled=5", 5, true, kCisco, "PreviousGinaPath",
+         std::nullopt},
+        {"a product that is gone", GinaAccess::Write, "NnGina.dll", {}, "", platform::kErrorFileNotFound, true,
+         kNortel, "NextGinaToChain", std::nullopt},
+        {"a key that cannot be opened", GinaAccess::Write, "NnGina.dll", {kNortel},
+         std::string("RegOpenKeyExA:") + kNortel + "=5", 5, true, kNortel, "NextGinaToChain", std::nullopt},
+        {"a switch that cannot be turned off keeps the link", GinaAccess::Restore, "ckpginashim.dll", {kCheckPoint},
+         std::string("RegSetValueExA:") + kCheckPoint + "\\Support3rdPartyGina=5", 5, false, kCheckPoint,
+         "ThirdPartyGina", kAgentGina},
+        // Odyssey's list is used only when it is there, and a list that
+        // cannot be written does not fail the link.
+        {"an Odyssey list that cannot be written", GinaAccess::Write, "odyGina.dll", {kOdysseyList},
+         std::string("RegSetValueExA:") + kOdysseyList + "\\KeshGina.dll=5", 0, false, kWinlogon,
+         "OdysseyPreviousGinaDLL", kAgentGina},
+        {"no Odyssey list", GinaAccess::Write, "odyGina.dll", {}, "", 0, false, kWinlogon, "OdysseyPreviousGinaDLL",
+         kAgentGina},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine.registry = sim::RegistryTree();
+        machine.registry.CreateKey(kWinlogon);
+        machine.faults = sim::Faults();
+        for (const char* key : c.keys) machine.registry.CreateKey(key);
+        if (c.mode == GinaAccess::Restore) SetString(c.key, c.link, *c.stays);
+        if (!c.fault.empty()) Fail(c.fault);
+        const Outcome outcome = Access(c.mode, c.gina, kAgentGina);
+        EXPECT_EQ(outcome.result, c.result);
+        EXPECT_EQ(outcome.chainEnd, c.chainEnd);
+        EXPECT_EQ(GetString(c.key, c.link), c.stays);
+    }
+    EXPECT_FALSE(KeyExists(kOdysseyList));
 }
 
 }  // namespace

@@ -1,9 +1,18 @@
 // EnableGina and DisableGina as the installer runs them: deferred, with
 // CustomActionData "<agent GINA path>;<UILevel>" and "<UILevel>", and an
-// administrator who answers the questions (or nobody, at UI level 2).
+// administrator who answers the questions (or nobody, at UI level 2). The
+// chain's walk, its repairs and each product's link are shown here, on the
+// registry the actions leave.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "cli/roads.h"
 #include "gina_fixture.h"
+#include "platform/sim/engine/engine.h"
+#include "platform/sim/regfile.h"
 
 namespace veltra::testing {
 namespace {
@@ -14,275 +23,390 @@ const std::string kUnexpectedError =
     "An unexpected error has been encountered\n"
     "in setting the Gina.  A rollback of the\n"
     "installation will be performed.";
+const std::string kConflict = "The installation program has d";  // the openings of the two questions
+const std::string kStillLoaded = "The Windows Installer service ";
+const std::string kUnexpected = kUnexpectedError.substr(0, 30);
 
-class GinaActionsTest : public GinaFixture {
+// A registry value as a case names it: "text", or "#N" for a REG_DWORD.
+struct Value {
+    std::string key, name;
+    std::optional<std::string> value;  // nullopt: absent
+};
+
+struct ChainCase {
+    std::string label;
+    std::vector<Value> before;
+    std::vector<std::string> files;  // bare names are in the system folder
+    std::string data;                // "@" stands for the agent GINA's path
+    std::vector<int> answers;
+    std::string fault;
+    bool loaded;  // the agent GINA is loaded
+    Dword result;
+    std::vector<Value> after;  // the only values that may change
+    std::vector<std::string> openings;
+};
+
+void PrintTo(const ChainCase& c, std::ostream* out) { *out << c.label; }
+
+const std::string W = kWinlogon;
+const std::string kAgent = kAgentGina;
+
+// Winlogon -> pcAnywhere -> Cisco VPN Client -> ctxgina.dll -> CheckPoint
+// SecuRemote -> Funk Odyssey -> Nortel Contivity -> end.
+std::vector<Value> Chain(const std::string& end) {
+    return {{W, "GinaDLL", "awgina.dll"},          {kPcAnywhere, "GinaDLL", kCiscoGina},
+            {kCisco, "GinaInstalled", "#1"},       {kCisco, "PreviousGinaPath", "ctxgina.dll"},
+            {W, "CtxGinaDLL", "ckpginashim.dll"},  {kCheckPoint, "Support3rdPartyGina", "#1"},
+            {kCheckPoint, "ThirdPartyGina", "odyGina.dll"}, {W, "OdysseyPreviousGinaDLL", "NnGina.dll"},
+            {kNortel, "NextGinaToChain", end}};
+}
+const std::vector<std::string> kChainFiles = {"awgina.dll", kCiscoGina, "ctxgina.dll", "ckpginashim.dll",
+                                              "odyGina.dll", "NnGina.dll"};
+std::vector<std::string> Without(std::vector<std::string> files, const std::vector<std::string>& gone) {
+    std::erase_if(files, [&](const std::string& f) { return std::find(gone.begin(), gone.end(), f) != gone.end(); });
+    return files;
+}
+
+std::vector<ChainCase> EnableCases() {
+    const std::vector<Value> other = {{W, "GinaDLL", "othergina.dll"}};
+    const std::vector<Value> displaced = {{W, "GinaDLL", kAgent}, {W, "KVSupercededGina", "othergina.dll"}};
+    std::vector<ChainCase> cases = {
+        {"an empty chain gets the agent GINA from Winlogon", {}, {}, "@;5", {}, "", false, 0,
+         {{W, "GinaDLL", kAgent}}, {}},
+        {"behind every chaining product only the last link changes", Chain("msgina.dll"), kChainFiles, "@;5", {}, "",
+         false, 0, {{kNortel, "NextGinaToChain", kAgent}}, {}},
+        {"the agent GINA already at the end changes nothing", Chain(kAgent), kChainFiles, "@;5", {}, "", false, 0, {},
+         {}},
+        {"products whose GINA file is gone are linked past and get their defaults back", Chain("msgina.dll"),
+         Without(kChainFiles, {kCiscoGina, "odyGina.dll"}), "@;5", {}, "", false, 0,
+         {{kPcAnywhere, "GinaDLL", "ctxgina.dll"}, {kCisco, "PreviousGinaPath", "MSGina.dll"},
+          {kCheckPoint, "ThirdPartyGina", "NnGina.dll"}, {W, "OdysseyPreviousGinaDLL", std::nullopt},
+          {kNortel, "NextGinaToChain", kAgent}},
+         {}},
+        {"a last product whose file is gone leaves the agent GINA to the one before", Chain("msgina.dll"),
+         Without(kChainFiles, {kCiscoGina, "NnGina.dll"}), "@;5", {}, "", false, 0,
+         {{kPcAnywhere, "GinaDLL", "ctxgina.dll"}, {kCisco, "PreviousGinaPath", "MSGina.dll"},
+          {W, "OdysseyPreviousGinaDLL", kAgent}, {kNortel, "NextGinaToChain", std::nullopt}},
+         {}},
+        {"a last link to a missing file is replaced", Chain("gone.dll"), kChainFiles, "@;5", {}, "", false, 0,
+         {{kNortel, "NextGinaToChain", kAgent}}, {}},
+        {"a GinaDLL naming a missing file is replaced", {{W, "GinaDLL", "C:\\Old\\oldgina.dll"}}, {}, "@;5", {}, "",
+         false, 0, {{W, "GinaDLL", kAgent}}, {}},
+        {"a GinaDLL too short to name a GINA is replaced", {{W, "GinaDLL", "x"}}, {}, "@;5", {}, "", false, 0,
+         {{W, "GinaDLL", kAgent}}, {}},
+        {"a bare name is looked for in the system folder only", {{W, "GinaDLL", "appgina.dll"}},
+         {"C:\\Apps\\appgina.dll"}, "@;5", {}, "", false, 0, {{W, "GinaDLL", kAgent}}, {}},
+        {"a GinaDLL naming a folder leads back to Winlogon", {{W, "GinaDLL", "C:\\WINDOWS\\"}}, {}, "@;5", {}, "",
+         false, 0, {{W, "GinaDLL", kAgent}}, {}},
+        {"two GINAs naming each other become a line",
+         {{W, "GinaDLL", "awgina.dll"}, {kPcAnywhere, "GinaDLL", "NnGina.dll"}, {kNortel, "NextGinaToChain", "AWGINA.DLL"}},
+         {"awgina.dll", "NnGina.dll"}, "@;5", {}, "", false, 0, {{kNortel, "NextGinaToChain", kAgent}}, {}},
+        {"a GINA naming itself takes the agent GINA",
+         {{W, "GinaDLL", "ctxgina.dll"}, {W, "CtxGinaDLL", "C:\\WINDOWS\\system32\\CTXGINA.dll"}}, {"ctxgina.dll"},
+         "@;5", {}, "", false, 0, {{W, "CtxGinaDLL", kAgent}}, {}},
+        {"a loop through several products ends at the GINA that closes it",
+         {{W, "GinaDLL", "awgina.dll"}, {kPcAnywhere, "GinaDLL", kCiscoGina}, {kCisco, "PreviousGinaPath", "ctxgina.dll"},
+          {W, "CtxGinaDLL", "awgina.dll"}},
+         {"awgina.dll", kCiscoGina, "ctxgina.dll"}, "@;5", {}, "", false, 0, {{W, "CtxGinaDLL", kAgent}}, {}},
+        {"a loop through a missing GINA keeps its repairs",
+         {{W, "GinaDLL", "awgina.dll"}, {kPcAnywhere, "GinaDLL", "NnGina.dll"}, {kNortel, "NextGinaToChain", "awgina.dll"}},
+         {"awgina.dll"}, "@;5", {}, "", false, 0,
+         {{kPcAnywhere, "GinaDLL", kAgent}, {kNortel, "NextGinaToChain", std::nullopt}}, {}},
+        {"a product whose key is gone cannot take the agent GINA", {{W, "GinaDLL", "awgina.dll"}}, {"awgina.dll"},
+         "@;5", {platform::kIdCancel}, "", false, 1603, {}, {kConflict}},
+        {"a link that cannot be written is a conflict",
+         {{W, "GinaDLL", "NnGina.dll"}, {kNortel, "NextGinaToChain", "msgina.dll"}}, {"NnGina.dll"}, "@;5",
+         {platform::kIdCancel}, "RegSetValueExA:" + std::string(kNortel) + "\\NextGinaToChain=5", false, 1603, {},
+         {kConflict}},
+        {"the administrator lets another product's GINA be displaced", other, {"othergina.dll"}, "@;5",
+         {platform::kIdOk}, "", false, 0, displaced, {kConflict}},
+        {"the administrator refuses and the chain stays as it was", other, {"othergina.dll"}, "@;5",
+         {platform::kIdCancel}, "", false, 1603, {}, {kConflict}},
+        {"a quiet installation displaces without asking", other, {"othergina.dll"}, "@;2", {}, "", false, 0,
+         displaced, {}},
+        // Empty fields vanish before the UI level is read.
+        {"empty fields before the UI level", other, {"othergina.dll"}, "@;;2;", {}, "", false, 0, displaced, {}},
+        {"a GINA named by its path is asked about",
+         {{W, "GinaDLL", "C:\\Program Files\\Three\\3-Gina.dll"}}, {"C:\\Program Files\\Three\\3-Gina.dll"}, "@;5",
+         {platform::kIdCancel}, "", false, 1603, {}, {kConflict}},
+        {"a registry failure brings the unexpected error", {}, {}, "@;2", {platform::kIdOk},
+         "RegOpenKeyExA:" + W + "=5", false, 1603, {}, {kUnexpected}},
+        // The conflict is at Winlogon itself, and the forced second try fails.
+        {"a GinaDLL that cannot be written", {}, {}, "@;2", {platform::kIdOk}, "RegSetValueExA:" + W + "\\GinaDLL=5",
+         false, 1603, {{W, "KVSupercededGina", ""}}, {kUnexpected}},
+        {"a GinaDLL that cannot be written, answered", {}, {}, "@;5", {platform::kIdOk, platform::kIdOk},
+         "RegSetValueExA:" + W + "\\GinaDLL=5", false, 1603, {{W, "KVSupercededGina", ""}}, {kConflict, kUnexpected}},
+    };
+    // Every UI level but exactly 2 asks.
+    for (const std::string level : {"@", "@;3", "@;22", "@;2x"}) {
+        cases.push_back({"UI level " + level, other, {"othergina.dll"}, level, {platform::kIdCancel}, "", false, 1603,
+                         {}, {kConflict}});
+    }
+    for (const std::string data : {"", ";", ";;"}) {
+        cases.push_back({"no data '" + data + "'", other, {"othergina.dll"}, data, {}, "", false, 1603, {}, {}});
+    }
+    // Replaced without asking: the legacy agent GINA (remembered), the GINAs
+    // accepted at the end (not remembered), and 3-Gina by its bare name.
+    for (const std::string legacy : {"kvgina.dll", "C:\\WINDOWS\\system32\\KVGINA.DLL"}) {
+        cases.push_back({"legacy " + legacy, {{W, "GinaDLL", legacy}}, {"kvgina.dll"}, "@;5", {}, "", false, 0,
+                         {{W, "GinaDLL", kAgent}, {W, "KVSupercededGina", "kvgina.dll"}}, {}});
+    }
+    for (const std::string accepted : {"msgina.dll", "MSGINA", "KeshGina", "keshgina.DLL"}) {
+        cases.push_back({"accepted " + accepted, {{W, "GinaDLL", accepted}}, {accepted}, "@;5", {}, "", false, 0,
+                         {{W, "GinaDLL", kAgent}}, {}});
+    }
+    for (const std::string three : {"3-Gina.dll", "3-GINA.DLL"}) {
+        cases.push_back({"gina3 " + three, {{W, "GinaDLL", three}}, {three}, "@;5", {}, "", false, 0,
+                         {{W, "GinaDLL", kAgent}, {W, "KVSupercededGina", three}}, {}});
+    }
+    return cases;
+}
+
+std::vector<ChainCase> DisableCases() {
+    const std::vector<Value> agent = {{W, "GinaDLL", kAgent}};
+    return {
+        {"the agent GINA is unlinked from the last product", Chain(kAgent), kChainFiles, "5", {}, "", false, 0,
+         {{kNortel, "NextGinaToChain", std::nullopt}}, {}},
+        {"another product's chain is left alone", Chain("msgina.dll"), kChainFiles, "5", {}, "", false, 0, {}, {}},
+        {"a displaced GINA is put back", {{W, "GinaDLL", kAgent}, {W, "KVSupercededGina", "othergina.dll"}},
+         {"othergina.dll"}, "5", {}, "", false, 0,
+         {{W, "GinaDLL", "othergina.dll"}, {W, "KVSupercededGina", std::nullopt}}, {}},
+        {"a displaced GINA whose file is gone is forgotten",
+         {{W, "GinaDLL", kAgent}, {W, "KVSupercededGina", "othergina.dll"}}, {}, "5", {}, "", false, 0,
+         {{W, "GinaDLL", std::nullopt}, {W, "KVSupercededGina", std::nullopt}}, {}},
+        {"a chain that does not end at the agent GINA is left alone",
+         {{W, "GinaDLL", "othergina.dll"}, {W, "KVSupercededGina", "msgina.dll"}}, {"othergina.dll"}, "5", {}, "",
+         false, 0, {}, {}},
+        {"a loaded agent GINA is left to the restart when quiet", agent, {}, "2", {}, "", true, 0,
+         {{W, "GinaDLL", std::nullopt}}, {}},
+        {"quiet only for the data 2 exactly", agent, {}, "2;", {platform::kIdContinue}, "", true, 0,
+         {{W, "GinaDLL", std::nullopt}}, {kStillLoaded}},
+        {"continue over a loaded agent GINA", agent, {}, "5", {platform::kIdContinue}, "", true, 0,
+         {{W, "GinaDLL", std::nullopt}}, {kStillLoaded}},
+        {"cancel fails but the agent GINA is out already", agent, {}, "5", {platform::kIdCancel}, "", true, 1603,
+         {{W, "GinaDLL", std::nullopt}}, {kStillLoaded}},
+        {"try again once the agent GINA is out succeeds", agent, {}, "5", {platform::kIdTryAgain}, "", true, 0,
+         {{W, "GinaDLL", std::nullopt}}, {kStillLoaded}},
+        // An earlier forced installation remembered the agent GINA itself as
+        // the one it displaced, so taking it out links it straight back in.
+        {"try again runs the whole chain logic again", {{W, "GinaDLL", kAgent}, {W, "KVSupercededGina", kAgent}}, {},
+         "5", {platform::kIdTryAgain, platform::kIdContinue}, "", true, 0,
+         {{W, "GinaDLL", std::nullopt}, {W, "KVSupercededGina", std::nullopt}}, {kStillLoaded, kStillLoaded}},
+        {"an unlink that failed is reported even when the agent GINA is loaded", agent, {}, "2", {platform::kIdOk},
+         "RegDeleteValueA:" + W + "\\GinaDLL=5", true, 1603, {}, {kUnexpected}},
+        {"a registry failure brings the unexpected error", agent, {}, "2", {platform::kIdOk},
+         "RegOpenKeyExA:" + W + "=5", false, 1603, {}, {kUnexpected}},
+    };
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y)); });
+}
+
+class GinaActions : public GinaFixture, public ::testing::WithParamInterface<ChainCase> {
 protected:
-    // UI levels as the package passes them: 5 full, 2 none.
-    Dword EnableGina(const std::string& uiLevel = "5") {
-        return RunDeferred("EnableGina", std::string(kAgentGina) + ";" + uiLevel);
-    }
-    Dword DisableGina(const std::string& uiLevel = "5") {
-        return RunDeferred("DisableGina", uiLevel);
+    void Arrange(const ChainCase& c) {
+        for (const Value& v : c.before) {
+            if (v.value->starts_with("#")) {
+                SetDword(v.key, v.name, static_cast<Dword>(std::stoul(v.value->substr(1))));
+            } else {
+                SetString(v.key, v.name, *v.value);
+            }
+        }
+        for (const std::string& file : c.files) PutFile(file.find('\\') == std::string::npos ? kSystem32 + file : file);
+        if (c.loaded) LoadAgentGina();
+        if (!c.fault.empty()) Fail(c.fault);
+        for (const int answer : c.answers) Answer(answer);
     }
 
-    void PutOtherGina(const std::string& name = "othergina.dll") {
-        PutSystemFile(name);
-        SetString(kWinlogon, "GinaDLL", name);
+    std::optional<std::string> Read(const std::string& key, const std::string& name) const {
+        const auto value = GetValue(key, name);
+        if (!value) return std::nullopt;
+        if (value->type == platform::kRegDword) return "#" + std::to_string(*GetDword(key, name));
+        return GetString(key, name);
     }
 
-    // The message boxes shown, by the start of their text.
-    std::vector<std::string> DialogOpenings() const {
+    void Check(const ChainCase& c, Dword result, const sim::RegistryTree& before) {
+        EXPECT_EQ(result, c.result);
+        for (const Value& v : c.after) EXPECT_EQ(Read(v.key, v.name), v.value) << v.key << "\\" << v.name;
+        for (const sim::RegChange& change : sim::DiffTrees(before, machine.registry)) {
+            const bool listed = std::any_of(c.after.begin(), c.after.end(), [&](const Value& v) {
+                return v.name == change.name && SameText(v.key, change.key);
+            });
+            EXPECT_TRUE(listed) << "unexpected change of " << change.key << "\\" << change.name;
+        }
         std::vector<std::string> openings;
-        for (const sim::DialogRecord& box : Dialogs()) openings.push_back(box.text.substr(0, 30));
-        return openings;
+        for (const sim::DialogRecord& box : Dialogs()) {
+            openings.push_back(box.text.substr(0, 30));
+            EXPECT_EQ(box.caption, kCaption);
+            EXPECT_EQ(box.owner, "none");
+            if (box.text == kUnexpectedError) {
+                EXPECT_EQ(box.style, 0x00200010u);
+            }
+        }
+        EXPECT_EQ(openings, c.openings);
+        EXPECT_FALSE(machine.unansweredDialog.has_value());
     }
 };
 
-constexpr const char* kConflictOpening = "The installation program has d";
-constexpr const char* kStillLoadedOpening = "The Windows Installer service ";
+class EnableGinaTest : public GinaActions {};
+class DisableGinaTest : public GinaActions {};
 
-// --- EnableGina -----------------------------------------------------------------
+std::string CaseName(const ::testing::TestParamInfo<ChainCase>& info) {
+    std::string name;
+    for (const char ch : info.param.label) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+}
 
-TEST_F(GinaActionsTest, EnableGinaWithoutDataFails) {
+TEST_P(EnableGinaTest, LinksTheAgentGinaAtTheEndOfTheChain) {
+    const ChainCase& c = GetParam();
+    Arrange(c);
     const sim::RegistryTree before = machine.registry;
-    for (const char* data : {"", ";", ";;"}) {
-        SCOPED_TRACE(data);
-        EXPECT_EQ(RunDeferred("EnableGina", data), 1603u);
+    std::string data = c.data;
+    if (const auto at = data.find('@'); at != std::string::npos) data.replace(at, 1, kAgent);
+    Check(c, RunDeferred("EnableGina", data), before);
+}
+
+TEST_P(DisableGinaTest, TakesTheAgentGinaOut) {
+    const ChainCase& c = GetParam();
+    Arrange(c);
+    const sim::RegistryTree before = machine.registry;
+    Check(c, RunDeferred("DisableGina", c.data), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chains, EnableGinaTest, ::testing::ValuesIn(EnableCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Chains, DisableGinaTest, ::testing::ValuesIn(DisableCases()), CaseName);
+
+// Each chaining product keeps its link in its own place and wants it written
+// its own way; taking the agent GINA out puts the product's default back.
+TEST_F(GinaFixture, EachProductTakesTheAgentGinaItsOwnWayAndGetsItsDefaultBack) {
+    struct Product {
+        const char* gina;  // as Winlogon names it
+        const char* key;
+        const char* link;
+        std::vector<Value> switchedOn;  // written with the link
+        std::optional<std::string> restored;
+        std::vector<Value> switchedOff;
+    };
+    const Product products[] = {
+        {"awgina.dll", kPcAnywhere, "GinaDLL", {}, "MSGina.dll", {}},
+        {"csgina.dll", kCisco, "PreviousGinaPath", {{kCisco, "GinaInstalled", "#1"}}, "MSGina.dll",
+         {{kCisco, "GinaInstalled", "#1"}}},
+        {"ctxgina.dll", kWinlogon, "CtxGinaDLL", {}, "MSGina.dll", {}},
+        {"CkpGinaShim.dll", kCheckPoint, "ThirdPartyGina", {{kCheckPoint, "Support3rdPartyGina", "#1"}}, std::nullopt,
+         {{kCheckPoint, "Support3rdPartyGina", "#0"}}},
+        // Odyssey loads only the GINAs on its list.
+        {"odyGina.dll", kWinlogon, "OdysseyPreviousGinaDLL", {{kOdysseyList, "KeshGina.dll", "1"}}, std::nullopt, {}},
+        {"nngina.dll", kNortel, "NextGinaToChain", {}, std::nullopt, {}},
+    };
+    for (const Product& p : products) {
+        SCOPED_TRACE(p.gina);
+        machine.registry = sim::RegistryTree();
+        for (const char* key : {kWinlogon, kPcAnywhere, kCisco, kCheckPoint, kOdysseyList, kNortel}) {
+            machine.registry.CreateKey(key);
+        }
+        PutSystemFile(p.gina);
+        SetString(kWinlogon, "GinaDLL", p.gina);
+        auto read = [&](const Value& v) -> std::optional<std::string> {
+            const auto value = GetValue(v.key, v.name);
+            if (!value) return std::nullopt;
+            return value->type == platform::kRegDword ? "#" + std::to_string(*GetDword(v.key, v.name))
+                                                      : *GetString(v.key, v.name);
+        };
+
+        EXPECT_EQ(RunDeferred("EnableGina", kAgent + ";2"), 0u);
+        const auto link = GetValue(p.key, p.link);
+        ASSERT_TRUE(link);
+        EXPECT_EQ(link->type, platform::kRegSz);
+        EXPECT_EQ(link->data.size(), kAgent.size() + 1) << "terminator counted";
+        EXPECT_EQ(GetString(p.key, p.link), kAgent);
+        for (const Value& v : p.switchedOn) EXPECT_EQ(read(v), v.value) << v.name;
+
+        EXPECT_EQ(RunDeferred("DisableGina", "2"), 0u);
+        EXPECT_EQ(GetString(p.key, p.link), p.restored);
+        for (const Value& v : p.switchedOff) EXPECT_EQ(read(v), v.value) << v.name;
+        EXPECT_EQ(Winlogon("GinaDLL"), p.gina);
     }
-    EXPECT_TRUE(machine.registry == before);
     EXPECT_TRUE(Dialogs().empty());
 }
 
-TEST_F(GinaActionsTest, EnableGinaLinksTheAgentGinaBehindEveryChainingProduct) {
-    InstallChainingProducts();
-    sim::RegistryTree expected = machine.registry;
-    expected.FindKey(kNortel)->SetValue("NextGinaToChain", platform::kRegSz, [] {
-        std::string text = std::string(kAgentGina) + '\0';
-        return std::vector<std::uint8_t>(text.begin(), text.end());
-    }());
-
-    EXPECT_EQ(EnableGina(), 0u);
-    EXPECT_TRUE(machine.registry == expected) << "only the last link changes";
-    EXPECT_TRUE(Dialogs().empty());
-
-    EXPECT_EQ(DisableGina(), 0u);
-    EXPECT_FALSE(GetValue(kNortel, "NextGinaToChain"));
-    EXPECT_EQ(GetString(kWinlogon, "OdysseyPreviousGinaDLL"), "NnGina.dll");
-    EXPECT_TRUE(Dialogs().empty());
-}
-
-TEST_F(GinaActionsTest, EnableGinaRepairsTheChainOfUninstalledProducts) {
-    InstallChainingProducts();
-    ASSERT_TRUE(Ports().files.DeleteFile(kCiscoGina));
-    ASSERT_TRUE(Ports().files.DeleteFile("C:\\WINDOWS\\system32\\NnGina.dll"));
-
-    EXPECT_EQ(EnableGina(), 0u);
-    EXPECT_EQ(GetString(kPcAnywhere, "GinaDLL"), "ctxgina.dll");
-    EXPECT_EQ(GetString(kCisco, "PreviousGinaPath"), "MSGina.dll");
-    EXPECT_EQ(GetString(kWinlogon, "OdysseyPreviousGinaDLL"), kAgentGina);
-    EXPECT_FALSE(GetValue(kNortel, "NextGinaToChain"));
-    EXPECT_TRUE(Dialogs().empty());
-}
-
-TEST_F(GinaActionsTest, EnableGinaOverTwoGinasNamingEachOtherTurnsTheLoopIntoAChain) {
-    PutSystemFile("awgina.dll");
-    PutSystemFile("NnGina.dll");
-    SetString(kWinlogon, "GinaDLL", "awgina.dll");
-    SetString(kPcAnywhere, "GinaDLL", "NnGina.dll");
-    SetString(kNortel, "NextGinaToChain", "awgina.dll");
-
-    EXPECT_EQ(EnableGina(), 0u);
-    EXPECT_EQ(Winlogon("GinaDLL"), "awgina.dll");
-    EXPECT_EQ(GetString(kPcAnywhere, "GinaDLL"), "NnGina.dll");
-    EXPECT_EQ(GetString(kNortel, "NextGinaToChain"), kAgentGina);
-
-    EXPECT_EQ(DisableGina(), 0u);
-    EXPECT_FALSE(GetValue(kNortel, "NextGinaToChain"));
-}
-
-TEST_F(GinaActionsTest, TheAdministratorLetsTheAgentGinaDisplaceAnotherProducts) {
-    PutOtherGina();
+// The whole question as the administrator sees it, naming the file it found.
+TEST_F(GinaFixture, TheQuestionsNameTheFileTheChainEndsAt) {
+    PutSystemFile("othergina.dll");
+    SetString(kWinlogon, "GinaDLL", "othergina.dll");
     Answer(platform::kIdOk);
-    EXPECT_EQ(EnableGina(), 0u);
-    EXPECT_EQ(DialogOpenings(), std::vector<std::string>{kConflictOpening});
-    EXPECT_EQ(
-        Dialogs()[0].text.substr(Dialogs()[0].text.find("File: ")),
-        "File: C:\\WINDOWS\\system32\\othergina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A");
-    EXPECT_EQ(Winlogon("GinaDLL"), kAgentGina);
-    EXPECT_EQ(Winlogon("KVSupercededGina"), "othergina.dll");
+    EXPECT_EQ(RunDeferred("EnableGina", kAgent + ";5"), 0u);
+    ASSERT_EQ(Dialogs().size(), 1u);
+    EXPECT_EQ(Dialogs()[0].style, 0x00010121u);
+    EXPECT_TRUE(Dialogs()[0].text.ends_with(
+        "\n\nFile: C:\\WINDOWS\\system32\\othergina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"));
 
-    // Removal puts the other product's GINA back.
-    EXPECT_EQ(DisableGina(), 0u);
-    EXPECT_EQ(Winlogon("GinaDLL"), "othergina.dll");
-    EXPECT_FALSE(Winlogon("KVSupercededGina"));
-    EXPECT_EQ(Dialogs().size(), 1u);
+    // Named by its file name, which the search does not find outside the system folder.
+    LoadAgentGina();
+    SetString(kWinlogon, "GinaDLL", kAgent);
+    machine.registry.FindKey(kWinlogon)->DeleteValue("KVSupercededGina");
+    Answer(platform::kIdContinue);
+    EXPECT_EQ(RunDeferred("DisableGina", "5"), 0u);
+    ASSERT_EQ(Dialogs().size(), 2u);
+    EXPECT_EQ(Dialogs()[1].style, 0x00200016u);
+    EXPECT_TRUE(Dialogs()[1].text.ends_with("\nFile: KeshGina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"));
 }
 
-TEST_F(GinaActionsTest, TheAdministratorRefusesAndTheChainStaysAsItWas) {
-    PutOtherGina();
-    const sim::RegistryTree before = machine.registry;
-    Answer(platform::kIdCancel);
-    EXPECT_EQ(EnableGina(), 1603u);
-    EXPECT_EQ(DialogOpenings(), std::vector<std::string>{kConflictOpening});
-    EXPECT_TRUE(machine.registry == before);
+// --- the package's own roads ------------------------------------------------------
+
+const sim::engine::Package& ThePackage() {
+    static const sim::engine::Package package = [] {
+        std::string error;
+        std::optional<sim::engine::Package> read = sim::engine::ReadPackage(cli::BenchPackage(), error);
+        EXPECT_TRUE(read) << error;
+        return read.value_or(sim::engine::Package{});
+    }();
+    return package;
 }
 
-TEST_F(GinaActionsTest, AQuietEnableGinaDisplacesTheOtherGinaWithoutAsking) {
-    PutOtherGina();
-    EXPECT_EQ(EnableGina("2"), 0u);
-    EXPECT_TRUE(Dialogs().empty());
-    EXPECT_EQ(Winlogon("GinaDLL"), kAgentGina);
-    EXPECT_EQ(Winlogon("KVSupercededGina"), "othergina.dll");
-}
+// The package links the GINA it lays down, with the installation's UI level,
+// and removal unlinks it again: another product's GINA is displaced only with
+// the administrator's consent, and comes back on removal.
+TEST_F(GinaFixture, ThePackageLinksTheAgentGinaAndItsRemovalUnlinksIt) {
+    const std::string installed = "C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\KeshGina.dll";
+    struct Road {
+        const char* label;
+        std::vector<std::pair<std::string, std::string>> commandLine;
+        int uiLevel;
+        std::vector<int> answers;
+        Dword result;
+        std::optional<std::string> ginaDll, superseded;
+        std::size_t dialogs;  // all told
+    };
+    const Road roads[] = {
+        {"installation, refused", {{"ADDLOCAL", "LocalAuthClient"}}, 5, {platform::kIdCancel}, 1603,
+         "othergina.dll", std::nullopt, 1},
+        {"installation, accepted", {{"ADDLOCAL", "LocalAuthClient"}}, 5, {platform::kIdOk}, 0, installed,
+         "othergina.dll", 2},
+        {"removal", {{"REMOVE", "ALL"}}, 5, {}, 0, "othergina.dll", std::nullopt, 2},
+        {"silent installation", {{"ADDLOCAL", "LocalAuthClient"}}, 2, {}, 0, installed, "othergina.dll", 2},
+    };
+    machine.environment = {{"windir", "C:\\WINDOWS"}, {"SystemRoot", "C:\\WINDOWS"},
+                           {"ProgramFiles", "C:\\Program Files"}, {"TEMP", "C:\\WINDOWS\\Temp"}};
+    PutSystemFile("othergina.dll");
+    SetString(kWinlogon, "GinaDLL", "othergina.dll");
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.label);
+        for (const int answer : road.answers) Answer(answer);
+        sim::engine::EngineOptions options;
+        options.commandLine = road.commandLine;
+        options.uiLevel = road.uiLevel;
 
-TEST_F(GinaActionsTest, EnableGinaAsksAtEveryUiLevelButTwo) {
-    const std::string path = kAgentGina;
-    for (const std::string& data : {path, path + ";5", path + ";3", path + ";22", path + ";2x"}) {
-        SCOPED_TRACE(data);
-        PutOtherGina();
-        machine.dialogs.clear();
-        Answer(platform::kIdCancel);
-        EXPECT_EQ(RunDeferred("EnableGina", data), 1603u);
-        EXPECT_EQ(DialogOpenings(), std::vector<std::string>{kConflictOpening});
+        const sim::engine::InstallOutcome outcome = sim::engine::RunInstallation(ThePackage(), machine, options);
+
+        EXPECT_EQ(outcome.result, road.result) << outcome.error;
+        EXPECT_EQ(Winlogon("GinaDLL"), road.ginaDll);
+        EXPECT_EQ(Winlogon("KVSupercededGina"), road.superseded);
+        EXPECT_EQ(FileExists(installed), road.result == 0 && road.commandLine[0].first == "ADDLOCAL");
+        EXPECT_EQ(Dialogs().size(), road.dialogs);
+        EXPECT_FALSE(machine.unansweredDialog.has_value());
     }
-}
-
-TEST_F(GinaActionsTest, EmptyFieldsVanishBeforeTheUiLevelIsRead) {
-    PutOtherGina();
-    EXPECT_EQ(RunDeferred("EnableGina", std::string(kAgentGina) + ";;2;"), 0u);
-    EXPECT_TRUE(Dialogs().empty());
-    EXPECT_EQ(Winlogon("GinaDLL"), kAgentGina);
-}
-
-TEST_F(GinaActionsTest, Gina3IsDisplacedWithoutAsking) {
-    for (const char* name : {"3-Gina.dll", "3-GINA.DLL"}) {
-        SCOPED_TRACE(name);
-        PutOtherGina(name);
-        EXPECT_EQ(EnableGina(), 0u);
-        EXPECT_TRUE(Dialogs().empty());
-        EXPECT_EQ(Winlogon("GinaDLL"), kAgentGina);
-        EXPECT_EQ(Winlogon("KVSupercededGina"), name);
-    }
-}
-
-TEST_F(GinaActionsTest, Gina3NamedByItsPathIsAskedAbout) {
-    PutFile("C:\\Program Files\\Three\\3-Gina.dll");
-    SetString(kWinlogon, "GinaDLL", "C:\\Program Files\\Three\\3-Gina.dll");
-    Answer(platform::kIdCancel);
-    EXPECT_EQ(EnableGina(), 1603u);
-    EXPECT_EQ(DialogOpenings(), std::vector<std::string>{kConflictOpening});
-}
-
-TEST_F(GinaActionsTest, TheLegacyAgentGinaIsReplacedWithoutAsking) {
-    PutOtherGina("kvgina.dll");
-    EXPECT_EQ(EnableGina(), 0u);
-    EXPECT_TRUE(Dialogs().empty());
-    EXPECT_EQ(Winlogon("KVSupercededGina"), "kvgina.dll");
-}
-
-TEST_F(GinaActionsTest, ARegistryFailureBringsTheUnexpectedErrorMessage) {
-    Fail(std::string("RegOpenKeyExA:") + kWinlogon + "=5");
-    EXPECT_EQ(EnableGina("2"), 1603u);
-    ASSERT_EQ(Dialogs().size(), 1u);
-    const sim::DialogRecord& box = Dialogs().front();
-    EXPECT_EQ(box.text, kUnexpectedError);
-    EXPECT_EQ(box.style, 0x00200010u);
-    EXPECT_EQ(box.owner, "none");
-    EXPECT_EQ(box.caption, kCaption);
-
-    machine.dialogs.clear();
-    EXPECT_EQ(DisableGina("2"), 1603u);
-    ASSERT_EQ(Dialogs().size(), 1u);
-    EXPECT_EQ(Dialogs().front().text, kUnexpectedError);
-}
-
-// GinaDLL cannot be written: the first try is a conflict at Winlogon itself,
-// and the forced second try fails with the registry's error.
-TEST_F(GinaActionsTest, ALinkThatCannotBeWrittenEndsInTheUnexpectedErrorMessage) {
-    Fail(std::string("RegSetValueExA:") + kWinlogon + "\\GinaDLL=5");
-    EXPECT_EQ(EnableGina("2"), 1603u);
-    ASSERT_EQ(Dialogs().size(), 1u);
-    EXPECT_EQ(Dialogs().front().text, kUnexpectedError);
-
-    machine.dialogs.clear();
-    Answer(platform::kIdOk);
-    EXPECT_EQ(EnableGina(), 1603u);
-    EXPECT_EQ(DialogOpenings(),
-              (std::vector<std::string>{kConflictOpening, kUnexpectedError.substr(0, 30)}));
-    // The conflict names Winlogon, which is no file.
-    EXPECT_NE(Dialogs()[0].text.find("\n\nFile: \nProduct: N/A"), std::string::npos);
-}
-
-// --- DisableGina ----------------------------------------------------------------
-
-TEST_F(GinaActionsTest, AQuietDisableGinaLeavesALoadedAgentGinaToTheRestart) {
-    SetString(kWinlogon, "GinaDLL", kAgentGina);
-    LoadAgentGina();
-    EXPECT_EQ(DisableGina("2"), 0u);
-    EXPECT_TRUE(Dialogs().empty());
-    EXPECT_FALSE(Winlogon("GinaDLL"));
-}
-
-TEST_F(GinaActionsTest, DisableGinaIsQuietOnlyForDataTwoExactly) {
-    SetString(kWinlogon, "GinaDLL", kAgentGina);
-    LoadAgentGina();
-    Answer(platform::kIdContinue);
-    EXPECT_EQ(DisableGina("2;"), 0u);
-    EXPECT_EQ(DialogOpenings(), std::vector<std::string>{kStillLoadedOpening});
-}
-
-TEST_F(GinaActionsTest, ContinueOverALoadedAgentGinaSucceeds) {
-    SetString(kWinlogon, "GinaDLL", kAgentGina);
-    LoadAgentGina();
-    Answer(platform::kIdContinue);
-    EXPECT_EQ(DisableGina(), 0u);
-    ASSERT_EQ(Dialogs().size(), 1u);
-    EXPECT_EQ(Dialogs()[0].style, 0x00200016u);
-    // Named by its file name, which the search path does not find outside
-    // the system folder.
-    EXPECT_EQ(Dialogs()[0].text.substr(Dialogs()[0].text.find("File: ")),
-              "File: KeshGina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A");
-    EXPECT_FALSE(Winlogon("GinaDLL"));
-}
-
-TEST_F(GinaActionsTest, CancelOverALoadedAgentGinaFailsButTheAgentGinaIsOutAlready) {
-    SetString(kWinlogon, "GinaDLL", kAgentGina);
-    LoadAgentGina();
-    Answer(platform::kIdCancel);
-    EXPECT_EQ(DisableGina(), 1603u);
-    EXPECT_EQ(DialogOpenings(), std::vector<std::string>{kStillLoadedOpening});
-    EXPECT_FALSE(Winlogon("GinaDLL"));
-}
-
-TEST_F(GinaActionsTest, TryAgainRunsTheWholeChainLogicAgain) {
-    // An earlier forced installation remembered the agent GINA itself as the
-    // GINA it displaced, so taking it out links it straight back in.
-    SetString(kWinlogon, "GinaDLL", kAgentGina);
-    SetString(kWinlogon, "KVSupercededGina", kAgentGina);
-    LoadAgentGina();
-    Answer(platform::kIdTryAgain);
-    Answer(platform::kIdContinue);
-    EXPECT_EQ(DisableGina(), 0u);
-    EXPECT_EQ(DialogOpenings(),
-              (std::vector<std::string>{kStillLoadedOpening, kStillLoadedOpening}));
-    EXPECT_FALSE(Winlogon("GinaDLL"));
-    EXPECT_FALSE(Winlogon("KVSupercededGina"));
-}
-
-TEST_F(GinaActionsTest, TryAgainOnceTheAgentGinaIsOutSucceeds) {
-    SetString(kWinlogon, "GinaDLL", kAgentGina);
-    LoadAgentGina();
-    Answer(platform::kIdTryAgain);
-    EXPECT_EQ(DisableGina(), 0u);
-    EXPECT_EQ(Dialogs().size(), 1u);
-}
-
-TEST_F(GinaActionsTest, DisableGinaLeavesAnotherProductsChainAlone) {
-    InstallChainingProducts();
-    const sim::RegistryTree before = machine.registry;
-    EXPECT_EQ(DisableGina(), 0u);
-    EXPECT_TRUE(machine.registry == before);
-    EXPECT_TRUE(Dialogs().empty());
 }
 
 }  // namespace

@@ -40,61 +40,46 @@ protected:
 
 // --- InitCompatibleAgents ------------------------------------------------------
 
-struct CountCase {
-    const char* name;
-    std::vector<const char*> installed;
-    const char* count;
-};
+// Counts the agent features installed locally for this product; the server
+// files and services are no agents, nor are advertised or absent features or
+// another product's.
+TEST_F(AgentTallyTest, InitCountsTheLocallyInstalledAgentFeatures) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, int>> installed;
+        const char* count;  // nullptr: the action fails and sets nothing
+    };
+    const int local = platform::kInstallStateLocal;
+    const Case cases[] = {
+        {"none", {}, "0"},
+        {"one", {{"LocalAuthClient", local}}, "1"},
+        {"all six",
+         {{"LocalAuthClient", local}, {"DomainAuthClient", local}, {"DomainAuthServer", local},
+          {"RemoteAuthClient", local}, {"RemoteAuthServer", local}, {"Autoreg", local}},
+         "6"},
+        {"only local states",
+         {{"LocalAuthClient", platform::kInstallStateSource}, {"DomainAuthClient", platform::kInstallStateAbsent},
+          {"Autoreg", platform::kInstallStateUnknown}, {"RemoteAuthServer", local}},
+         "1"},
+        {"no product code", {{"LocalAuthClient", local}}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        machine.session.featureStates.clear();
+        machine.session.properties.clear();
+        SetProperty("ProductCode", c.count ? kProduct : "");
+        Install({"OASVC_Local", "ServerRootCertificate", "KeshServerConfigurationRecord"});
+        machine.session.featureStates[kOtherProduct]["DomainAuthServer"] = local;
+        for (const auto& [feature, state] : c.installed) Install({feature}, state);
+        SetProperty("OK_AGENTS", "1");
 
-class InitCountTest : public AgentTallyTest, public ::testing::WithParamInterface<CountCase> {};
+        EXPECT_EQ(Run("InitCompatibleAgents"), c.count ? kErrorSuccess : kErrorInstallFailure);
 
-TEST_P(InitCountTest, CountsTheLocallyInstalledAgentFeatures) {
-    Install({"OASVC_Local", "ServerRootCertificate", "KeshServerConfigurationRecord"});
-    for (const char* feature : GetParam().installed) Install({feature});
-    SetProperty("OK_AGENTS", "1");
-
-    EXPECT_EQ(Run("InitCompatibleAgents"), kErrorSuccess);
-
-    EXPECT_EQ(Property("NUM_INSTALLED_AGENTS"), GetParam().count);
-    EXPECT_EQ(Property("NUM_TALLIED_AGENTS"), GetParam().count);
-    EXPECT_EQ(Property("OK_AGENTS"), "0");
+        EXPECT_EQ(HasProperty("NUM_INSTALLED_AGENTS") ? Property("NUM_INSTALLED_AGENTS") : "-", c.count ? c.count : "-");
+        EXPECT_EQ(HasProperty("NUM_TALLIED_AGENTS") ? Property("NUM_TALLIED_AGENTS") : "-", c.count ? c.count : "-");
+        EXPECT_EQ(Property("OK_AGENTS"), c.count ? "0" : "1");
+    }
     EXPECT_TRUE(machine.dialogs.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, InitCountTest,
-    ::testing::Values(
-        CountCase{"None", {}, "0"},
-        CountCase{"One", {"LocalAuthClient"}, "1"},
-        CountCase{"Two", {"DomainAuthClient", "RemoteAuthClient"}, "2"},
-        CountCase{"AllSix",
-                  {"LocalAuthClient", "DomainAuthClient", "DomainAuthServer", "RemoteAuthClient",
-                   "RemoteAuthServer", "Autoreg"},
-                  "6"}),
-    [](const ::testing::TestParamInfo<CountCase>& info) { return std::string(info.param.name); });
-
-TEST_F(AgentTallyTest, InitCountsOnlyLocalStatesOfThisProduct) {
-    Install({"LocalAuthClient"}, platform::kInstallStateSource);
-    Install({"DomainAuthClient"}, platform::kInstallStateAbsent);
-    Install({"Autoreg"}, platform::kInstallStateUnknown);
-    Install({"RemoteAuthServer"});
-    machine.session.featureStates[kOtherProduct]["DomainAuthServer"] = platform::kInstallStateLocal;
-
-    EXPECT_EQ(Run("InitCompatibleAgents"), kErrorSuccess);
-
-    EXPECT_EQ(Property("NUM_INSTALLED_AGENTS"), "1");
-}
-
-TEST_F(AgentTallyTest, InitWithoutProductCodeFailsAndSetsNothing) {
-    SetProperty("ProductCode", "");
-    SetProperty("OK_AGENTS", "1");
-    Install({"LocalAuthClient"});
-
-    EXPECT_EQ(Run("InitCompatibleAgents"), kErrorInstallFailure);
-
-    EXPECT_FALSE(HasProperty("NUM_INSTALLED_AGENTS"));
-    EXPECT_FALSE(HasProperty("NUM_TALLIED_AGENTS"));
-    EXPECT_EQ(Property("OK_AGENTS"), "1");
 }
 
 // --- DecrementInstalledAgentsCount ----------------------------------------------
@@ -178,30 +163,27 @@ TEST_F(AgentTallyTest, OverrideAcceptsWhateverTheTally) {
 
 // --- MessageBadAgentsSelection ------------------------------------------------------
 
-TEST_F(AgentTallyTest, BadSelectionWarnsWhenTheTallySaysNo) {
-    SetProperty("OK_AGENTS", "0");
-    Answer(platform::kIdOk);
+// Only the exact "0" warns.
+TEST_F(AgentTallyTest, BadSelectionWarnsOnlyWhenTheTallySaysNo) {
+    for (const char* ok : {"0", "1", static_cast<const char*>(nullptr), "00", "0 ", " 0", "false"}) {
+        SCOPED_TRACE(ok ? ok : "(absent)");
+        machine.dialogs.clear();
+        machine.session.properties.erase("OK_AGENTS");
+        if (ok != nullptr) SetProperty("OK_AGENTS", ok);
+        const bool warns = ok != nullptr && std::string(ok) == "0";
+        if (warns) Answer(platform::kIdOk);
 
-    EXPECT_EQ(Run("MessageBadAgentsSelection"), kErrorSuccess);
+        EXPECT_EQ(Run("MessageBadAgentsSelection"), kErrorSuccess);
 
-    ExpectOneWarning(kNoAgentsText);
-    EXPECT_EQ(Property("OK_AGENTS"), "0");
-}
-
-class BadSelectionSilentTest : public AgentTallyTest,
-                               public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(BadSelectionSilentTest, NoWarningUnlessExactlyZero) {
-    if (GetParam() != nullptr) SetProperty("OK_AGENTS", GetParam());
-
-    EXPECT_EQ(Run("MessageBadAgentsSelection"), kErrorSuccess);
-
-    EXPECT_TRUE(machine.dialogs.empty());
+        if (warns) {
+            ExpectOneWarning(kNoAgentsText);
+        } else {
+            EXPECT_TRUE(machine.dialogs.empty());
+        }
+        EXPECT_EQ(HasProperty("OK_AGENTS") ? Property("OK_AGENTS") : "", ok ? ok : "");
+    }
     EXPECT_FALSE(machine.unansweredDialog);
 }
-
-INSTANTIATE_TEST_SUITE_P(Values, BadSelectionSilentTest,
-                         ::testing::Values("1", nullptr, "00", "0 ", " 0", "false"));
 
 // --- SetInCompatibleAgents1 ----------------------------------------------------------
 

@@ -26,290 +26,143 @@ protected:
     }
 };
 
-// --- Server files and service features that follow the components added ---
+// --- The lists it extends, the services it asks for, a new server -------------
 
-struct AdditionCase {
-    const char* addlocal;
-    const char* expectedAddlocal;
-    const char* ginaProperty;  // the one of MustEnableGina / MustDisableGina set
-    std::vector<const char*> services;  // the INSTALL_OASVC_... expected
+struct ListCase {
+    const char* name;
+    std::vector<const char*> installed;
+    const char* addlocal;  // nullptr: not set
+    const char* remove;
+    const char* expectedAddlocal;  // nullptr: absent
+    const char* expectedRemove;
+    const char* ginaFlag;              // the one of MustEnableGina / MustDisableGina set
+    std::vector<const char*> services;  // the INSTALL_OASVC_... set to "1"
+    bool napServer;
 };
 
-class AdditionTest : public ValidateFeaturesTest,
-                     public ::testing::WithParamInterface<AdditionCase> {};
+void PrintTo(const ListCase& c, std::ostream* out) { *out << c.name; }
 
-TEST_P(AdditionTest, ExtendsAddlocalOnAFreshMachine) {
-    const AdditionCase& c = GetParam();
+class ListTest : public ValidateFeaturesTest, public ::testing::WithParamInterface<ListCase> {};
+
+TEST_P(ListTest, ExtendsTheListsAndRaisesTheFlags) {
+    const ListCase& c = GetParam();
+    for (const char* feature : c.installed) Install({feature});
     if (c.addlocal != nullptr) SetProperty("ADDLOCAL", c.addlocal);
+    if (c.remove != nullptr) SetProperty("REMOVE", c.remove);
 
     EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
 
-    if (c.expectedAddlocal != nullptr) {
-        EXPECT_EQ(Property("ADDLOCAL"), c.expectedAddlocal);
-    } else {
-        EXPECT_FALSE(HasProperty("ADDLOCAL"));
-    }
-    EXPECT_EQ(Property(c.ginaProperty), "1");
-    const std::string other =
-        std::string(c.ginaProperty) == "MustEnableGina" ? "MustDisableGina" : "MustEnableGina";
-    EXPECT_FALSE(HasProperty(other));
+    const auto valueOf = [&](const char* property) {
+        return HasProperty(property) ? std::optional(Property(property)) : std::nullopt;
+    };
+    const auto expected = [](const char* text) { return text ? std::optional<std::string>(text) : std::nullopt; };
+    EXPECT_EQ(valueOf("ADDLOCAL"), expected(c.expectedAddlocal));
+    EXPECT_EQ(valueOf("REMOVE"), expected(c.expectedRemove));
+    EXPECT_EQ(Property(c.ginaFlag), "1");
+    EXPECT_FALSE(HasProperty(std::string(c.ginaFlag) == "MustEnableGina" ? "MustDisableGina" : "MustEnableGina"));
     for (const char* service : {"INSTALL_OASVC_LOCAL", "INSTALL_OASVC_DOMAINCLIENT", "INSTALL_OASVC_DOMAINHOST"}) {
         const bool wanted = std::any_of(c.services.begin(), c.services.end(),
                                         [&](const char* s) { return std::string(s) == service; });
-        EXPECT_EQ(HasProperty(service) ? Property(service) : "", wanted ? "1" : "") << service;
+        EXPECT_EQ(valueOf(service), wanted ? std::optional<std::string>("1") : std::nullopt) << service;
     }
-    EXPECT_FALSE(HasProperty("REMOVE"));
-    // On a fresh machine a host service means a new server.
-    EXPECT_EQ(HasProperty("isNAPServer") ? Property("isNAPServer") : "",
-              HasProperty("INSTALL_OASVC_DOMAINHOST") ? "1" : "");
+    EXPECT_EQ(valueOf("isNAPServer"), c.napServer ? std::optional<std::string>("1") : std::nullopt);
     EXPECT_EQ(Property("INSTALLDIR_SYS32"), kSystemFolder);
     EXPECT_EQ(Property("ISSCHEDULEREBOOT"), "1");
     EXPECT_TRUE(machine.dialogs.empty());
 }
 
+
+const char* const kServerAndFiles = "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord";
+
 INSTANTIATE_TEST_SUITE_P(
-    ServerFiles, AdditionTest,
+    Cases, ListTest,
     ::testing::Values(
-        AdditionCase{"LocalAuthClient", "LocalAuthClient,KeshServerConfigurationRecord,OASVC_Local",
-                     "MustEnableGina", {"INSTALL_OASVC_LOCAL"}},
-        AdditionCase{"DomainAuthClient", "DomainAuthClient,ServerRootCertificate,OASVC_DomainClient",
-                     "MustEnableGina", {"INSTALL_OASVC_DOMAINCLIENT"}},
-        AdditionCase{"DomainAuthServer",
-                     "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,OASVC_DomainHost",
-                     "MustEnableGina", {"INSTALL_OASVC_DOMAINHOST"}},
+        ListCase{"LocalClient", {}, "LocalAuthClient", nullptr,
+                 "LocalAuthClient,KeshServerConfigurationRecord,OASVC_Local", nullptr, "MustEnableGina",
+                 {"INSTALL_OASVC_LOCAL"}, false},
+        ListCase{"DomainClient", {}, "DomainAuthClient", nullptr,
+                 "DomainAuthClient,ServerRootCertificate,OASVC_DomainClient", nullptr, "MustEnableGina",
+                 {"INSTALL_OASVC_DOMAINCLIENT"}, false},
         // The remote-access server needs the record but is no GINA component.
-        AdditionCase{"RemoteAuthServer", "RemoteAuthServer,KeshServerConfigurationRecord",
-                     "MustDisableGina", {}},
+        ListCase{"RemoteServer", {}, "RemoteAuthServer", nullptr, "RemoteAuthServer,KeshServerConfigurationRecord",
+                 nullptr, "MustDisableGina", {}, false},
         // Features that bring no server file leave the list as it came.
-        AdditionCase{"RemoteAuthClient", "RemoteAuthClient", "MustDisableGina", {}},
-        AdditionCase{"Autoreg,RemoteAuthClient", "Autoreg,RemoteAuthClient", "MustDisableGina", {}},
+        ListCase{"RemoteClientAndRegistration", {}, "Autoreg,RemoteAuthClient", nullptr, "Autoreg,RemoteAuthClient",
+                 nullptr, "MustDisableGina", {}, false},
         // Each file is added once, however many components want it.
-        AdditionCase{"LocalAuthClient,RemoteAuthServer",
-                     "LocalAuthClient,RemoteAuthServer,KeshServerConfigurationRecord,OASVC_Local",
-                     "MustEnableGina", {"INSTALL_OASVC_LOCAL"}},
+        ListCase{"FileWantedTwice", {}, "LocalAuthClient,RemoteAuthServer", nullptr,
+                 "LocalAuthClient,RemoteAuthServer,KeshServerConfigurationRecord,OASVC_Local", nullptr,
+                 "MustEnableGina", {"INSTALL_OASVC_LOCAL"}, false},
         // With a domain server the host service stands in for the client one.
-        AdditionCase{"DomainAuthClient,DomainAuthServer",
-                     "DomainAuthClient,DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,"
-                     "OASVC_DomainHost",
-                     "MustEnableGina", {"INSTALL_OASVC_DOMAINHOST"}},
-        // With both clients and no server both services are wanted.
-        AdditionCase{"DomainAuthClient,LocalAuthClient",
-                     "DomainAuthClient,LocalAuthClient,ServerRootCertificate,KeshServerConfigurationRecord,"
-                     "OASVC_DomainClient,OASVC_Local",
-                     "MustEnableGina", {"INSTALL_OASVC_DOMAINCLIENT", "INSTALL_OASVC_LOCAL"}},
+        ListCase{"ClientAndServer", {}, "DomainAuthClient,DomainAuthServer", nullptr,
+                 "DomainAuthClient,DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,"
+                 "OASVC_DomainHost",
+                 nullptr, "MustEnableGina", {"INSTALL_OASVC_DOMAINHOST"}, true},
         // Registration brings no file; the client's are appended after the list.
-        AdditionCase{"DomainAuthClient,Autoreg", "DomainAuthClient,Autoreg,ServerRootCertificate,OASVC_DomainClient",
-                     "MustEnableGina", {"INSTALL_OASVC_DOMAINCLIENT"}},
+        ListCase{"ClientThenRegistration", {}, "DomainAuthClient,Autoreg", nullptr,
+                 "DomainAuthClient,Autoreg,ServerRootCertificate,OASVC_DomainClient", nullptr, "MustEnableGina",
+                 {"INSTALL_OASVC_DOMAINCLIENT"}, false},
         // Names are found case-sensitively, as the installer spells them.
-        AdditionCase{"localauthclient", "localauthclient", "MustDisableGina", {}},
+        ListCase{"OtherCase", {}, "localauthclient", nullptr, "localauthclient", nullptr, "MustDisableGina", {}, false},
         // Nothing chosen on a fresh machine: no list is written at all.
-        AdditionCase{nullptr, nullptr, "MustDisableGina", {}}));
+        ListCase{"NothingChosen", {}, nullptr, nullptr, nullptr, nullptr, "MustDisableGina", {}, false},
+        // An installed client whose service is missing gets it back, without a comma.
+        ListCase{"MissingServiceRestored", {"DomainAuthClient"}, nullptr, nullptr, "OASVC_DomainClient", nullptr,
+                 "MustEnableGina", {"INSTALL_OASVC_DOMAINCLIENT"}, false},
+        ListCase{"ServiceAlreadyInPlace", {"LocalAuthClient", "OASVC_Local"}, "RemoteAuthClient", nullptr,
+                 "RemoteAuthClient", nullptr, "MustEnableGina", {}, false},
+        ListCase{"ServerReplacedByLocalClient", {"DomainAuthServer", "OASVC_DomainHost"}, "LocalAuthClient",
+                 "DomainAuthServer", "LocalAuthClient,KeshServerConfigurationRecord,OASVC_Local",
+                 "DomainAuthServer,OASVC_DomainHost", "MustEnableGina", {"INSTALL_OASVC_LOCAL"}, false},
+        ListCase{"ServerAddedOverClientServices",
+                 {"DomainAuthClient", "LocalAuthClient", "OASVC_DomainClient", "OASVC_Local"}, "DomainAuthServer",
+                 nullptr, "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,OASVC_DomainHost",
+                 "OASVC_DomainClient,OASVC_Local", "MustEnableGina", {"INSTALL_OASVC_DOMAINHOST"}, true},
+        // A new server only for a machine that does not keep one.
+        ListCase{"ServerAddedAgain", {"DomainAuthServer", "OASVC_DomainHost"}, "DomainAuthServer", nullptr,
+                 kServerAndFiles, nullptr, "MustEnableGina", {}, false},
+        ListCase{"ServerAddedWhileOnRemoveList", {"DomainAuthServer", "OASVC_DomainHost"}, "DomainAuthServer",
+                 "DomainAuthServer", kServerAndFiles, "DomainAuthServer,OASVC_DomainHost", "MustDisableGina", {},
+                 true},
+        ListCase{"ServerAddedWhileRemovingAll", {"DomainAuthServer", "OASVC_DomainHost"}, "DomainAuthServer", "ALL",
+                 kServerAndFiles, "ALL,OASVC_DomainHost", "MustDisableGina", {}, true}),
+    [](const ::testing::TestParamInfo<ListCase>& info) { return std::string(info.param.name); });
 
-TEST_F(ValidateFeaturesTest, FirstLocalClientMarksTheDomainServicesFoldersForRemoval) {
-    SetDayfileRoots();
-    SetProperty("ADDLOCAL", "LocalAuthClient");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_FALSE(Marker("REMOVELACDAYFILES"));
-    EXPECT_EQ(Marker("REMOVEDACDAYFILES"), ExpectedMarker("REMOVEDACDAYFILES", kDomainRoot));
-    EXPECT_EQ(Marker("REMOVEDAHDAYFILES"), ExpectedMarker("REMOVEDAHDAYFILES", kHostRoot));
-}
-
-TEST_F(ValidateFeaturesTest, ServiceAlreadyInPlaceIsNeitherAddedNorRegisteredAgain) {
-    Install({"LocalAuthClient", "OASVC_Local"});
-    SetProperty("ADDLOCAL", "RemoteAuthClient");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_EQ(Property("ADDLOCAL"), "RemoteAuthClient");
-    EXPECT_FALSE(HasProperty("INSTALL_OASVC_LOCAL"));
-    EXPECT_FALSE(HasProperty("REMOVE"));
-    EXPECT_EQ(Property("MustEnableGina"), "1");
-}
-
-TEST_F(ValidateFeaturesTest, ServiceFeatureStartsAnEmptyAdditionListWithoutAComma) {
-    // An installed client whose service feature is missing gets it back.
-    Install({"DomainAuthClient"});
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_EQ(Property("ADDLOCAL"), "OASVC_DomainClient");
-    EXPECT_EQ(Property("INSTALL_OASVC_DOMAINCLIENT"), "1");
-}
-
-// --- Removals -----------------------------------------------------------
-
-TEST_F(ValidateFeaturesTest, RemovingOneClientTakesItsServiceAlong) {
-    Install({"LocalAuthClient", "DomainAuthClient", "OASVC_Local", "OASVC_DomainClient"});
-    SetDayfileRoots();
-    SetProperty("REMOVE", "LocalAuthClient");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_EQ(Property("REMOVE"), "LocalAuthClient,OASVC_Local");
-    EXPECT_FALSE(HasProperty("ADDLOCAL"));
-    EXPECT_EQ(Property("MustEnableGina"), "1");
-    EXPECT_FALSE(HasProperty("MustDisableGina"));
-    EXPECT_EQ(Marker("REMOVELACDAYFILES"), ExpectedMarker("REMOVELACDAYFILES", kLocalRoot));
-    EXPECT_FALSE(Marker("REMOVEDACDAYFILES"));
-    EXPECT_EQ(Marker("REMOVEDAHDAYFILES"), ExpectedMarker("REMOVEDAHDAYFILES", kHostRoot));
-}
-
-TEST_F(ValidateFeaturesTest, RemoveAllTakesEveryInstalledServiceAndDisablesTheGina) {
-    Install({"DomainAuthServer", "DomainAuthClient", "OASVC_DomainHost", "OASVC_Local"});
-    SetDayfileRoots();
-    SetProperty("REMOVE", "ALL");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_EQ(Property("REMOVE"), "ALL,OASVC_DomainHost,OASVC_Local");
-    EXPECT_EQ(Property("MustDisableGina"), "1");
-    EXPECT_FALSE(HasProperty("MustEnableGina"));
-    EXPECT_FALSE(HasProperty("ADDLOCAL"));
-    EXPECT_FALSE(HasProperty("isNAPServer"));
-    EXPECT_EQ(Marker("REMOVELACDAYFILES"), ExpectedMarker("REMOVELACDAYFILES", kLocalRoot));
-    EXPECT_EQ(Marker("REMOVEDACDAYFILES"), ExpectedMarker("REMOVEDACDAYFILES", kDomainRoot));
-    EXPECT_EQ(Marker("REMOVEDAHDAYFILES"), ExpectedMarker("REMOVEDAHDAYFILES", kHostRoot));
-}
-
-TEST_F(ValidateFeaturesTest, ReplacingTheServerByALocalClientSwapsTheServices) {
-    Install({"DomainAuthServer", "OASVC_DomainHost"});
-    SetProperty("ADDLOCAL", "LocalAuthClient");
-    SetProperty("REMOVE", "DomainAuthServer");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_EQ(Property("ADDLOCAL"), "LocalAuthClient,KeshServerConfigurationRecord,OASVC_Local");
-    EXPECT_EQ(Property("REMOVE"), "DomainAuthServer,OASVC_DomainHost");
-    EXPECT_EQ(Property("INSTALL_OASVC_LOCAL"), "1");
-    EXPECT_FALSE(HasProperty("isNAPServer"));
-    EXPECT_EQ(Property("MustEnableGina"), "1");
-}
-
-// --- Reinstall -----------------------------------------------------------
-
-TEST_F(ValidateFeaturesTest, ReinstallWithAnInstalledComponentRegistersItsServiceAgain) {
-    Install({"DomainAuthServer", "OASVC_DomainHost"});
-    SetProperty("REINSTALL", "ALL");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_EQ(Property("MustEnableGina"), "1");
-    EXPECT_EQ(Property("INSTALL_OASVC_DOMAINHOST"), "1");
-    EXPECT_FALSE(HasProperty("ADDLOCAL"));
-    EXPECT_FALSE(HasProperty("REMOVE"));
-    // Reinstalling an existing server is not a new server.
-    EXPECT_FALSE(HasProperty("isNAPServer"));
-}
-
-TEST_F(ValidateFeaturesTest, ReinstallWithoutComponentsDisablesTheGina) {
-    Install({"RemoteAuthClient", "Autoreg"});
-    SetProperty("REINSTALL", "ALL");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_EQ(Property("MustDisableGina"), "1");
-    EXPECT_FALSE(HasProperty("MustEnableGina"));
-    for (const char* service : {"INSTALL_OASVC_LOCAL", "INSTALL_OASVC_DOMAINCLIENT", "INSTALL_OASVC_DOMAINHOST"}) {
-        EXPECT_FALSE(HasProperty(service)) << service;
-    }
-}
-
-// Which GINA flag: a reinstall with an installed component enables first and
-// wins; otherwise "ALL" found anywhere in REMOVE (case-sensitively) disables.
+// Which GINA flag: a reinstall with a locally installed component enables
+// first and wins; otherwise "ALL" found anywhere in REMOVE (case-sensitively)
+// disables. Advertised, absent or another product's features do not count.
 TEST_F(ValidateFeaturesTest, GinaFlagFollowsReinstallThenRemoveAll) {
     struct Case {
+        const char* installed;
+        int state;
         const char* reinstall;
         const char* remove;
         const char* flag;
     };
-    for (const Case& c : {Case{"", "Autoreg,ALL", "MustDisableGina"}, Case{"", "All", "MustEnableGina"},
-                          Case{"ALL", "ALL", "MustEnableGina"}}) {
-        SCOPED_TRACE(std::string(c.reinstall) + "/" + c.remove);
+    const Case cases[] = {
+        {"LocalAuthClient", platform::kInstallStateLocal, "", "Autoreg,ALL", "MustDisableGina"},
+        {"LocalAuthClient", platform::kInstallStateLocal, "", "All", "MustEnableGina"},
+        {"LocalAuthClient", platform::kInstallStateLocal, "ALL", "ALL", "MustEnableGina"},
+        {"RemoteAuthClient", platform::kInstallStateLocal, "ALL", "", "MustDisableGina"},
+        {"LocalAuthClient", platform::kInstallStateSource, "ALL", "", "MustDisableGina"},
+        {"DomainAuthClient", platform::kInstallStateAbsent, "ALL", "", "MustDisableGina"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.installed) + "/" + c.reinstall + "/" + c.remove);
         machine.session.properties.clear();
+        machine.session.featureStates.clear();
         SetProperty("ProductCode", kProduct);
         SetProperty("SystemFolder", kSystemFolder);
-        Install({"LocalAuthClient"});
+        Install({c.installed}, c.state);
+        machine.session.featureStates[kOtherProduct]["DomainAuthServer"] = platform::kInstallStateLocal;
         if (*c.reinstall != '\0') SetProperty("REINSTALL", c.reinstall);
-        SetProperty("REMOVE", c.remove);
+        if (*c.remove != '\0') SetProperty("REMOVE", c.remove);
 
         EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
 
         EXPECT_EQ(Property(c.flag), "1");
         EXPECT_FALSE(HasProperty(std::string(c.flag) == "MustEnableGina" ? "MustDisableGina" : "MustEnableGina"));
     }
-}
-
-TEST_F(ValidateFeaturesTest, OnlyLocallyInstalledFeaturesCount) {
-    // Advertised or run-from-source components are not installed components.
-    Install({"LocalAuthClient"}, platform::kInstallStateSource);
-    Install({"DomainAuthClient"}, platform::kInstallStateAbsent);
-    machine.session.featureStates[kOtherProduct]["DomainAuthServer"] = platform::kInstallStateLocal;
-    SetProperty("REINSTALL", "ALL");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_EQ(Property("MustDisableGina"), "1");
-    EXPECT_FALSE(HasProperty("ADDLOCAL"));
-}
-
-// --- A new domain authentication server ------------------------------------
-
-struct ServerCase {
-    const char* name;
-    bool serverInstalled;
-    const char* addlocal;
-    const char* remove;
-    bool isNapServer;
-};
-
-class NewServerTest : public ValidateFeaturesTest,
-                      public ::testing::WithParamInterface<ServerCase> {};
-
-TEST_P(NewServerTest, IsNapServerOnlyForAServerNewToThisMachine) {
-    const ServerCase& c = GetParam();
-    if (c.serverInstalled) Install({"DomainAuthServer", "OASVC_DomainHost"});
-    if (*c.addlocal != '\0') SetProperty("ADDLOCAL", c.addlocal);
-    if (*c.remove != '\0') SetProperty("REMOVE", c.remove);
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    if (c.isNapServer) {
-        EXPECT_EQ(Property("isNAPServer"), "1");
-    } else {
-        EXPECT_FALSE(HasProperty("isNAPServer"));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, NewServerTest,
-    ::testing::Values(ServerCase{"Added", false, "DomainAuthServer", "", true},
-                      ServerCase{"AddedAgain", true, "DomainAuthServer", "", false},
-                      ServerCase{"AddedWhileOnRemoveList", true, "DomainAuthServer", "DomainAuthServer", true},
-                      ServerCase{"AddedWhileRemovingAll", true, "DomainAuthServer", "ALL", true},
-                      ServerCase{"NotAdded", false, "DomainAuthClient", "", false},
-                      ServerCase{"InstalledNotAdded", true, "", "", false}),
-    [](const ::testing::TestParamInfo<ServerCase>& info) { return std::string(info.param.name); });
-
-TEST_F(ValidateFeaturesTest, ServerAddedOverClientServicesReplacesThem) {
-    Install({"DomainAuthClient", "LocalAuthClient", "OASVC_DomainClient", "OASVC_Local"});
-    SetDayfileRoots();
-    SetProperty("ADDLOCAL", "DomainAuthServer");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_EQ(Property("ADDLOCAL"),
-              "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,OASVC_DomainHost");
-    EXPECT_EQ(Property("REMOVE"), "OASVC_DomainClient,OASVC_Local");
-    EXPECT_EQ(Property("INSTALL_OASVC_DOMAINHOST"), "1");
-    EXPECT_FALSE(HasProperty("INSTALL_OASVC_DOMAINCLIENT"));
-    EXPECT_FALSE(HasProperty("INSTALL_OASVC_LOCAL"));
-    EXPECT_EQ(Property("isNAPServer"), "1");
-    EXPECT_EQ(Property("MustEnableGina"), "1");
-    EXPECT_EQ(Marker("REMOVELACDAYFILES"), ExpectedMarker("REMOVELACDAYFILES", kLocalRoot));
-    EXPECT_EQ(Marker("REMOVEDACDAYFILES"), ExpectedMarker("REMOVEDACDAYFILES", kDomainRoot));
-    EXPECT_FALSE(Marker("REMOVEDAHDAYFILES"));
 }
 
 // --- Removal markers --------------------------------------------------------
@@ -431,6 +284,10 @@ TEST_F(ValidateFeaturesTest, SystemFolderIsReadIntoThePathBuffer) {
     EXPECT_EQ(Property("ISSCHEDULEREBOOT"), "1");
 }
 
+// Only some writes are checked. The lists, markers and service requests are
+// settled before the GINA flag, the GINA flag before the new-server flag, and
+// the reboot flag comes last: a failed checked write leaves what came before it
+// and nothing after it.
 struct WriteFailureCase {
     const char* name;
     const char* addlocal;
@@ -438,80 +295,52 @@ struct WriteFailureCase {
     const char* failing;
     unsigned nth;
     platform::Dword result;
+    std::vector<const char*> set;    // properties set all the same
+    std::vector<const char*> unset;  // properties never set
 };
+
+void PrintTo(const WriteFailureCase& c, std::ostream* out) { *out << c.name; }
 
 class WriteFailureTest : public ValidateFeaturesTest,
                          public ::testing::WithParamInterface<WriteFailureCase> {};
 
-TEST_P(WriteFailureTest, OnlyTheCheckedWritesFailTheAction) {
+TEST_P(WriteFailureTest, OnlyTheCheckedWritesFailTheActionAndStopIt) {
     const WriteFailureCase& c = GetParam();
     Install({"LocalAuthClient", "OASVC_Local"});
+    SetDayfileRoots();
     if (*c.addlocal != '\0') SetProperty("ADDLOCAL", c.addlocal);
     if (*c.remove != '\0') SetProperty("REMOVE", c.remove);
     FailPropertyWrite(c.failing, c.nth);
 
     EXPECT_EQ(Run("ValidateFeatures"), c.result);
+
+    for (const char* property : c.set) EXPECT_TRUE(HasProperty(property)) << property;
+    for (const char* property : c.unset) EXPECT_FALSE(HasProperty(property)) << property;
+    if (std::string(c.failing) == "ADDLOCAL" && c.nth == 1) {
+        EXPECT_EQ(Property("ADDLOCAL"), "DomainAuthServer");
+        EXPECT_FALSE(Marker("REMOVEDACDAYFILES"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WriteFailureTest,
     ::testing::Values(
-        WriteFailureCase{"ServerFilesAddlocal", "DomainAuthServer", "", "ADDLOCAL", 1, kErrorInstallFailure},
-        WriteFailureCase{"ServiceAddlocal", "DomainAuthServer", "", "ADDLOCAL", 2, kErrorSuccess},
-        WriteFailureCase{"ServiceRemove", "DomainAuthServer", "", "REMOVE", 0, kErrorSuccess},
-        WriteFailureCase{"InstallService", "DomainAuthServer", "", "INSTALL_OASVC_DOMAINHOST", 0, kErrorSuccess},
-        WriteFailureCase{"SystemFolder", "", "", "INSTALLDIR_SYS32", 0, kErrorSuccess},
-        WriteFailureCase{"MustEnableGina", "", "", "MustEnableGina", 0, kErrorInstallFailure},
-        WriteFailureCase{"MustDisableGina", "", "ALL", "MustDisableGina", 0, kErrorInstallFailure},
-        WriteFailureCase{"IsNapServer", "DomainAuthServer", "", "isNAPServer", 0, kErrorInstallFailure},
-        WriteFailureCase{"ScheduleReboot", "", "", "ISSCHEDULEREBOOT", 0, kErrorInstallFailure}),
+        WriteFailureCase{"ServerFilesAddlocal", "DomainAuthServer", "", "ADDLOCAL", 1, kErrorInstallFailure, {},
+                         {"INSTALL_OASVC_DOMAINHOST", "MustEnableGina", "ISSCHEDULEREBOOT"}},
+        WriteFailureCase{"ServiceAddlocal", "DomainAuthServer", "", "ADDLOCAL", 2, kErrorSuccess, {"ISSCHEDULEREBOOT"}, {}},
+        WriteFailureCase{"ServiceRemove", "DomainAuthServer", "", "REMOVE", 0, kErrorSuccess, {"ISSCHEDULEREBOOT"}, {}},
+        WriteFailureCase{"InstallService", "DomainAuthServer", "", "INSTALL_OASVC_DOMAINHOST", 0, kErrorSuccess,
+                         {"ISSCHEDULEREBOOT"}, {}},
+        WriteFailureCase{"SystemFolder", "", "", "INSTALLDIR_SYS32", 0, kErrorSuccess, {"ISSCHEDULEREBOOT"}, {}},
+        WriteFailureCase{"MustEnableGina", "DomainAuthServer", "", "MustEnableGina", 0, kErrorInstallFailure,
+                         {"INSTALL_OASVC_DOMAINHOST"},
+                         {"MustEnableGina", "MustDisableGina", "isNAPServer", "ISSCHEDULEREBOOT"}},
+        WriteFailureCase{"MustDisableGina", "", "ALL", "MustDisableGina", 0, kErrorInstallFailure, {},
+                         {"ISSCHEDULEREBOOT"}},
+        WriteFailureCase{"IsNapServer", "DomainAuthServer", "", "isNAPServer", 0, kErrorInstallFailure,
+                         {"MustEnableGina"}, {"isNAPServer", "ISSCHEDULEREBOOT"}},
+        WriteFailureCase{"ScheduleReboot", "", "", "ISSCHEDULEREBOOT", 0, kErrorInstallFailure, {}, {}}),
     [](const ::testing::TestParamInfo<WriteFailureCase>& info) { return std::string(info.param.name); });
-
-TEST_F(ValidateFeaturesTest, FailedServerFilesWriteStopsBeforeAnythingElse) {
-    SetDayfileRoots();
-    SetProperty("ADDLOCAL", "LocalAuthClient");
-    FailPropertyWrite("ADDLOCAL");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorInstallFailure);
-
-    EXPECT_EQ(Property("ADDLOCAL"), "LocalAuthClient");
-    EXPECT_FALSE(HasProperty("INSTALL_OASVC_LOCAL"));
-    EXPECT_FALSE(HasProperty("MustEnableGina"));
-    EXPECT_FALSE(HasProperty("ISSCHEDULEREBOOT"));
-    EXPECT_FALSE(Marker("REMOVEDACDAYFILES"));
-}
-
-// The lists, markers and service requests are settled before the GINA flag,
-// the GINA flag before the new-server flag, and the reboot flag comes last:
-// a failed write leaves what came before it and nothing after it.
-TEST_F(ValidateFeaturesTest, AFailedGinaWriteStopsBeforeTheServerAndRebootFlags) {
-    SetDayfileRoots();
-    SetProperty("ADDLOCAL", "DomainAuthServer");
-    FailPropertyWrite("MustEnableGina");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorInstallFailure);
-
-    EXPECT_EQ(Property("ADDLOCAL"),
-              "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,OASVC_DomainHost");
-    EXPECT_EQ(Property("INSTALL_OASVC_DOMAINHOST"), "1");
-    EXPECT_TRUE(Marker("REMOVELACDAYFILES"));
-    EXPECT_TRUE(Marker("REMOVEDACDAYFILES"));
-    EXPECT_FALSE(HasProperty("MustEnableGina"));
-    EXPECT_FALSE(HasProperty("MustDisableGina"));
-    EXPECT_FALSE(HasProperty("isNAPServer"));
-    EXPECT_FALSE(HasProperty("ISSCHEDULEREBOOT"));
-}
-
-TEST_F(ValidateFeaturesTest, AFailedServerFlagWriteStopsBeforeTheRebootFlag) {
-    SetProperty("ADDLOCAL", "DomainAuthServer");
-    FailPropertyWrite("isNAPServer");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorInstallFailure);
-
-    EXPECT_EQ(Property("MustEnableGina"), "1");
-    EXPECT_FALSE(HasProperty("isNAPServer"));
-    EXPECT_FALSE(HasProperty("ISSCHEDULEREBOOT"));
-}
 
 }  // namespace
 }  // namespace veltra::testing

@@ -39,30 +39,6 @@ protected:
     }
 };
 
-TEST_F(ClientTraceTest, ChangingOneValueSavesOnlyThatValue) {
-    RoundTripEachValue<ClientSettings, ClientValue>(kClientValues, kClientSettingsKey);
-    RoundTripEachValue<TraceSettings, TraceValue>(kTraceValues, kTraceSettingsKey);
-}
-
-TEST_F(ClientTraceTest, ForcedSavesWriteEveryValue) {
-    Populate(machine.registry, kClientValues, kClientKey, kNetworkKey);
-    Populate(machine.registry, kTraceValues, kClientKey, kNetworkKey);
-    ClientSettings client(context);
-    TraceSettings trace(context);
-    client.Load(kClientSettingsKey, false);
-    trace.Load(kTraceSettingsKey, false);
-    Mark();
-    client.Save(kUpgradeClient, true, true);
-    trace.Save(kUpgradeClient, true, true);
-    EXPECT_EQ(ChangedValues().size(), 6u);
-    for (std::size_t row = 0; row < kClientValues.size(); ++row) {
-        EXPECT_EQ(GetValue(kHkcu + kUpgradeClient, kClientValues[row].name), Distinct(kClientValues[row], row));
-    }
-    for (std::size_t row = 0; row < kTraceValues.size(); ++row) {
-        EXPECT_EQ(GetValue(kHkcu + kUpgradeClient, kTraceValues[row].name), Distinct(kTraceValues[row], row));
-    }
-}
-
 TEST_F(ClientTraceTest, AnAbsentAddressLoadsAsZerosAndIsWrittenOnlyWhenForced) {
     ClientSettings client(context);
     client.Load(kClientSettingsKey, false);

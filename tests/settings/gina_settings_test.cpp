@@ -27,7 +27,7 @@ protected:
     void PopulateGina() { Populate(machine.registry, kGinaValues, kGinaKey, kNetworkKey); }
 };
 
-TEST_F(GinaSettingsTest, LoadReadsEveryLoadedValueInItsOrderAndAnUnforcedSaveThenWritesNothing) {
+TEST_F(GinaSettingsTest, LoadReadsEveryLoadedValueInItsOrder) {
     PopulateGina();
     GinaSettings gina(context);
     Mark();
@@ -43,42 +43,6 @@ TEST_F(GinaSettingsTest, LoadReadsEveryLoadedValueInItsOrderAndAnUnforcedSaveThe
     EXPECT_EQ(gina.Number(GinaValue::IsDacSecond), 100 + RowIndex(GinaValue::IsDacSecond));
     EXPECT_EQ(gina.Buffer(GinaValue::ReservePassword).size(), 5u);
     EXPECT_EQ(gina.Buffer(GinaValue::InstallPath).Text(), "Inst14");
-    Mark();
-    gina.SaveChanged();
-    EXPECT_TRUE(Changes().empty());
-    EXPECT_TRUE(Calls("RegSetValueExA").empty());
-}
-
-TEST_F(GinaSettingsTest, ChangingOneValueSavesOnlyThatValueAndOnlyIfItsRuleSaysSo) {
-    std::vector<std::string> savedWhenChanged;
-    for (std::size_t row = 0; row < kGinaValues.size(); ++row) {
-        const ValueInfo& info = kGinaValues[row];
-        if (!HasField(info)) continue;
-        SCOPED_TRACE(info.name + std::string(" row ") + std::to_string(row));
-        PopulateGina();
-        GinaSettings gina(context);
-        gina.Load(kGinaSettingsKey, false);
-        const sim::RegValue expected = ChangeField(gina, static_cast<GinaValue>(row), info);
-        Mark();
-        gina.SaveChanged();
-        if (!Changes().empty()) savedWhenChanged.push_back(info.name);
-        const std::string key = RowKey(info, kGinaKey, kNetworkKey);
-        if (SavedWhenChanged(info)) {
-            EXPECT_EQ(ChangedValues(), std::vector<std::string>{key + "\\" + info.name});
-            EXPECT_EQ(GetValue(key, info.name), expected);
-            GinaSettings reloaded(context);
-            reloaded.Load(kGinaSettingsKey, false);
-            EXPECT_TRUE(FieldHolds(reloaded, row, expected));
-        } else {
-            EXPECT_TRUE(Changes().empty());
-        }
-    }
-    // Written out here, not taken from the table: the forced-only and
-    // never-saved rows are missing.
-    EXPECT_EQ(savedWhenChanged,
-              (std::vector<std::string>{"ChallengeGroup", "ReserveOption", "SendDomainName", "LogonPromptPassword",
-                                        "AllowLocalAuth", "EnablePinUnlock", "EnableNovellPasswordUpdate",
-                                        "PinLifetime", "PinAttempts", "Enabled", "ReservePassword"}));
 }
 
 TEST_F(GinaSettingsTest, ForcedSaveWritesTheSavedRowsAndNeverTheLoadedOnlyOnes) {

@@ -19,59 +19,6 @@ protected:
     void PopulateNetwork() { Populate(machine.registry, kNetworkValues, kNetworkKey, kNetworkKey); }
 };
 
-TEST_F(NetworkSettingsTest, LoadThenUnforcedSaveWritesNothing) {
-    PopulateNetwork();
-    NetworkSettings network(context);
-    network.Load(kNetworkSettingsKey, false);
-    Mark();
-    network.SaveChanged();
-    EXPECT_TRUE(Calls("RegSetValueExA").empty());
-}
-
-TEST_F(NetworkSettingsTest, ChangingOneValueSavesOnlyThatValueUnlessItIsForcedOnly) {
-    std::vector<std::string> notSavedWhenChanged;
-    for (std::size_t row = 0; row < kNetworkValues.size(); ++row) {
-        const ValueInfo& info = kNetworkValues[row];
-        SCOPED_TRACE(info.name + std::string(" row ") + std::to_string(row));
-        PopulateNetwork();
-        NetworkSettings network(context);
-        network.Load(kNetworkSettingsKey, false);
-        const sim::RegValue expected = ChangeField(network, static_cast<NetworkValue>(row), info);
-        Mark();
-        network.SaveChanged();
-        if (Changes().empty()) notSavedWhenChanged.push_back(info.name);
-        if (SavedWhenChanged(info)) {
-            EXPECT_EQ(ChangedValues(), std::vector<std::string>{kNetworkKey + "\\" + info.name});
-            EXPECT_EQ(GetValue(kNetworkKey, info.name), expected);
-            NetworkSettings reloaded(context);
-            reloaded.Load(kNetworkSettingsKey, false);
-            EXPECT_TRUE(FieldHolds(reloaded, row, expected));
-        } else {
-            EXPECT_TRUE(Changes().empty());
-        }
-    }
-    // Written out here, not taken from the table.
-    EXPECT_EQ(notSavedWhenChanged, (std::vector<std::string>{"InstallPath", "CACertPath", "Client", "MajorVersion",
-                                                              "MinorVersion", "Server", "TestMode"}));
-}
-
-TEST_F(NetworkSettingsTest, ForcedSaveCarriesEveryValueToAnotherKeyInTableOrder) {
-    PopulateNetwork();
-    NetworkSettings network(context);
-    network.Load(kNetworkSettingsKey, false);
-    Mark();
-    network.Save(kUpgradeNetwork, true, true);
-    const std::string saved = kHkcu + kUpgradeNetwork;
-    std::vector<std::string> expectedCalls;
-    for (std::size_t row = 0; row < kNetworkValues.size(); ++row) {
-        const ValueInfo& info = kNetworkValues[row];
-        EXPECT_EQ(GetValue(saved, info.name), Distinct(info, row)) << info.name;
-        expectedCalls.push_back(saved + "\\" + info.name);
-    }
-    EXPECT_EQ(Calls("RegSetValueExA"), expectedCalls);
-    EXPECT_EQ(ChangedValues().size(), 41u);
-}
-
 TEST_F(NetworkSettingsTest, AnAbsentBinaryValueIsForcedOutAs1024ZeroBytes) {
     SetBinary(kNetworkKey, "DCKey", {1, 2, 3});
     NetworkSettings network(context);

@@ -20,69 +20,6 @@ protected:
     void PopulateRas() { Populate(machine.registry, kRasValues, kRasKey, kNetworkKey); }
 };
 
-TEST_F(RasSettingsTest, LoadReadsEveryValueAndAnUnforcedSaveThenWritesNothing) {
-    PopulateRas();
-    RasSettings ras(context);
-    EXPECT_EQ(ras.Load(kRasSettingsKey, false), 0u);
-    for (std::size_t row = 0; row < kRasValues.size(); ++row) {
-        const ValueInfo& info = kRasValues[row];
-        if (!HasField(info)) continue;
-        SCOPED_TRACE(info.name + std::string(" row ") + std::to_string(row));
-        if (IsNumber(info)) {
-            EXPECT_EQ(ras.Number(static_cast<RasValue>(row)), 100 + row);
-        } else {
-            const auto expected = Distinct(info, row).data;
-            EXPECT_EQ(std::string(ras.Buffer(static_cast<RasValue>(row)).Text()),
-                      std::string(expected.begin(), expected.end() - 1));
-        }
-    }
-    Mark();
-    ras.Save(kRasSettingsKey, false, false);
-    EXPECT_TRUE(Changes().empty());
-    EXPECT_TRUE(Calls("RegSetValueExA").empty());
-}
-
-TEST_F(RasSettingsTest, ChangingOneValueSavesOnlyThatValue) {
-    for (std::size_t row = 0; row < kRasValues.size(); ++row) {
-        const ValueInfo& info = kRasValues[row];
-        if (!HasField(info)) continue;
-        SCOPED_TRACE(info.name + std::string(" row ") + std::to_string(row));
-        PopulateRas();
-        RasSettings ras(context);
-        ras.Load(kRasSettingsKey, false);
-        const sim::RegValue expected = ChangeField(ras, static_cast<RasValue>(row), info);
-        Mark();
-        ras.SaveChanged();
-        const std::string key = RowKey(info, kRasKey, kNetworkKey);
-        EXPECT_EQ(ChangedValues(), std::vector<std::string>{key + "\\" + info.name});
-        EXPECT_EQ(GetValue(key, info.name), expected);
-        RasSettings reloaded(context);
-        reloaded.Load(kRasSettingsKey, false);
-        EXPECT_TRUE(FieldHolds(reloaded, row, expected));
-    }
-}
-
-TEST_F(RasSettingsTest, ForcedSaveWritesEveryValueWithItsOwnType) {
-    PopulateRas();
-    RasSettings ras(context);
-    ras.Load(kRasSettingsKey, false);
-    Mark();
-    ras.Save(kUpgradeRas, true, true);
-    std::size_t written = 0;
-    for (std::size_t row = 0; row < kRasValues.size(); ++row) {
-        const ValueInfo& info = kRasValues[row];
-        if (!HasField(info)) continue;
-        ++written;
-        const auto value = GetValue(RowKey(info, kHkcu + kUpgradeRas, ""), info.name);
-        ASSERT_TRUE(value) << info.name;
-        EXPECT_EQ(*value, Distinct(info, row)) << info.name;
-        EXPECT_EQ(value->type, WrittenType(info)) << info.name;
-    }
-    EXPECT_EQ(written, 36u);
-    EXPECT_EQ(ChangedValues().size(), written);
-    EXPECT_FALSE(GetValue(kHkcu + kUpgradeRas, "UseInnerName"));
-}
-
 TEST_F(RasSettingsTest, ForcedSaveCreatesMissingNumbersAsZeroAndSkipsEmptyStrings) {
     SetString(kRasKey, "BannerText", "Welcome");
     RasSettings ras(context);

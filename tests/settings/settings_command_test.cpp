@@ -108,13 +108,6 @@ TEST_F(SettingsCommandTest, JsonListsEveryClassAndValue) {
     EXPECT_EQ(find(5, "InstallPath").at("value"), "C:\\");
 }
 
-TEST_F(SettingsCommandTest, TheClassNameIgnoresCase) {
-    const auto document =
-        nlohmann::json::parse(Run({"--machine", folder.path().string(), "gInAsEtTiNgS", "--json"}));
-    ASSERT_EQ(document.at("classes").size(), 1u);
-    EXPECT_EQ(document.at("classes")[0].at("class"), "GinaSettings");
-}
-
 TEST_F(SettingsCommandTest, AnUnknownClassOrMachineIsAUsageError) {
     EXPECT_THROW(Run({"--machine", folder.path().string(), "KeshSettings"}), CLI::ValidationError);
     EXPECT_THROW(Run({"--machine", (folder.path() / "missing").string()}), CLI::ValidationError);

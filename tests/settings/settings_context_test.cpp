@@ -14,18 +14,6 @@ using platform::Dword;
 
 class SettingsContextTest : public SettingsFixture {};
 
-TEST_F(SettingsContextTest, AFreshContextHasEveryClassAtTheMachineAndItsDefaultKey) {
-    const std::vector<std::pair<const SettingsLocation*, const char*>> places = {
-        {&context.ras, kRasSettingsKey},       {&context.gina, kGinaSettingsKey},
-        {&context.network, kNetworkSettingsKey}, {&context.client, "SOFTWARE\\Morvane\\KESHCLIENT"},
-        {&context.trace, "SOFTWARE\\Morvane\\KESHCLIENT"}, {&context.component, kComponentSettingsKey},
-    };
-    for (const auto& [place, key] : places) {
-        EXPECT_EQ(place->root, platform::kHkeyLocalMachine);
-        EXPECT_EQ(place->keyPath, key);
-    }
-}
-
 TEST_F(SettingsContextTest, TheLastLoadOrSaveOfAnyObjectDecidesWhereTheClassAccessorsGo) {
     RasSettings first(context);
     RasSettings second(context);

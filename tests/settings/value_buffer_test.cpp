@@ -8,17 +8,6 @@ namespace {
 
 using settings::ValueBuffer;
 
-TEST(ValueBufferTest, StartsZeroFilledWithTheCapacityAsItsSize) {
-    ValueBuffer buffer(8);
-    EXPECT_EQ(buffer.capacity(), 8u);
-    EXPECT_EQ(buffer.size(), 8u);
-    EXPECT_EQ(buffer.Text(), "");
-    EXPECT_EQ(buffer.Data().size(), 8u);
-    ValueBuffer none;
-    EXPECT_FALSE(none.allocated());
-    EXPECT_EQ(none.Text(), "");
-}
-
 TEST(ValueBufferTest, ATextIsCutAtTheCapacityWithoutATerminator) {
     ValueBuffer buffer(4);
     buffer.SetText("abcdef");
@@ -63,13 +52,6 @@ TEST(ValueBufferTest, TheSnapshotCopyOfBinaryTakesTheBytesAndTheLength) {
               (std::vector<std::uint8_t>{0, 1, 0}));
     EXPECT_FALSE(field.SetBytes(std::vector<std::uint8_t>(9, 1)));
     EXPECT_EQ(field.size(), 3u);
-}
-
-TEST(ValueBufferTest, WipeZeroesEveryByte) {
-    ValueBuffer buffer(16);
-    buffer.SetText("password");
-    buffer.Wipe();
-    for (const std::uint8_t byte : buffer.bytes()) EXPECT_EQ(byte, 0);
 }
 
 }  // namespace

@@ -1,0 +1,140 @@
+// The feature choices along the package's own roads: the test package run by
+// the simulated installer. ValidateFeatures runs before the installer settles
+// the feature states, so the lists it extends decide what is installed.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <map>
+
+#include "cli/roads.h"
+#include "platform/sim/engine/engine.h"
+#include "selection_fixture.h"
+
+namespace veltra::testing {
+namespace {
+
+namespace engine = sim::engine;
+
+const engine::Package& ThePackage() {
+    static const engine::Package package = [] {
+        std::string error;
+        std::optional<engine::Package> read = engine::ReadPackage(cli::BenchPackage(), error);
+        EXPECT_TRUE(read) << error;
+        return read.value_or(engine::Package{});
+    }();
+    return package;
+}
+
+const std::string kPackageProduct = "{8E5B2C71-4F0A-4D39-9B6E-2A7C1D3F5E90}";
+constexpr int kLocal = platform::kInstallStateLocal;
+constexpr int kAbsent = platform::kInstallStateAbsent;
+
+struct RoadCase {
+    std::string label;
+    std::vector<std::string> installed;
+    std::vector<std::pair<std::string, std::string>> commandLine;
+    int uiLevel;
+    std::map<std::string, std::string> properties;  // "": absent
+    std::map<std::string, int> featuresAfter;
+    std::vector<std::string> markers;  // the removal markers left, of LAC, DAC, DAH
+};
+
+void PrintTo(const RoadCase& c, std::ostream* out) { *out << c.label; }
+
+const std::vector<RoadCase> kRoads = {
+    {"first installation of both clients", {}, {{"ADDLOCAL", "LocalAuthClient,DomainAuthClient"}}, 5,
+     {{"ADDLOCAL", "LocalAuthClient,DomainAuthClient,ServerRootCertificate,KeshServerConfigurationRecord,"
+                   "OASVC_DomainClient,OASVC_Local"},
+      {"MustEnableGina", "1"}, {"MustDisableGina", ""}, {"INSTALL_OASVC_LOCAL", "1"},
+      {"INSTALL_OASVC_DOMAINCLIENT", "1"}, {"isNAPServer", ""}, {"NUM_INSTALLED_AGENTS", "0"}, {"OK_AGENTS", "0"}},
+     {{"LocalAuthClient", kLocal}, {"DomainAuthClient", kLocal}, {"ServerRootCertificate", kLocal},
+      {"KeshServerConfigurationRecord", kLocal}, {"OASVC_Local", kLocal}, {"OASVC_DomainClient", kLocal},
+      {"OASVC_DomainHost", kAbsent}, {"DomainAuthServer", kAbsent}},
+     {"DAH"}},
+    // No wizard: the tally is never started.
+    {"silent first installation of a domain server", {}, {{"ADDLOCAL", "DomainAuthServer"}}, 2,
+     {{"ADDLOCAL", "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,OASVC_DomainHost"},
+      {"isNAPServer", "1"}, {"INSTALL_OASVC_DOMAINHOST", "1"}, {"MustEnableGina", "1"},
+      {"NUM_INSTALLED_AGENTS", ""}},
+     {{"DomainAuthServer", kLocal}, {"OASVC_DomainHost", kLocal}, {"OASVC_DomainClient", kAbsent}},
+     {"LAC", "DAC"}},
+    {"a change that removes one of two clients takes its service along",
+     {"LocalAuthClient", "DomainAuthClient", "OASVC_Local", "OASVC_DomainClient"},
+     {{"REMOVE", "LocalAuthClient"}}, 5,
+     {{"REMOVE", "LocalAuthClient,OASVC_Local"}, {"ADDLOCAL", ""}, {"MustEnableGina", "1"},
+      {"INSTALL_OASVC_DOMAINCLIENT", ""}, {"LOCALCLIENT", "1"}, {"DOMAINCLIENT", "1"}, {"DOMAINSERVER", "0"}},
+     {{"LocalAuthClient", kAbsent}, {"OASVC_Local", kAbsent}, {"DomainAuthClient", kLocal},
+      {"OASVC_DomainClient", kLocal}},
+     {"LAC", "DAH"}},
+    {"a repair registers the installed client's service again", {"DomainAuthClient", "OASVC_DomainClient"},
+     {{"REINSTALL", "ALL"}}, 5,
+     {{"MustEnableGina", "1"}, {"INSTALL_OASVC_DOMAINCLIENT", "1"}, {"INSTALL_OASVC_LOCAL", ""},
+      {"ADDLOCAL", ""}, {"REMOVE", ""}},
+     {{"DomainAuthClient", kLocal}, {"OASVC_DomainClient", kLocal}},
+     {"LAC", "DAH"}},
+    {"removal takes every installed service and unlinks the GINA",
+     {"DomainAuthServer", "DomainAuthClient", "OASVC_DomainHost", "OASVC_Local"}, {{"REMOVE", "ALL"}}, 5,
+     {{"REMOVE", "ALL,OASVC_DomainHost,OASVC_Local"}, {"MustDisableGina", "1"}, {"MustEnableGina", ""},
+      {"isNAPServer", ""}, {"ADDLOCAL", ""}},
+     {},
+     {"LAC", "DAC", "DAH"}},
+};
+
+class SelectionRoads : public SimFixture, public ::testing::WithParamInterface<RoadCase> {
+protected:
+    SelectionRoads() {
+        machine.environment = {{"windir", "C:\\WINDOWS"}, {"ProgramFiles", "C:\\Program Files"}, {"TEMP", "C:\\Temp"}};
+        machine.registry.CreateKey(kVolatile);
+        machine.registry.CreateKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
+        SetString(kLocalKey, "DayfileDirRoot", kLocalRoot);
+        SetString(kDomainKey, "DayfileDirRoot", kDomainRoot);
+        SetString(kHostKey, "DayfileDirRoot", kHostRoot);
+    }
+};
+
+TEST_P(SelectionRoads, TheFeatureChoicesDecideWhatTheInstallationDoes) {
+    const RoadCase& c = GetParam();
+    if (!c.installed.empty()) {
+        machine.session.products[kPackageProduct]["InstallLocation"] =
+            "C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\";
+        for (const std::string& feature : c.installed) machine.session.featureStates[kPackageProduct][feature] = kLocal;
+    }
+    engine::EngineOptions options;
+    options.commandLine = c.commandLine;
+    options.uiLevel = c.uiLevel;
+
+    const engine::InstallOutcome outcome = engine::RunInstallation(ThePackage(), machine, options);
+
+    EXPECT_EQ(outcome.result, 0u) << outcome.error;
+    for (const auto& [name, value] : c.properties) {
+        const auto it = outcome.properties.find(name);
+        EXPECT_EQ(it == outcome.properties.end() ? "" : it->second, value) << name;
+    }
+    auto& states = machine.session.featureStates[kPackageProduct];
+    for (const auto& [feature, state] : c.featuresAfter) {
+        EXPECT_EQ(states.count(feature) != 0 ? states[feature] : kAbsent, state) << feature;
+    }
+    EXPECT_EQ(machine.session.products.count(kPackageProduct), c.featuresAfter.empty() ? 0u : 1u);
+    for (const auto& [marker, root] : {std::pair{"LAC", kLocalRoot}, std::pair{"DAC", kDomainRoot},
+                                       std::pair{"DAH", kHostRoot}}) {
+        const bool left = std::find(c.markers.begin(), c.markers.end(), marker) != c.markers.end();
+        const auto value = GetValue(kVolatile, std::string("REMOVE") + marker + "DAYFILES" + kPackageProduct);
+        EXPECT_EQ(value.has_value(), left) << marker;
+        if (value && left) {
+            EXPECT_EQ(GetString(kVolatile, value->name)->substr(0, std::string(root).size()), root);
+        }
+    }
+    EXPECT_TRUE(machine.dialogs.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Package, SelectionRoads, ::testing::ValuesIn(kRoads),
+                         [](const ::testing::TestParamInfo<RoadCase>& info) {
+                             std::string name;
+                             for (const char ch : info.param.label) {
+                                 name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+                             }
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace veltra::testing

@@ -1,0 +1,150 @@
+// What every settings class shares, tested once for each: a load followed by
+// an unforced save writes nothing; a changed field is written alone, and only
+// when its row's rule saves changes; a forced save carries every row its rule
+// saves to another key, with its stored type. What differs per class is its
+// key and its rows (the value tables), and the rows no unforced save writes,
+// which are spelled out here rather than taken from the tables.
+#include <gtest/gtest.h>
+
+#include "settings/client_settings.h"
+#include "settings/gina_settings.h"
+#include "settings/network_settings.h"
+#include "settings/ras_settings.h"
+#include "settings/trace_settings.h"
+#include "settings_fixture.h"
+#include "value_tables.h"
+
+namespace veltra::testing {
+namespace {
+
+using namespace veltra::settings;
+
+struct Ras {
+    using Settings = RasSettings;
+    using Row = RasValue;
+    static constexpr const auto& kTable = kRasValues;
+    static constexpr const char* kKeyPath = kRasSettingsKey;
+    static std::string Key() { return kRasKey; }
+    static std::vector<std::string> NotSavedWhenChanged() { return {}; }
+    static constexpr std::size_t kForcedWrites = 36;
+};
+struct Gina {
+    using Settings = GinaSettings;
+    using Row = GinaValue;
+    static constexpr const auto& kTable = kGinaValues;
+    static constexpr const char* kKeyPath = kGinaSettingsKey;
+    static std::string Key() { return kGinaKey; }
+    // The forced-only rows ("IsDac" twice, "CustomBitMap") and the loaded-only ones.
+    static std::vector<std::string> NotSavedWhenChanged() {
+        return {"IsDac", "IsDac", "CustomBitMap", "InstallPath", "MajorVersion", "MinorVersion", "UseKeshProxy"};
+    }
+    static constexpr std::size_t kForcedWrites = 14;
+};
+struct Network {
+    using Settings = NetworkSettings;
+    using Row = NetworkValue;
+    static constexpr const auto& kTable = kNetworkValues;
+    static constexpr const char* kKeyPath = kNetworkSettingsKey;
+    static std::string Key() { return kNetworkKey; }
+    static std::vector<std::string> NotSavedWhenChanged() {
+        return {"InstallPath", "CACertPath", "Client", "MajorVersion", "MinorVersion", "Server", "TestMode"};
+    }
+    static constexpr std::size_t kForcedWrites = 41;
+};
+struct Client {
+    using Settings = ClientSettings;
+    using Row = ClientValue;
+    static constexpr const auto& kTable = kClientValues;
+    static constexpr const char* kKeyPath = kClientSettingsKey;
+    static std::string Key() { return kClientKey; }
+    static std::vector<std::string> NotSavedWhenChanged() { return {}; }
+    static constexpr std::size_t kForcedWrites = 2;
+};
+struct Trace {
+    using Settings = TraceSettings;
+    using Row = TraceValue;
+    static constexpr const auto& kTable = kTraceValues;
+    static constexpr const char* kKeyPath = kTraceSettingsKey;
+    static std::string Key() { return kClientKey; }
+    static std::vector<std::string> NotSavedWhenChanged() { return {}; }
+    static constexpr std::size_t kForcedWrites = 4;
+};
+
+template <class Class>
+class SettingsRowsTest : public SettingsFixture {
+protected:
+    using Settings = typename Class::Settings;
+    void Fill() { Populate(machine.registry, Class::kTable, Class::Key(), kNetworkKey); }
+    std::string KeyOf(const ValueInfo& info, const std::string& classKey) const {
+        return RowKey(info, classKey, classKey == Class::Key() ? kNetworkKey : "");
+    }
+};
+
+using Classes = ::testing::Types<Ras, Gina, Network, Client, Trace>;
+TYPED_TEST_SUITE(SettingsRowsTest, Classes);
+
+TYPED_TEST(SettingsRowsTest, ALoadThenAnUnforcedSaveWritesNothing) {
+    this->Fill();
+    typename TestFixture::Settings settings(this->context);
+    settings.Load(TypeParam::kKeyPath, false);
+    this->Mark();
+    settings.SaveChanged();
+    EXPECT_TRUE(this->Changes().empty());
+    EXPECT_TRUE(this->Calls("RegSetValueExA").empty());
+}
+
+TYPED_TEST(SettingsRowsTest, AChangedValueIsWrittenAloneIfItsRuleSavesChanges) {
+    const auto& table = TypeParam::kTable;
+    std::vector<std::string> notSaved;
+    for (std::size_t row = 0; row < table.size(); ++row) {
+        const ValueInfo& info = table[row];
+        if (!HasField(info)) continue;
+        SCOPED_TRACE(info.name + std::string(" row ") + std::to_string(row));
+        this->Fill();
+        typename TestFixture::Settings settings(this->context);
+        settings.Load(TypeParam::kKeyPath, false);
+        const sim::RegValue expected = ChangeField(settings, static_cast<typename TypeParam::Row>(row), info);
+        this->Mark();
+        settings.SaveChanged();
+        if (this->Changes().empty()) {
+            notSaved.push_back(info.name);
+            continue;
+        }
+        const std::string key = RowKey(info, TypeParam::Key(), kNetworkKey);
+        EXPECT_EQ(this->ChangedValues(), std::vector<std::string>{key + "\\" + info.name});
+        EXPECT_EQ(this->GetValue(key, info.name), expected);
+        typename TestFixture::Settings reloaded(this->context);
+        reloaded.Load(TypeParam::kKeyPath, false);
+        EXPECT_TRUE(FieldHolds(reloaded, row, expected));
+    }
+    EXPECT_EQ(notSaved, TypeParam::NotSavedWhenChanged());
+}
+
+TYPED_TEST(SettingsRowsTest, AForcedSaveCarriesEverySavedRowToAnotherKey) {
+    const auto& table = TypeParam::kTable;
+    const std::string elsewhere = "SOFTWARE\\VeltraAgentUpgrade\\Copy";
+    this->Fill();
+    typename TestFixture::Settings settings(this->context);
+    settings.Load(TypeParam::kKeyPath, false);
+    this->Mark();
+    settings.Save(elsewhere, true, true);
+    const std::string saved = kHkcu + elsewhere;
+    for (std::size_t row = 0; row < table.size(); ++row) {
+        const ValueInfo& info = table[row];
+        const std::string key = info.key == ValueKey::kNetworkKey ? kHkcu + kNetworkSettingsKey
+                                                                  : RowKey(info, saved, "");
+        if (!SavedWhenForced(info)) {
+            EXPECT_FALSE(this->GetValue(key, info.name)) << info.name;
+            continue;
+        }
+        const auto value = this->GetValue(key, info.name);
+        ASSERT_TRUE(value) << info.name;
+        EXPECT_EQ(*value, Distinct(info, StoredRow(table, row))) << info.name;
+        EXPECT_EQ(value->type, WrittenType(info)) << info.name;
+    }
+    EXPECT_EQ(this->Calls("RegSetValueExA").size(), TypeParam::kForcedWrites);
+    EXPECT_EQ(this->OpenHandles(), 0u);
+}
+
+}  // namespace
+}  // namespace veltra::testing
