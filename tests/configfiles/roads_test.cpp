@@ -95,11 +95,13 @@ std::vector<RoadCase> Cases() {
          {{"COPYKVCONFREC", "0"}, {"KVCONF_OKFILE", "0"}},
          {"E:\\Gone\\kvconf.rec does not exist.\nRespecify the location of your kvconf.rec file.",
           "E:\\Gone\\kvroot.crt does not exist.\nRespecify the location of your kvroot.crt file."}},
-        {"a wrongly named choice is refused by the wizard with its message",
+        // After the wizard its verdict stands: the execution sequence does not
+        // mark a refused file for copying just because it exists.
+        {"a wrongly named choice is refused by the wizard with its message and not copied",
          {{"E:\\Mail\\kvroot.crt.txt", "attachment"}}, false, "",
          {{"ADDLOCAL", "LocalAuthClient"}, {"PATHTOFILE_KVROOT", "E:\\Mail\\kvroot.crt.txt"}}, 5,
-         {platform::kIdOk}, std::nullopt, {},
-         {},
+         {platform::kIdOk}, 0, {{kSystem + "kvroot.crt", std::nullopt}},
+         {{"KVROOT_OKFILE", "0"}, {"COPYKVROOTCRT", "0"}},
          {"The chosen file name must be \"kvroot.crt\".\nRespecify the location of your kvroot.crt file."}},
         {"a silent installation takes everything from beside the package",
          {{kPackage + "kvconf.rec", "package record"}, {kPackage + "kvroot.crt", "package root"},
