@@ -3,6 +3,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@ namespace veltra::cli {
 struct FileState {
     bool folder = false;
     std::uintmax_t size = 0;
-    std::string content;  // for comparison only; never printed
+    std::shared_ptr<const std::string> content;  // for comparison only; never printed
     platform::Dword attributes = 0;
 };
 

@@ -136,13 +136,8 @@ void LayFiles(sim::Machine& machine, const RoadStep& step, StepResult& result) {
     int laid = 0;
     for (const std::string& pattern : step.files) {
         const std::string path = FormatTemplate(pattern, machine.session.properties);
-        const auto host = sim::HostPathForCreate(machine, path);
-        if (!host) continue;
-        std::error_code ec;
-        std::filesystem::create_directories(host->parent_path(), ec);
-        if (!std::filesystem::exists(*host, ec)) {
-            std::ofstream(*host, std::ios::binary) << "laid down by the package\n";
-        }
+        if (!sim::NormalizeWindowsPath(path)) continue;
+        if (!sim::DriveFileExists(machine, path)) sim::PutDriveFile(machine, path, "laid down by the package\n");
         ++laid;
     }
     result.note = std::to_string(laid) + " files in place";
@@ -151,9 +146,7 @@ void LayFiles(sim::Machine& machine, const RoadStep& step, StepResult& result) {
 void RemoveFiles(sim::Machine& machine, const RoadStep& step, StepResult& result) {
     int removed = 0;
     for (const std::string& pattern : step.files) {
-        const auto host = sim::HostPath(machine, FormatTemplate(pattern, machine.session.properties));
-        std::error_code ec;
-        if (host && std::filesystem::remove(*host, ec)) ++removed;
+        if (sim::RemoveDriveFile(machine, FormatTemplate(pattern, machine.session.properties))) ++removed;
     }
     result.note = std::to_string(removed) + " files removed";
 }

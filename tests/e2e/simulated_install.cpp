@@ -1,9 +1,5 @@
 #include "simulated_install.h"
 
-#include <fstream>
-#include <iterator>
-#include <system_error>
-
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_platform.h"
 #include "runtime/action_table.h"
@@ -18,32 +14,16 @@ std::unique_ptr<SimulatedInstall> SimulatedInstall::Open(const std::filesystem::
 }
 
 void SimulatedInstall::PutFile(const std::string& windowsPath, std::string_view content) {
-    const auto host = sim::HostPathForCreate(machine(), windowsPath);
-    if (!host) return;
-    std::filesystem::create_directories(host->parent_path());
-    std::ofstream(*host, std::ios::binary) << content;
+    sim::PutDriveFile(machine(), windowsPath, content);
 }
 
-void SimulatedInstall::DeleteFile(const std::string& windowsPath) {
-    if (const auto host = sim::HostPath(machine(), windowsPath)) {
-        std::error_code ignored;
-        std::filesystem::remove(*host, ignored);
-    }
-}
+void SimulatedInstall::DeleteFile(const std::string& windowsPath) { sim::RemoveDriveFile(machine(), windowsPath); }
 
 std::optional<std::string> SimulatedInstall::ReadFile(const std::string& windowsPath) const {
-    const auto host = sim::HostPath(machine(), windowsPath);
-    if (!host || !std::filesystem::is_regular_file(*host)) return std::nullopt;
-    std::ifstream in(*host, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return sim::ReadDriveFile(machine(), windowsPath);
 }
 
-void SimulatedInstall::MakeFolder(const std::string& windowsPath) {
-    if (const auto host = sim::HostPathForCreate(machine(), windowsPath)) {
-        std::error_code ignored;
-        std::filesystem::create_directories(*host, ignored);
-    }
-}
+void SimulatedInstall::MakeFolder(const std::string& windowsPath) { sim::MakeDriveFolder(machine(), windowsPath); }
 
 platform::Dword SimulatedInstall::RunImmediate(std::string_view action) {
     const runtime::ActionEntry* entry = runtime::FindAction(action);

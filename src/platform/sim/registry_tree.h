@@ -29,6 +29,8 @@ struct RegValue {
 
 // Upper-cases ASCII letters: the key for case-insensitive lookups and order.
 std::string FoldCase(std::string_view text);
+// FoldCase(a) compared with FoldCase(b) (<0, 0, >0), without building either.
+int CompareFolded(std::string_view a, std::string_view b);
 
 class RegNode {
 public:

@@ -145,7 +145,7 @@ platform::ModuleHandle SimSystem::LoadLibrary(const char* path) {
         machine_.trace.Record("LoadLibraryA", subject, *code);
         return {};
     }
-    if (!HostPath(machine_, subject)) {
+    if (!DriveFileExists(machine_, subject)) {
         machine_.lastError = platform::kErrorModNotFound;
         machine_.trace.Record("LoadLibraryA", subject, machine_.lastError);
         return {};

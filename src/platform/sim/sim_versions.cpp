@@ -31,7 +31,7 @@ std::vector<std::uint8_t> Serialize(const VersionInfo& info) {
 const VersionInfo* SimVersions::Find(const char* path) {
     const std::string subject = path != nullptr ? path : "";
     const auto normal = NormalizeWindowsPath(subject);
-    if (!normal || !HostPath(machine_, *normal)) {
+    if (!normal || !DriveFileExists(machine_, *normal)) {
         machine_.lastError = platform::kErrorFileNotFound;
         return nullptr;
     }
