@@ -136,9 +136,11 @@ std::string ValueToText(const std::string& valueName, const sim::RegValue& value
     return "[" + items + "]";
 }
 
-MachineSnapshot TakeSnapshot(const sim::Machine& machine) {
+namespace {
+
+// Everything but the registry, which the caller copies when it needs to.
+MachineSnapshot SnapshotWithoutRegistry(const sim::Machine& machine) {
     MachineSnapshot snapshot;
-    snapshot.registry = machine.registry;
     snapshot.properties = machine.session.properties;
     snapshot.services = machine.services;
     snapshot.groups = machine.groups;
@@ -151,7 +153,29 @@ MachineSnapshot TakeSnapshot(const sim::Machine& machine) {
     return snapshot;
 }
 
+void Compare(const MachineSnapshot& before, const MachineSnapshot& after, const sim::RegistryTree& afterRegistry,
+             RunReport& report);
+
+}  // namespace
+
+MachineSnapshot TakeSnapshot(const sim::Machine& machine) {
+    MachineSnapshot snapshot = SnapshotWithoutRegistry(machine);
+    snapshot.registry = machine.registry;
+    return snapshot;
+}
+
 void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& after, RunReport& report) {
+    Compare(before, after, after.registry, report);
+}
+
+void CompareWithMachine(const MachineSnapshot& before, const sim::Machine& machine, RunReport& report) {
+    Compare(before, SnapshotWithoutRegistry(machine), machine.registry, report);
+}
+
+namespace {
+
+void Compare(const MachineSnapshot& before, const MachineSnapshot& after, const sim::RegistryTree& afterRegistry,
+             RunReport& report) {
     std::set<std::string> names;
     for (const auto& [name, value] : before.properties) names.insert(name);
     for (const auto& [name, value] : after.properties) names.insert(name);
@@ -163,7 +187,7 @@ void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& afte
         if (was != now) report.properties.push_back({name, was, now});
     }
 
-    report.registry = sim::DiffTrees(before.registry, after.registry);
+    report.registry = sim::DiffTrees(before.registry, afterRegistry);
 
     for (const auto& [path, state] : after.files) {
         const auto b = before.files.find(path);
@@ -209,6 +233,8 @@ void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& afte
         if (!before.mutexes.contains(name)) report.others.push_back({"mutex", name, "left existing"});
     }
 }
+
+}  // namespace
 
 void TakeRecords(sim::Machine& machine, RunReport& report) {
     report.dialogs = std::move(machine.dialogs);

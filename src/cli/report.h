@@ -74,6 +74,8 @@ struct RunReport {
 
 // Fills the change lists from two snapshots and the run's records.
 void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& after, RunReport& report);
+// The same against the machine as it stands, without copying its registry.
+void CompareWithMachine(const MachineSnapshot& before, const sim::Machine& machine, RunReport& report);
 void TakeRecords(sim::Machine& machine, RunReport& report);
 
 std::string RenderText(const RunReport& report);

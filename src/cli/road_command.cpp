@@ -33,8 +33,7 @@ int RunRoad(const RoadCommand& command) {
     report.title = "road " + std::string(road->name) + ": " + std::string(road->description);
     const MachineSnapshot before = TakeSnapshot(machine);
     const bool succeeded = RunRoadSteps(*road, machine, report.steps);
-    const MachineSnapshot after = TakeSnapshot(machine);
-    CompareSnapshots(before, after, report);
+    CompareWithMachine(before, machine, report);
     TakeRecords(machine, report);
     return FinishRun(command.options, *loaded, report, !succeeded);
 }

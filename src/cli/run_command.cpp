@@ -57,8 +57,7 @@ int Run(const RunCommand& command) {
         sim::SimPlatform sim(machine);
         report.result = runtime::RunAction(*entry, sim.platform());
     }
-    const MachineSnapshot after = TakeSnapshot(machine);
-    CompareSnapshots(before, after, report);
+    CompareWithMachine(before, machine, report);
     TakeRecords(machine, report);
     machine.session.deferred = false;
     machine.session.properties.erase("CustomActionData");
