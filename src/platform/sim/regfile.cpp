@@ -759,19 +759,22 @@ void AppendValue(std::string& out, const RegValue& value, RegFormat format) {
     out += "\r\n";
 }
 
-// Writes the text in pieces of about kPiece bytes, widened for a Version 5
-// file, so that a large hive never sits in memory as a whole file.
+// Writes the text in pieces of about kPiece bytes, so that a large hive
+// never sits in memory as a whole file. With `widen`, a Version 5 file's
+// pieces come as its UTF-16LE bytes after the byte-order mark; without, as
+// the text before widening.
 class Writer {
 public:
     static constexpr std::size_t kPiece = 1 << 16;
 
-    Writer(RegFormat format, const RegFileSink& sink) : format_(format), sink_(sink) {
+    Writer(RegFormat format, bool widen, const RegFileSink& sink)
+        : format_(format), widen_(widen && format == RegFormat::Version5), sink_(sink) {
         text_.reserve(kPiece * 2);
-        if (format_ == RegFormat::Version5) wide_.reserve(kPiece * 4);
+        if (widen_) wide_.reserve(kPiece * 4);
     }
 
     void Write(const RegistryTree& tree) {
-        if (format_ == RegFormat::Version5) {
+        if (widen_) {
             const std::uint8_t bom[] = {0xFF, 0xFE};
             sink_(bom);
         }
@@ -804,7 +807,7 @@ private:
     }
 
     void Flush() {
-        if (format_ == RegFormat::Regedit4) {
+        if (!widen_) {
             sink_({reinterpret_cast<const std::uint8_t*>(text_.data()), text_.size()});
         } else {
             wide_.resize(text_.size() * 2);
@@ -821,6 +824,7 @@ private:
     }
 
     RegFormat format_;
+    bool widen_;
     const RegFileSink& sink_;
     std::string text_;
     std::vector<std::uint8_t> wide_;
@@ -963,14 +967,38 @@ std::optional<RegFileError> ApplyRegFile(RegistryTree& tree, std::span<const std
 }
 
 void WriteRegFile(const RegistryTree& tree, RegFormat format, const RegFileSink& sink) {
-    Writer(format, sink).Write(tree);
+    Writer(format, true, sink).Write(tree);
 }
 
 std::vector<std::uint8_t> WriteRegFile(const RegistryTree& tree, RegFormat format) {
-    std::vector<std::uint8_t> bytes;
-    WriteRegFile(tree, format, [&](std::span<const std::uint8_t> piece) {
-        bytes.insert(bytes.end(), piece.begin(), piece.end());
-    });
+    // The text is kept in its pieces until its length is known, then laid
+    // out (and widened) once into a vector of the final size: no regrowth.
+    std::vector<std::string> pieces;
+    std::size_t length = 0;
+    Writer(format, false, [&](std::span<const std::uint8_t> piece) {
+        pieces.emplace_back(reinterpret_cast<const char*>(piece.data()), piece.size());
+        length += piece.size();
+    }).Write(tree);
+    const bool wide = format == RegFormat::Version5;
+    std::vector<std::uint8_t> bytes(wide ? 2 + length * 2 : length);
+    std::uint8_t* out = bytes.data();
+    if (wide) {
+        *out++ = 0xFF;
+        *out++ = 0xFE;
+    }
+    for (const std::string& piece : pieces) {
+        if (!wide) {
+            std::memcpy(out, piece.data(), piece.size());
+            out += piece.size();
+            continue;
+        }
+        for (const char c : piece) {
+            const char16_t unit = kWidened[static_cast<std::uint8_t>(c)];
+            out[0] = static_cast<std::uint8_t>(unit & 0xFF);
+            out[1] = static_cast<std::uint8_t>(unit >> 8);
+            out += 2;
+        }
+    }
     return bytes;
 }
 
