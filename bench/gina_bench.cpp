@@ -2,7 +2,6 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
 #include <unistd.h>
 
 #include "cli/machine_folder.h"
@@ -27,13 +26,10 @@ struct ScratchFolder {
 
 // A chain through two products whose files exist, so the walk follows links.
 void EnableGinaOverAChain(benchmark::State& state) {
-    ScratchFolder scratch;
-    sim::Machine machine(scratch.path);
+    sim::Machine machine;
     machine.environment["SystemRoot"] = "C:\\WINDOWS";
     for (const char* file : {"msgina.dll", "ctxgina.dll", "NnGina.dll"}) {
-        const auto host = sim::HostPathForCreate(machine, std::string("C:\\WINDOWS\\system32\\") + file);
-        fs::create_directories(host->parent_path());
-        std::ofstream(*host) << "MZ";
+        sim::PutDriveFile(machine, std::string("C:\\WINDOWS\\system32\\") + file, "MZ");
     }
     auto setString = [&](const std::string& key, const char* name, const std::string& value) {
         std::vector<std::uint8_t> data(value.begin(), value.end());

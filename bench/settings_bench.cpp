@@ -6,7 +6,6 @@
 // not grow with the hive.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,10 +25,8 @@ const std::string kNetworkKey = std::string("HKEY_LOCAL_MACHINE\\") + settings::
 // A simulated machine whose network key holds every value of the class.
 class Bench {
 public:
-    explicit Bench(int otherKeys)
-        : folder_(std::filesystem::temp_directory_path() / ("veltra-settings-bench-" + std::to_string(otherKeys))) {
-        std::filesystem::create_directories(folder_);
-        machine_ = std::make_unique<sim::Machine>(folder_);
+    explicit Bench(int otherKeys) {
+        machine_ = std::make_unique<sim::Machine>();
         auto software = machine_->registry.CreateKey("HKEY_LOCAL_MACHINE\\SOFTWARE");
         for (int i = 0; i < otherKeys; ++i) {
             software->CreateSubkey("Vendor" + std::to_string(i / 1000))
@@ -57,14 +54,11 @@ public:
         context_.reset();
         platform_.reset();
         machine_.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
     }
 
     settings::SettingsContext& context() { return *context_; }
 
 private:
-    std::filesystem::path folder_;
     std::unique_ptr<sim::Machine> machine_;
     std::unique_ptr<sim::SimPlatform> platform_;
     std::unique_ptr<settings::SettingsContext> context_;

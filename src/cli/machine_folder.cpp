@@ -1,9 +1,15 @@
 #include "cli/machine_folder.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <memory>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "cli/machine_json.h"
@@ -14,10 +20,108 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::optional<std::vector<std::uint8_t>> ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+struct CloseFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using HostFile = std::unique_ptr<std::FILE, CloseFile>;
+
+std::optional<std::string> ReadHostFile(const fs::path& path) {
+    HostFile file(std::fopen(path.c_str(), "rb"));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    std::error_code ec;
+    if (const auto size = fs::file_size(path, ec); !ec) bytes.reserve(size);
+    char buffer[1 << 16];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, count);
+    if (std::ferror(file.get()) != 0) return std::nullopt;
+    return bytes;
+}
+
+// A file mapped read-only. The kernel maps a mapped file's pages in batches,
+// so a large registry.reg costs far fewer page faults than a copy would.
+class MappedFile {
+public:
+    explicit MappedFile(const fs::path& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        struct stat status {};
+        if (::fstat(fd, &status) == 0 && status.st_size > 0) {
+            void* data = ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (data != MAP_FAILED) {
+                data_ = data;
+                size_ = static_cast<std::size_t>(status.st_size);
+                readable_ = true;
+            }
+        } else {
+            readable_ = status.st_size == 0;  // an empty file maps to nothing
+        }
+        ::close(fd);
+    }
+    ~MappedFile() {
+        if (data_ != nullptr) ::munmap(data_, size_);
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    bool readable() const { return readable_; }
+    std::span<const std::uint8_t> bytes() const { return {static_cast<const std::uint8_t*>(data_), size_}; }
+
+private:
+    void* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool readable_ = false;
+};
+
+bool WriteHostFile(const fs::path& path, std::string_view bytes) {
+    HostFile file(std::fopen(path.c_str(), "wb"));
+    return file && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+           std::fflush(file.get()) == 0;
+}
+
+bool LoadFolder(const fs::path& host, sim::DriveEntry& folder, std::string& error) {
+    std::error_code ec;
+    for (fs::directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (folder.Child(name) != nullptr) {
+            error = it->path().string() + ": another entry of its folder has the same name ignoring case";
+            return false;
+        }
+        if (it->is_directory(ec)) {
+            if (!LoadFolder(it->path(), folder.AddChild(name, true), error)) return false;
+        } else if (it->is_regular_file(ec)) {
+            auto bytes = ReadHostFile(it->path());
+            if (!bytes) {
+                error = it->path().string() + ": cannot be read";
+                return false;
+            }
+            folder.AddChild(name, false).bytes = std::make_shared<const std::string>(std::move(*bytes));
+        }
+    }
+    if (ec) {
+        error = host.string() + ": cannot be read: " + ec.message();
+        return false;
+    }
+    return true;
+}
+
+bool SaveFolder(const sim::DriveEntry& folder, const fs::path& host, std::string& error) {
+    std::error_code ec;
+    fs::create_directories(host, ec);
+    if (ec) {
+        error = host.string() + ": cannot be created: " + ec.message();
+        return false;
+    }
+    for (const auto& child : folder.children) {
+        const fs::path path = host / child->name;
+        if (child->folder) {
+            if (!SaveFolder(*child, path, error)) return false;
+        } else if (!WriteHostFile(path, *child->bytes)) {
+            error = path.string() + ": cannot be written";
+            return false;
+        }
+    }
+    return true;
 }
 
 // The line of a byte offset, for messages about machine.json.
@@ -38,6 +142,35 @@ bool LooksLikeMachineFolder(const fs::path& folder) {
 
 }  // namespace
 
+bool LoadDrives(const fs::path& folder, sim::DriveTree& drives, std::string& error) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string letter = it->path().filename().string();
+        if (letter.size() != 1 || !std::isalpha(static_cast<unsigned char>(letter[0])) || !it->is_directory(ec)) {
+            continue;  // not a drive
+        }
+        letter = sim::FoldCase(letter);
+        sim::DriveEntry& drive = *drives.MakeFolders(letter + ":\\");
+        if (!drive.children.empty()) {
+            error = it->path().string() + ": another folder of drives/ names the same drive";
+            return false;
+        }
+        if (!LoadFolder(it->path(), drive, error)) return false;
+    }
+    if (ec) {
+        error = folder.string() + ": cannot be read: " + ec.message();
+        return false;
+    }
+    return true;
+}
+
+bool SaveDrives(const sim::DriveTree& drives, const fs::path& folder, std::string& error) {
+    for (const auto& drive : drives.drives()) {
+        if (!SaveFolder(*drive, folder / drive->name, error)) return false;
+    }
+    return true;
+}
+
 std::unique_ptr<LoadedMachine> LoadedMachine::Open(const fs::path& folder, std::string& error) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
@@ -45,46 +178,36 @@ std::unique_ptr<LoadedMachine> LoadedMachine::Open(const fs::path& folder, std::
         return nullptr;
     }
     std::unique_ptr<LoadedMachine> loaded(new LoadedMachine());
-    std::string pattern = (fs::temp_directory_path() / "agentca-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        error = "cannot create a working folder under " + fs::temp_directory_path().string();
+    loaded->machine_ = std::make_unique<sim::Machine>();
+    sim::Machine& machine = *loaded->machine_;
+    if (fs::is_directory(folder / "drives", ec) && !LoadDrives(folder / "drives", machine.drives, error)) {
         return nullptr;
     }
-    loaded->workFolder_ = pattern;
-    const fs::path drives = loaded->workFolder_ / "drives";
-    fs::create_directories(drives / "C", ec);
-    if (fs::is_directory(folder / "drives", ec)) {
-        fs::copy(folder / "drives", drives, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
-        if (ec) {
-            error = (folder / "drives").string() + ": cannot be copied: " + ec.message();
-            return nullptr;
-        }
-    }
-    loaded->machine_ = std::make_unique<sim::Machine>(drives);
-    sim::Machine& machine = *loaded->machine_;
 
     if (fs::exists(folder / "registry.reg", ec)) {
-        const auto bytes = ReadBytes(folder / "registry.reg");
-        if (!bytes) {
+        const MappedFile file(folder / "registry.reg");
+        if (!file.readable()) {
             error = (folder / "registry.reg").string() + ": cannot be read";
             return nullptr;
         }
-        loaded->format_ = sim::DetectRegFormat(*bytes).value_or(sim::RegFormat::Version5);
-        if (const auto problem = sim::ApplyRegFile(machine.registry, *bytes)) {
+        const std::span<const std::uint8_t> data = file.bytes();
+        loaded->format_ = sim::DetectRegFormat(data).value_or(sim::RegFormat::Version5);
+        if (const auto problem = sim::ApplyRegFile(machine.registry, data)) {
             error = (folder / "registry.reg").string() + ":" + std::to_string(problem->line) + ": " + problem->message;
             return nullptr;
         }
     }
     if (fs::exists(folder / "machine.json", ec)) {
-        std::ifstream in(folder / "machine.json", std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        const std::string content = text.str();
+        const auto content = ReadHostFile(folder / "machine.json");
+        if (!content) {
+            error = (folder / "machine.json").string() + ": cannot be read";
+            return nullptr;
+        }
         nlohmann::json document;
         try {
-            document = nlohmann::json::parse(content);
+            document = nlohmann::json::parse(*content);
         } catch (const nlohmann::json::parse_error& e) {
-            error = (folder / "machine.json").string() + ":" + std::to_string(LineOf(content, e.byte)) +
+            error = (folder / "machine.json").string() + ":" + std::to_string(LineOf(*content, e.byte)) +
                     ": not valid JSON (" + e.what() + ")";
             return nullptr;
         }
@@ -97,10 +220,7 @@ std::unique_ptr<LoadedMachine> LoadedMachine::Open(const fs::path& folder, std::
     return loaded;
 }
 
-LoadedMachine::~LoadedMachine() {
-    std::error_code ignored;
-    if (!workFolder_.empty()) fs::remove_all(workFolder_, ignored);
-}
+LoadedMachine::~LoadedMachine() = default;
 
 bool LoadedMachine::SaveTo(const fs::path& folder, std::string& error) const {
     std::error_code ec;
@@ -114,17 +234,17 @@ bool LoadedMachine::SaveTo(const fs::path& folder, std::string& error) const {
         error = folder.string() + ": cannot be created: " + ec.message();
         return false;
     }
-    fs::copy(machine_->drivesRoot, folder / "drives", fs::copy_options::recursive, ec);
-    if (ec) {
-        error = (folder / "drives").string() + ": cannot be written: " + ec.message();
-        return false;
+    if (!SaveDrives(machine_->drives, folder / "drives", error)) return false;
+    bool written = false;
+    if (HostFile reg(std::fopen((folder / "registry.reg").c_str(), "wb")); reg) {
+        written = true;
+        sim::WriteRegFile(machine_->registry, format_, [&](std::span<const std::uint8_t> piece) {
+            written = written && std::fwrite(piece.data(), 1, piece.size(), reg.get()) == piece.size();
+        });
+        written = written && std::fflush(reg.get()) == 0;
     }
-    const std::vector<std::uint8_t> registry = sim::WriteRegFile(machine_->registry, format_);
-    std::ofstream reg(folder / "registry.reg", std::ios::binary | std::ios::trunc);
-    reg.write(reinterpret_cast<const char*>(registry.data()), static_cast<std::streamsize>(registry.size()));
-    std::ofstream json(folder / "machine.json", std::ios::binary | std::ios::trunc);
-    json << MachineToJson(*machine_).dump(2) << "\n";
-    if (!reg || !json) {
+    const std::string json = MachineToJson(*machine_).dump(2) + "\n";
+    if (!written || !WriteHostFile(folder / "machine.json", json)) {
         error = folder.string() + ": cannot be written";
         return false;
     }

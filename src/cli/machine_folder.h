@@ -1,6 +1,7 @@
 // A machine folder on disk, opened for the bench: registry.reg, drives/ and
-// machine.json. The run works on a private copy, so the input folder is never
-// changed; --out writes the machine as it stands afterwards.
+// machine.json. The folder is read once into memory and the run works there,
+// so the input folder is never changed; --out writes the machine as it stands
+// afterwards.
 #pragma once
 
 #include <filesystem>
@@ -15,9 +16,9 @@ namespace veltra::cli {
 
 class LoadedMachine {
 public:
-    // Copies the folder's drives into a private working folder and loads the
-    // registry and machine.json. nullptr with a message naming the file (and
-    // line, for registry.reg) when the folder is malformed.
+    // Reads the folder's drives, registry and machine.json. nullptr with a
+    // message naming the file (and line, for registry.reg) when the folder is
+    // malformed.
     static std::unique_ptr<LoadedMachine> Open(const std::filesystem::path& folder,
                                                std::string& error);
     ~LoadedMachine();
@@ -33,9 +34,14 @@ public:
 
 private:
     LoadedMachine() = default;
-    std::filesystem::path workFolder_;
     std::unique_ptr<sim::Machine> machine_;
     sim::RegFormat format_ = sim::RegFormat::Version5;
 };
+
+// A machine folder's drives/: one folder per drive letter ("C", "D"), read
+// into the tree (into empty drives only) or written from it. False with a
+// message naming the host path on failure.
+bool LoadDrives(const std::filesystem::path& folder, sim::DriveTree& drives, std::string& error);
+bool SaveDrives(const sim::DriveTree& drives, const std::filesystem::path& folder, std::string& error);
 
 }  // namespace veltra::cli

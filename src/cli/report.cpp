@@ -1,7 +1,6 @@
 #include "cli/report.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "cli/machine_json.h"
@@ -12,7 +11,6 @@
 
 namespace veltra::cli {
 
-namespace fs = std::filesystem;
 using nlohmann::json;
 using platform::Dword;
 
@@ -70,21 +68,24 @@ std::string Indented(const std::string& text, const std::string& prefix) {
     return result;
 }
 
-void SnapshotFiles(const sim::Machine& machine, const fs::path& host, MachineSnapshot& snapshot) {
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string path = sim::WindowsPathOf(machine, it->path());
-        FileState state;
-        state.folder = it->is_directory(ec);
-        if (!state.folder) {
-            state.size = it->file_size(ec);
-            std::ifstream in(it->path(), std::ios::binary);
-            std::stringstream content;
-            content << in.rdbuf();
-            state.content = content.str();
-        }
-        if (const auto a = machine.attributes.find(path); a != machine.attributes.end()) state.attributes = a->second;
-        snapshot.files[path] = std::move(state);
+// Every folder and file below `entry` (whose Windows path is `path`). The
+// content is shared with the machine, not copied.
+void SnapshotFiles(const sim::Machine& machine, const sim::DriveEntry& entry, std::string& path,
+                   MachineSnapshot& snapshot) {
+    FileState state;
+    state.folder = entry.folder;
+    if (!entry.folder) {
+        state.size = entry.bytes->size();
+        state.content = entry.bytes;
+    }
+    if (const auto a = machine.attributes.find(path); a != machine.attributes.end()) state.attributes = a->second;
+    snapshot.files.emplace(path, std::move(state));
+    const std::size_t length = path.size();
+    for (const auto& child : entry.children) {
+        if (path.back() != '\\') path += '\\';
+        path += child->name;
+        SnapshotFiles(machine, *child, path, snapshot);
+        path.resize(length);
     }
 }
 
@@ -135,19 +136,46 @@ std::string ValueToText(const std::string& valueName, const sim::RegValue& value
     return "[" + items + "]";
 }
 
-MachineSnapshot TakeSnapshot(const sim::Machine& machine) {
+namespace {
+
+// Everything but the registry, which the caller copies when it needs to.
+MachineSnapshot SnapshotWithoutRegistry(const sim::Machine& machine) {
     MachineSnapshot snapshot;
-    snapshot.registry = machine.registry;
     snapshot.properties = machine.session.properties;
     snapshot.services = machine.services;
     snapshot.groups = machine.groups;
     snapshot.environment = machine.environment;
     snapshot.mutexes = machine.mutexes;
-    SnapshotFiles(machine, machine.drivesRoot, snapshot);
+    for (const auto& drive : machine.drives.drives()) {
+        std::string path = drive->name + ":\\";
+        SnapshotFiles(machine, *drive, path, snapshot);
+    }
+    return snapshot;
+}
+
+void Compare(const MachineSnapshot& before, const MachineSnapshot& after, const sim::RegistryTree& afterRegistry,
+             RunReport& report);
+
+}  // namespace
+
+MachineSnapshot TakeSnapshot(const sim::Machine& machine) {
+    MachineSnapshot snapshot = SnapshotWithoutRegistry(machine);
+    snapshot.registry = machine.registry;
     return snapshot;
 }
 
 void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& after, RunReport& report) {
+    Compare(before, after, after.registry, report);
+}
+
+void CompareWithMachine(const MachineSnapshot& before, const sim::Machine& machine, RunReport& report) {
+    Compare(before, SnapshotWithoutRegistry(machine), machine.registry, report);
+}
+
+namespace {
+
+void Compare(const MachineSnapshot& before, const MachineSnapshot& after, const sim::RegistryTree& afterRegistry,
+             RunReport& report) {
     std::set<std::string> names;
     for (const auto& [name, value] : before.properties) names.insert(name);
     for (const auto& [name, value] : after.properties) names.insert(name);
@@ -159,13 +187,14 @@ void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& afte
         if (was != now) report.properties.push_back({name, was, now});
     }
 
-    report.registry = sim::DiffTrees(before.registry, after.registry);
+    report.registry = sim::DiffTrees(before.registry, afterRegistry);
 
     for (const auto& [path, state] : after.files) {
         const auto b = before.files.find(path);
         if (b == before.files.end()) {
             report.files.push_back({path, "added", state.folder ? "folder" : std::to_string(state.size) + " bytes"});
-        } else if (!state.folder && (b->second.content != state.content)) {
+        } else if (!state.folder && b->second.content != state.content &&
+                   (b->second.content == nullptr || *b->second.content != *state.content)) {
             report.files.push_back({path, "changed", std::to_string(b->second.size) + " -> " + std::to_string(state.size) + " bytes"});
         } else if (b->second.attributes != state.attributes) {
             report.files.push_back({path, "attributes", AttributeNames(b->second.attributes) + " -> " + AttributeNames(state.attributes)});
@@ -204,6 +233,8 @@ void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& afte
         if (!before.mutexes.contains(name)) report.others.push_back({"mutex", name, "left existing"});
     }
 }
+
+}  // namespace
 
 void TakeRecords(sim::Machine& machine, RunReport& report) {
     report.dialogs = std::move(machine.dialogs);

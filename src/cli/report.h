@@ -3,6 +3,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@ namespace veltra::cli {
 struct FileState {
     bool folder = false;
     std::uintmax_t size = 0;
-    std::string content;  // for comparison only; never printed
+    std::shared_ptr<const std::string> content;  // for comparison only; never printed
     platform::Dword attributes = 0;
 };
 
@@ -71,6 +72,8 @@ struct RunReport {
 
 // Fills the change lists from two snapshots and the run's records.
 void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& after, RunReport& report);
+// The same against the machine as it stands, without copying its registry.
+void CompareWithMachine(const MachineSnapshot& before, const sim::Machine& machine, RunReport& report);
 void TakeRecords(sim::Machine& machine, RunReport& report);
 
 std::string RenderText(const RunReport& report);

@@ -2,6 +2,8 @@
 // the simulated installer step by step, with one report of everything the
 // road changed.
 #include <iostream>
+#include <map>
+#include <utility>
 
 #include "cli/commands.h"
 #include "cli/roads.h"
@@ -43,13 +45,14 @@ int RunRoadCommand(const RoadCommand& command) {
     MachineSnapshot before = TakeSnapshot(machine);
     const sim::engine::InstallOutcome outcome = RunRoad(*road, *package, machine);
     // Properties: what the sequence and its actions changed, not what the
-    // installer set up when the session began.
+    // installer set up when the session began, nor what the machine keeps
+    // once the session has ended.
     before.properties = outcome.startProperties;
-    MachineSnapshot after = TakeSnapshot(machine);
-    after.properties = outcome.properties;
     report.steps = outcome.steps;
     report.result = outcome.result;
-    CompareSnapshots(before, after, report);
+    std::map<std::string, std::string> kept = std::exchange(machine.session.properties, outcome.properties);
+    CompareWithMachine(before, machine, report);
+    machine.session.properties = std::move(kept);
     TakeRecords(machine, report);
     if (!outcome.error.empty()) std::cerr << "agentca: " << outcome.error << "\n";
     return FinishRun(command.options, *loaded, report, outcome.result != 0);

@@ -47,8 +47,7 @@ int Run(const RunCommand& command) {
     // A deferred action sees its data and nothing else of the session.
     report.result = sim::engine::RunLibraryAction(
         *entry, machine, deferred ? std::optional<std::string>(command.data) : std::nullopt);
-    const MachineSnapshot after = TakeSnapshot(machine);
-    CompareSnapshots(before, after, report);
+    CompareWithMachine(before, machine, report);
     TakeRecords(machine, report);
     return FinishRun(command.options, *loaded, report, *report.result != 0);
 }

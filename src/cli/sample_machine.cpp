@@ -3,6 +3,7 @@
 #include <fstream>
 #include <vector>
 
+#include "cli/machine_folder.h"
 #include "cli/machine_json.h"
 #include "platform/registry.h"
 #include "platform/sim/machine.h"
@@ -44,15 +45,11 @@ void SetMultiString(sim::Machine& machine, const std::string& key, const std::st
     machine.registry.CreateKey(key)->SetValue(name, platform::kRegMultiSz, std::move(data));
 }
 
-void PutFile(const sim::Machine& machine, const std::string& windowsPath, const std::string& content) {
-    const auto host = sim::HostPathForCreate(machine, windowsPath);
-    fs::create_directories(host->parent_path());
-    std::ofstream(*host, std::ios::binary) << content;
+void PutFile(sim::Machine& machine, const std::string& windowsPath, const std::string& content) {
+    sim::PutDriveFile(machine, windowsPath, content);
 }
 
-void PutFolder(const sim::Machine& machine, const std::string& windowsPath) {
-    fs::create_directories(*sim::HostPathForCreate(machine, windowsPath));
-}
+void PutFolder(sim::Machine& machine, const std::string& windowsPath) { sim::MakeDriveFolder(machine, windowsPath); }
 
 void FillRegistry(sim::Machine& machine) {
     const std::string nt = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
@@ -200,16 +197,12 @@ bool WriteSampleMachine(const fs::path& folder, SampleKind kind, std::string& er
         error = folder.string() + ": exists and is not empty";
         return false;
     }
-    fs::create_directories(folder / "drives" / "C", ec);
-    if (ec) {
-        error = folder.string() + ": cannot be created: " + ec.message();
-        return false;
-    }
-    sim::Machine machine(folder / "drives");
+    sim::Machine machine;
     FillRegistry(machine);
     FillFiles(machine);
     FillSession(machine);
     if (kind == SampleKind::Installed) InstallAgent(machine);
+    if (!SaveDrives(machine.drives, folder / "drives", error)) return false;
     const std::vector<std::uint8_t> registry = sim::WriteRegFile(machine.registry, sim::RegFormat::Version5);
     std::ofstream reg(folder / "registry.reg", std::ios::binary);
     reg.write(reinterpret_cast<const char*>(registry.data()), static_cast<std::streamsize>(registry.size()));

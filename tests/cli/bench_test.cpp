@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "cli_runner.h"
@@ -18,6 +19,16 @@ std::string Slurp(const fs::path& path) {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// Every file and folder below a drives/ folder: relative path -> bytes
+// ("/" for a folder).
+std::map<std::string, std::string> Listing(const fs::path& drives) {
+    std::map<std::string, std::string> listing;
+    for (const auto& entry : fs::recursive_directory_iterator(drives)) {
+        listing[fs::relative(entry.path(), drives).string()] = entry.is_directory() ? "/" : Slurp(entry.path());
+    }
+    return listing;
 }
 
 class Bench : public ::testing::Test {
@@ -83,7 +94,10 @@ TEST_F(Bench, EnableGinaOnThePlainMachineLinksTheAgentGina) {
 }
 
 TEST_F(Bench, TheInputFolderIsNeverChangedAndOutHoldsTheResult) {
+    fs::create_directories(machine / "drives" / "C" / "Empty Folder");
+    std::ofstream(machine / "drives" / "C" / "MixedCase.BIN", std::ios::binary) << std::string("a\0\xff\r\n", 5);
     const std::string before = Slurp(machine / "registry.reg");
+    const auto drives = Listing(machine / "drives");
     const fs::path out = dir.path() / "after";
     const Outcome run = Agentca({"run", "EnableGina", "--machine", machine.string(), "--data", "KeshGina.dll;2",
                                  "--out", out.string()});
@@ -91,6 +105,8 @@ TEST_F(Bench, TheInputFolderIsNeverChangedAndOutHoldsTheResult) {
     EXPECT_NE(run.out.find("\nLog\n  VeltraAgentCA: EnableGina: start (deferred)\n"), std::string::npos)
         << "the text report shows the log without --trace";
     EXPECT_EQ(Slurp(machine / "registry.reg"), before);
+    EXPECT_EQ(Listing(machine / "drives"), drives);
+    EXPECT_EQ(Listing(out / "drives"), drives) << "the files go out as they came in";
     // The result is itself a machine: disabling on it takes the GINA out again.
     const Outcome disable = Agentca({"run", "DisableGina", "--machine", out.string(), "--data", "2", "--json"});
     ASSERT_EQ(disable.status, 0) << disable.out;
@@ -135,6 +151,12 @@ TEST_F(Bench, MalformedMachinesNameTheFileAndLine) {
     const Outcome broken = Agentca({"run", "EnableGina", "--machine", machine.string(), "--data", "x;2"});
     EXPECT_EQ(broken.status, 2);
     EXPECT_NE(broken.out.find("machine.json:3"), std::string::npos) << broken.out;
+
+    // Windows cannot hold two names that differ only in case.
+    fs::create_directories(machine / "drives" / "C" / "WINDOWS" / "SYSTEM32");
+    const Outcome twins = Agentca({"run", "EnableGina", "--machine", machine.string(), "--data", "x;2"});
+    EXPECT_EQ(twins.status, 2);
+    EXPECT_NE(twins.out.find("same name ignoring case"), std::string::npos) << twins.out;
 }
 
 TEST_F(Bench, InjectedFailuresReachTheAction) {

@@ -62,7 +62,7 @@ TEST_F(Reports, FileChangesAreListedWithoutContent) {
     const MachineSnapshot before = TakeSnapshot(machine);
     PutFile("C:\\Keep\\edit.txt", "newer");
     PutFile("C:\\Keep\\domaininfo.dat", "DOMAIN SECRET BYTES");
-    std::filesystem::remove(*sim::HostPath(machine, "C:\\Keep\\gone.txt"));
+    sim::RemoveDriveFile(machine, "C:\\Keep\\gone.txt");
     machine.attributes["C:\\Keep\\same.txt"] = platform::kFileAttributeReadOnly;
     RunReport report;
     CompareSnapshots(before, TakeSnapshot(machine), report);

@@ -279,16 +279,20 @@ struct BadFile {
 
 class RegFileErrors : public ::testing::TestWithParam<BadFile> {};
 
+// An empty tree is built while the file is read, any other only after the
+// whole file was checked: both must come out of a refused file as they went in.
 TEST_P(RegFileErrors, NamesTheLineAndChangesNothing) {
     const BadFile& bad = GetParam();
-    RegistryTree tree;
-    tree.CreateKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Before")->SetValue("v", 1, Sz("v"));
-    const RegistryTree before = tree;
-    const auto error = ApplyRegFile(tree, Ansi(bad.text));
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->line, bad.line) << error->message;
-    EXPECT_NE(error->message.find(bad.message), std::string::npos) << error->message;
-    EXPECT_TRUE(tree == before) << "a refused file changes nothing";
+    for (const bool empty : {true, false}) {
+        RegistryTree tree;
+        if (!empty) tree.CreateKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Before")->SetValue("v", 1, Sz("v"));
+        const RegistryTree before = tree;
+        const auto error = ApplyRegFile(tree, Ansi(bad.text));
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->line, bad.line) << error->message;
+        EXPECT_NE(error->message.find(bad.message), std::string::npos) << error->message;
+        EXPECT_TRUE(tree == before) << "a refused file changes nothing";
+    }
 }
 
 constexpr const char* kHead =

@@ -88,8 +88,7 @@ class ActionLog : public SimFixture {};
 TEST_F(ActionLog, EachRunIsFramedAndEachFailureSiteNamesCallSubjectAndCode) {
     for (const LogCase& c : kCases) {
         SCOPED_TRACE(c.action);
-        std::filesystem::create_directories(dir.path() / c.action);
-        sim::Machine run(dir.path() / c.action);
+        sim::Machine run;
         Prepare(run, c);
         sim::SimPlatform ports(run);
         const runtime::ActionEntry& entry = *runtime::FindAction(c.action);
@@ -161,9 +160,7 @@ TEST_F(ActionLog, LoggingChangesNothingElse) {
         };
         std::vector<Outcome> outcomes;
         for (const bool framed : {true, false}) {
-            const auto folder = dir.path() / (c.action + (framed ? "-framed" : "-bare"));
-            std::filesystem::create_directories(folder);
-            sim::Machine run(folder);
+            sim::Machine run;
             Prepare(run, c);
             sim::SimPlatform ports(run);
             const runtime::ActionEntry& entry = *runtime::FindAction(c.action);

@@ -20,11 +20,47 @@ TEST(WindowsPaths, NormalizeLikeWindows) {
     EXPECT_EQ(NormalizeWindowsPath("\\\\server\\share"), std::nullopt);
 }
 
-TEST_F(FilesContract, PathsIgnoreCaseAndKeepTheirSpelling) {
+std::vector<std::string> Names(const std::vector<platform::FindEntry>& entries) {
+    std::vector<std::string> names;
+    for (const platform::FindEntry& entry : entries) names.push_back(entry.name);
+    return names;
+}
+
+TEST_F(FilesContract, PathsIgnoreCaseKeepTheirSpellingAndListInUpperCaseOrder) {
     PutFile("C:\\WINDOWS\\System32\\MSGina.dll");
     EXPECT_TRUE(FileExists("c:\\windows\\system32\\msgina.DLL"));
     PutFile("c:\\windows\\SYSTEM32\\new.dll");
-    EXPECT_EQ(files().FindFiles("C:\\WINDOWS\\System32\\*").size(), 4u);  // ".", "..", two files
+    PutFile("C:\\Windows\\system32\\_x.dll");
+    PutFile("C:\\Windows\\system32\\Zeta.dll");
+    EXPECT_TRUE(files().CreateDirectory("c:\\windows\\system32\\..\\System32\\Sub", nullptr));
+    // "_" sorts after "Z" when names are compared in upper case.
+    EXPECT_EQ(Names(files().FindFiles("C:\\WINDOWS\\System32\\*")),
+              (std::vector<std::string>{".", "..", "MSGina.dll", "new.dll", "Sub", "Zeta.dll", "_x.dll"}));
+    EXPECT_EQ(Names(files().FindFiles("C:\\*")), std::vector<std::string>{"WINDOWS"});
+    EXPECT_EQ(files().GetFileAttributes("C:\\windows\\SYSTEM32\\sub"), platform::kFileAttributeDirectory);
+}
+
+// A copy shares nothing with its source once either changes, a move takes a
+// folder's whole tree along, and a folder cannot move into itself.
+TEST_F(FilesContract, CopiesAndMovesKeepContentApart) {
+    PutFile("C:\\A\\f.txt", "one");
+    ASSERT_TRUE(files().CopyFile("C:\\A\\f.txt", "C:\\A\\g.txt", true));
+    {
+        auto out = files().Open("C:\\A\\f.txt", platform::OpenMode::Append);
+        ASSERT_TRUE(out);
+        out->Write("+two", 4);
+    }
+    EXPECT_EQ(ReadFile("C:\\A\\f.txt"), "one+two");
+    EXPECT_EQ(ReadFile("C:\\A\\g.txt"), "one");
+    PutFile("C:\\A\\g.txt", "three");
+    EXPECT_EQ(ReadFile("C:\\A\\f.txt"), "one+two");
+    PutFile("C:\\A\\Sub\\deep.txt", "deep");
+    EXPECT_FALSE(files().MoveFileEx("C:\\A", "C:\\a\\sub\\A", 0));
+    EXPECT_EQ(machine.lastError, platform::kErrorAccessDenied);
+    EXPECT_TRUE(files().MoveFileEx("C:\\a", "C:\\Moved", 0));
+    EXPECT_FALSE(FileExists("C:\\A"));
+    EXPECT_EQ(ReadFile("C:\\moved\\SUB\\deep.txt"), "deep");
+    EXPECT_EQ(Names(files().FindFiles("C:\\*")), std::vector<std::string>{"Moved"});
 }
 
 TEST_F(FilesContract, AttributesOfFilesFoldersAndMissingPaths) {
@@ -124,6 +160,14 @@ TEST_F(FilesContract, StreamsReadAndWriteBytes) {
     char line[8];
     ASSERT_TRUE(in->ReadLine(line, sizeof line));
     EXPECT_STREQ(line, "line 1\r");  // fgets stops at the size limit
+    char rest[16];
+    ASSERT_TRUE(in->ReadLine(rest, sizeof rest));
+    EXPECT_STREQ(rest, "\n");
+    ASSERT_TRUE(in->ReadLine(rest, sizeof rest));
+    EXPECT_STREQ(rest, "line 2\r\n");
+    EXPECT_FALSE(in->AtEnd()) << "the end is seen only by a read that runs into it";
+    EXPECT_FALSE(in->ReadLine(rest, sizeof rest));
+    EXPECT_TRUE(in->AtEnd());
     EXPECT_FALSE(files().Open("C:\\P\\missing.txt", platform::OpenMode::Read));
     EXPECT_FALSE(files().Open("C:\\NoFolder\\x.txt", platform::OpenMode::Write));
 }

@@ -139,8 +139,7 @@ std::vector<Row> Rows() {
 TEST(Operations, EachFailsAsTheRealCallAndIsTraced) {
     for (const Row& row : Rows()) {
         SCOPED_TRACE(row.operation);
-        testing::TempDir dir;
-        Machine machine(dir.path());
+        Machine machine;
         SimPlatform sim(machine);
         machine.trace.enabled = true;
         machine.faults.Add(*ParseFaultRule(std::string(row.operation) + "=" + std::to_string(kCode), nullptr));
@@ -154,8 +153,7 @@ TEST(Operations, EachFailsAsTheRealCallAndIsTraced) {
 }
 
 TEST(Operations, FailureFormsThatAreNotTheCode) {
-    testing::TempDir dir;
-    Machine machine(dir.path());
+    Machine machine;
     SimPlatform sim(machine);
     machine.faults.Add(*ParseFaultRule("MsiQueryFeatureStateA=87", nullptr));
     machine.faults.Add(*ParseFaultRule("ShellExecuteA=1603", nullptr));

@@ -2,8 +2,6 @@
 
 #include "platform/sim/engine/engine.h"
 #include <atomic>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 #include "platform/sim/engine/engine.h"
@@ -24,7 +22,7 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-SimFixture::SimFixture() : machine(dir.path()), sim(machine) {}
+SimFixture::SimFixture() : sim(machine) {}
 
 namespace {
 
@@ -92,29 +90,20 @@ std::optional<platform::Dword> SimFixture::GetDword(const std::string& key, cons
 bool SimFixture::KeyExists(const std::string& key) const { return machine.registry.FindKey(key) != nullptr; }
 
 void SimFixture::PutFile(const std::string& windowsPath, std::string_view content) {
-    const auto host = sim::HostPathForCreate(machine, windowsPath);
-    ASSERT_TRUE(host) << "bad path " << windowsPath;
-    std::filesystem::create_directories(host->parent_path());
-    std::ofstream(*host, std::ios::binary) << content;
+    ASSERT_TRUE(sim::PutDriveFile(machine, windowsPath, content)) << "bad path " << windowsPath;
 }
 
 void SimFixture::PutFolder(const std::string& windowsPath) {
-    const auto host = sim::HostPathForCreate(machine, windowsPath);
-    ASSERT_TRUE(host) << "bad path " << windowsPath;
-    std::filesystem::create_directories(*host);
+    ASSERT_TRUE(sim::MakeDriveFolder(machine, windowsPath)) << "bad path " << windowsPath;
 }
 
 bool SimFixture::FileExists(const std::string& windowsPath) const {
-    return sim::HostPath(machine, windowsPath).has_value();
+    const auto normal = sim::NormalizeWindowsPath(windowsPath);
+    return normal && machine.drives.Find(*normal) != nullptr;
 }
 
 std::string SimFixture::ReadFile(const std::string& windowsPath) const {
-    const auto host = sim::HostPath(machine, windowsPath);
-    if (!host) return {};
-    std::ifstream in(*host, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return sim::ReadDriveFile(machine, windowsPath).value_or(std::string());
 }
 
 void SimFixture::SetProperty(const std::string& name, const std::string& value) {

@@ -1,5 +1,5 @@
-// A fresh simulated machine per test: a temporary folder of drives, the
-// machine state, and the ports over it. Helpers keep the tables short.
+// A fresh simulated machine per test (its drives in memory) and the ports over
+// it. Helpers keep the tables short.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -64,7 +64,6 @@ protected:
     void Answer(int button) { machine.messageBoxAnswers.push_back(button); }
     void Choose(std::optional<std::string> path) { machine.fileChoices.push_back(std::move(path)); }
 
-    TempDir dir;
     sim::Machine machine;
     sim::SimPlatform sim;
 };

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <deque>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -14,6 +13,7 @@
 #include "platform/accounts.h"
 #include "platform/installer.h"
 #include "platform/services.h"
+#include "platform/sim/drive_tree.h"
 #include "platform/sim/faults.h"
 #include "platform/sim/registry_tree.h"
 
@@ -24,7 +24,7 @@ namespace veltra::sim {
 struct LessIgnoreCase {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const {
-        return FoldCase(a) < FoldCase(b);
+        return CompareFolded(a, b) < 0;
     }
 };
 
@@ -85,12 +85,11 @@ struct ShellOpenRecord {
 
 class Machine {
 public:
-    // Files live under drivesRoot/<letter>/...; the folder must exist.
-    explicit Machine(std::filesystem::path drivesRoot);
+    Machine();  // an empty registry and an empty drive C:
 
     // --- state -------------------------------------------------------------
     RegistryTree registry;
-    std::filesystem::path drivesRoot;
+    DriveTree drives;                            // files and folders, in memory
     NameMap<std::string> environment;            // "SystemRoot" -> "C:\WINDOWS"
     NameMap<platform::Dword> attributes;         // explicit attributes by full path
     NameSet filesInUse;                          // copy/delete/move onto them fails (32)
@@ -125,11 +124,6 @@ public:
     Faults faults;
     Trace trace;
     platform::Dword lastError = 0;
-
-    // Host folders already matched to a Windows path ignoring case, so that a
-    // path spelled differently from the disk costs a directory read once, not
-    // at every call. Each use checks that the folder is still there.
-    mutable NameMap<std::filesystem::path> resolvedFolders;
 };
 
 // Button names as the bench takes them ("OK", "TRYAGAIN", ...).

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "platform/registry.h"
@@ -27,6 +30,15 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
+
+// WidenAnsi of every byte, looked up instead of worked out per character.
+constexpr std::array<char16_t, 256> kWidened = [] {
+    std::array<char16_t, 256> table{};
+    for (std::size_t byte = 0; byte < table.size(); ++byte) {
+        table[byte] = byte >= 0x80 && byte <= 0x9F ? kCp1252High[byte - 0x80] : static_cast<char16_t>(byte);
+    }
+    return table;
+}();
 
 bool IsStringType(Dword type) {
     return type == platform::kRegSz || type == platform::kRegExpandSz || type == platform::kRegMultiSz;
@@ -64,9 +76,14 @@ DecodedFile Decode(std::span<const std::uint8_t> bytes) {
         file.wide = true;  // UTF-16LE that lost its byte-order mark
     }
     if (file.wide) {
-        file.text.reserve((bytes.size() - start) / 2);
-        for (std::size_t i = start; i + 1 < bytes.size(); i += 2) {
-            file.text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+        const std::size_t units = (bytes.size() - start) / 2;
+        file.text.resize(units);
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(file.text.data(), bytes.data() + start, units * 2);
+        } else {
+            for (std::size_t i = 0; i < units; ++i) {
+                file.text[i] = static_cast<char16_t>(bytes[start + 2 * i] | (bytes[start + 2 * i + 1] << 8));
+            }
         }
         file.truncatedUnit = (bytes.size() - start) % 2 != 0;
     } else {
@@ -80,7 +97,7 @@ std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
     std::vector<std::u16string_view> lines;
     std::size_t begin = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\n' && text[i] != u'\r') continue;
+        if (text[i] > u'\r' || (text[i] != u'\n' && text[i] != u'\r')) continue;
         lines.push_back(text.substr(begin, i - begin));
         if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
         begin = i + 1;
@@ -111,11 +128,79 @@ std::optional<RegFormat> HeaderFormat(std::u16string_view firstLine) {
 // key change before them.
 struct Operation {
     enum Kind { OpenKey, DeleteKey, SetValue, DeleteValue } kind;
-    std::string root;                // key changes: full root name
-    std::vector<std::string> parts;  // key changes: the path below the root
-    std::string name;                // value changes
+    // Key changes: the key's full path as the file spells it (checked: a
+    // root in full, no part too long); value changes: the value's name.
+    std::string text;
     Dword type = 0;
-    std::vector<std::uint8_t> data;
+    std::vector<std::uint8_t> data;  // moved into the tree, never copied
+};
+
+// Builds a tree from checked operations, one at a time. A file lists keys in
+// order, so a key's path mostly repeats the last one's: the keys along the
+// last path are kept and only the differing tail is looked up.
+class Builder {
+public:
+    explicit Builder(RegistryTree& tree) : tree_(tree) {}
+
+    void Apply(Operation& op) {
+        switch (op.kind) {
+            case Operation::OpenKey:
+                OpenKey(std::move(op.text));
+                break;
+            case Operation::DeleteKey:
+                tree_.DeleteKeyTree(op.text);
+                path_.clear();  // the keys kept may be gone
+                key_ = nullptr;
+                break;
+            case Operation::SetValue:
+                key_->SetValue(op.text, op.type, std::move(op.data));
+                break;
+            case Operation::DeleteValue:
+                key_->DeleteValue(op.text);
+                break;
+        }
+    }
+
+private:
+    struct Level {
+        std::string_view part;  // in lastPath_; the root's name first
+        std::shared_ptr<RegNode> node;
+    };
+
+    template <class Visit>
+    static void ForEachPart(std::string_view path, Visit visit) {
+        while (!path.empty()) {
+            const auto slash = path.find('\\');
+            if (slash != 0) visit(path.substr(0, slash));
+            if (slash == std::string_view::npos) break;
+            path.remove_prefix(slash + 1);
+        }
+    }
+
+    void OpenKey(std::string text) {
+        std::size_t depth = 0;
+        ForEachPart(text, [&](std::string_view part) {
+            if (depth < path_.size() && path_[depth].part.size() == part.size() &&
+                CompareFolded(path_[depth].part, part) == 0) {
+                ++depth;
+                return;
+            }
+            path_.resize(depth);
+            path_.push_back({part, depth == 0 ? tree_.Root(part) : path_[depth - 1].node->CreateSubkey(part)});
+            ++depth;
+        });
+        path_.resize(depth);
+        key_ = path_.back().node;
+        // Keep the path's text for the next key, and the parts pointing there.
+        lastPath_ = std::move(text);
+        std::size_t level = 0;
+        ForEachPart(lastPath_, [&](std::string_view part) { path_[level++].part = part; });
+    }
+
+    RegistryTree& tree_;
+    std::string lastPath_;
+    std::vector<Level> path_;
+    std::shared_ptr<RegNode> key_;
 };
 
 // What the text after a value's data says about the value.
@@ -123,8 +208,12 @@ enum class Tail { Ok, Void, Bad };
 
 class Parser {
 public:
-    Parser(const DecodedFile& file, RegFormat format, std::vector<std::u16string_view> lines)
-        : file_(file), format_(format), lines_(std::move(lines)) {}
+    // With a builder, each operation is applied as soon as its line is
+    // read; without one they are kept for operations().
+    Parser(const DecodedFile& file, RegFormat format, std::vector<std::u16string_view> lines, Builder* builder)
+        : file_(file), format_(format), lines_(std::move(lines)), builder_(builder) {
+        if (builder_ == nullptr) operations_.reserve(lines_.size());
+    }
 
     std::optional<RegFileError> Parse() {
         for (line_ = 1; line_ < lines_.size() && !error_; ++line_) {
@@ -147,6 +236,14 @@ public:
     std::vector<Operation>& operations() { return operations_; }
 
 private:
+    void Emit(Operation& op) {
+        if (builder_ != nullptr) {
+            builder_->Apply(op);
+        } else {
+            operations_.push_back(std::move(op));
+        }
+    }
+
     // --- the cursor on the current line ---------------------------------------
     bool AtEnd() const { return pos_ >= text_.size(); }
     char16_t Peek() const { return AtEnd() ? u'\0' : text_[pos_]; }
@@ -191,7 +288,7 @@ private:
         std::string out;
         out.reserve(units.size());
         for (const char16_t c : units) {
-            if (!file_.wide) {
+            if (!file_.wide || c < 0x80) {
                 out.push_back(static_cast<char>(c));
                 continue;
             }
@@ -222,10 +319,9 @@ private:
             Fail("unexpected text after the key name: \"" + Excerpt() + "\"");
             return;
         }
-        const auto path = ToAnsi(pathText, "the key name");
+        auto path = ToAnsi(pathText, "the key name");
         if (!path) return;
 
-        Operation op{deletion ? Operation::DeleteKey : Operation::OpenKey, {}, {}, {}, 0, {}};
         const std::string_view full(*path);
         const std::string_view rootText = full.substr(0, full.find('\\'));
         if (rootText.empty()) {
@@ -234,16 +330,17 @@ private:
         }
         // A file names its roots in full, as regedit writes them; the short
         // forms (HKLM) are for command lines, not files.
-        const auto root = RegistryTree::CanonicalRoot(rootText);
-        if (!root || FoldCase(rootText) != *root) {
+        const auto root = RegistryTree::CanonicalRootView(rootText);
+        if (!root || rootText.size() != root->size() || CompareFolded(rootText, *root) != 0) {
             std::string message = "unknown root \"" + std::string(rootText) + "\"";
-            if (root) message += " (write it in full: " + *root + ")";
+            if (root) message += " (write it in full: " + std::string(*root) + ")";
             Fail(std::move(message));
             return;
         }
-        op.root = *root;
-        if (rootText.size() < full.size()) {
-            std::string_view rest = full.substr(rootText.size() + 1);
+        const std::string_view below = full.substr(rootText.size());
+        std::size_t depth = 0;
+        if (!below.empty()) {
+            std::string_view rest = below.substr(1);
             while (true) {
                 const auto slash = rest.find('\\');
                 const std::string_view part = rest.substr(0, slash);
@@ -252,26 +349,26 @@ private:
                          "...\" is longer than 255 characters");
                     return;
                 }
-                if (!part.empty()) op.parts.emplace_back(part);
+                if (!part.empty()) ++depth;
                 if (slash == std::string_view::npos) break;
                 rest.remove_prefix(slash + 1);
             }
         }
-        if (op.parts.size() > kMaxKeyDepth) {
+        if (depth > kMaxKeyDepth) {
             Fail("the key is nested deeper than 512 levels");
             return;
         }
-        if (std::any_of(op.parts.begin(), op.parts.end(),
-                        [](const std::string& part) { return part.find('\0') != std::string::npos; })) {
+        if (below.find('\0') != std::string_view::npos) {
             Fail("the key name holds a zero character");
             return;
         }
-        if (deletion && op.parts.empty()) {
+        if (deletion && depth == 0) {
             Fail("a root key cannot be deleted");
             return;
         }
         keyState_ = deletion ? KeyState::Deleted : KeyState::Open;
-        operations_.push_back(std::move(op));
+        Operation op{deletion ? Operation::DeleteKey : Operation::OpenKey, std::move(*path), 0, {}};
+        Emit(op);
     }
 
     // --- "name"=data ------------------------------------------------------------
@@ -284,20 +381,16 @@ private:
             Fail("a value line follows a [-KEY] deletion; values belong under a [KEY] line");
             return;
         }
-        std::optional<std::string> name;
+        Operation op{Operation::SetValue, {}, 0, {}};
         if (Peek() == u'@') {
             ++pos_;
-            name = std::string();
         } else {
-            const auto units = QuotedText("value name");
-            if (!units) return;
-            name = ToAnsi(*units, "the value name");
-            if (!name) return;
-            if (name->size() > kMaxValueNameLength) {
+            if (!QuotedAnsi("value name", "the value name", op.text)) return;
+            if (op.text.size() > kMaxValueNameLength) {
                 Fail("the value name is longer than 16383 characters");
                 return;
             }
-            if (name->find('\0') != std::string::npos) {
+            if (op.text.find('\0') != std::string::npos) {
                 Fail("the value name holds a zero character");
                 return;
             }
@@ -310,7 +403,6 @@ private:
         ++pos_;
         SkipBlanks();
 
-        Operation op{Operation::SetValue, {}, {}, std::move(*name), 0, {}};
         Tail tail = Tail::Bad;
         if (Peek() == u'-') {
             ++pos_;
@@ -326,31 +418,60 @@ private:
             Fail("unknown value data \"" + Excerpt() +
                  "\"; expected \"text\", dword:, hex:, hex(N): or -");
         }
-        if (tail == Tail::Ok) operations_.push_back(std::move(op));
+        if (tail == Tail::Ok) Emit(op);
     }
 
-    // A quoted name or string on the current line; only \\ and \" are escapes.
-    std::optional<std::u16string> QuotedText(std::string_view what) {
+    // A quoted name or string on the current line, appended to `out` as
+    // ANSI; only \\ and \" are escapes. `what` names it in messages about the
+    // syntax, `whose` in the message about a character the code page lacks,
+    // which comes only when the syntax is right.
+    template <class Out>
+    bool QuotedAnsi(std::string_view what, std::string_view whose, Out& out) {
+        using Unit = typename Out::value_type;
         ++pos_;  // opening quote
-        std::u16string units;
+        // Data gets its room at once: the rest of the line bounds it, with
+        // room for the terminating zero in place of the closing quote.
+        if constexpr (std::is_same_v<Out, std::vector<std::uint8_t>>) out.reserve(out.size() + text_.size() - pos_);
+        bool unmappable = false;
         while (!AtEnd()) {
-            const char16_t c = text_[pos_++];
-            if (c == u'"') return units;
-            if (c == u'\\') {
-                if (AtEnd()) break;
-                const char16_t escaped = text_[pos_++];
-                if (escaped != u'\\' && escaped != u'"') {
-                    Fail("unknown escape \\" + Printable(escaped) + " in the " + std::string(what) +
-                         "; only \\\\ and \\\" are escapes");
-                    return std::nullopt;
-                }
-                units.push_back(escaped);
+            // A run of plain characters goes in at once.
+            std::size_t end = pos_;
+            while (end < text_.size() && text_[end] != u'"' && text_[end] != u'\\' &&
+                   (text_[end] < 0x80 || !file_.wide)) {
+                ++end;
+            }
+            if (end > pos_) {
+                const std::size_t at = out.size();
+                out.resize(at + (end - pos_));
+                for (std::size_t i = pos_; i < end; ++i) out[at + (i - pos_)] = static_cast<Unit>(text_[i]);
+                pos_ = end;
                 continue;
             }
-            units.push_back(c);
+            char16_t c = text_[pos_++];
+            if (c == u'"') {
+                if (!unmappable) return true;
+                Fail(std::string(whose) + " holds a character that the ANSI code page (1252) lacks");
+                return false;
+            }
+            if (c == u'\\') {
+                if (AtEnd()) break;
+                c = text_[pos_++];
+                if (c != u'\\' && c != u'"') {
+                    Fail("unknown escape \\" + Printable(c) + " in the " + std::string(what) +
+                         "; only \\\\ and \\\" are escapes");
+                    return false;
+                }
+            }
+            if (!file_.wide || c < 0x80) {
+                out.push_back(static_cast<Unit>(c));
+            } else if (const auto narrow = NarrowToAnsi(c)) {
+                out.push_back(static_cast<Unit>(*narrow));
+            } else {
+                unmappable = true;
+            }
         }
         Fail("the " + std::string(what) + " has no closing quote (it cannot continue on the next line)");
-        return std::nullopt;
+        return false;
     }
 
     // After the data: blanks, then the end of the line or a ';' comment. A '#'
@@ -364,12 +485,8 @@ private:
     }
 
     Tail ParseString(Operation& op) {
-        const auto units = QuotedText("string");
-        if (!units) return Tail::Bad;
-        const auto text = ToAnsi(*units, "the string");
-        if (!text) return Tail::Bad;
         op.type = platform::kRegSz;
-        op.data.assign(text->begin(), text->end());
+        if (!QuotedAnsi("string", "the string", op.data)) return Tail::Bad;
         op.data.push_back(0);
         return ValueTail("the string");
     }
@@ -427,6 +544,7 @@ private:
     // that end in a backslash after a comma. Blank lines and ';' comment lines
     // inside a continuation are skipped; a '#' comment voids the value.
     Tail HexBytes(std::vector<std::uint8_t>& data) {
+        data.reserve(data.size() + (text_.size() - pos_ + 1) / 3);  // "xx," per byte on this line
         bool afterByte = false;
         while (true) {
             SkipBlanks();
@@ -440,6 +558,13 @@ private:
                 }
                 ++pos_;
                 afterByte = false;
+                continue;
+            }
+            // The common case, "xx," in one step.
+            if (!afterByte && pos_ + 2 < text_.size() && text_[pos_ + 2] == u',' && HexDigit(c) >= 0 &&
+                HexDigit(text_[pos_ + 1]) >= 0) {
+                data.push_back(static_cast<std::uint8_t>(HexDigit(c) * 16 + HexDigit(text_[pos_ + 1])));
+                pos_ += 3;
                 continue;
             }
             if (c == u'\\') {
@@ -496,8 +621,7 @@ private:
                                   "string data in a Version 5 file must be UTF-16LE, an even number of bytes"};
             return false;
         }
-        std::vector<std::uint8_t> narrow;
-        narrow.reserve(data.size() / 2);
+        // In place: byte i/2 is written after bytes i and i+1 are read.
         for (std::size_t i = 0; i < data.size(); i += 2) {
             const auto byte = NarrowToAnsi(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
             if (!byte) {
@@ -505,9 +629,9 @@ private:
                                       "string data holds a character that the ANSI code page (1252) lacks"};
                 return false;
             }
-            narrow.push_back(*byte);
+            data[i / 2] = *byte;
         }
-        data = std::move(narrow);
+        data.resize(data.size() / 2);
         return true;
     }
 
@@ -520,36 +644,10 @@ private:
     std::u16string_view text_;
     std::size_t pos_ = 0;
     KeyState keyState_ = KeyState::None;
+    Builder* builder_;
     std::vector<Operation> operations_;
     std::optional<RegFileError> error_;
 };
-
-void Apply(RegistryTree& tree, std::vector<Operation>& operations) {
-    std::shared_ptr<RegNode> key;
-    for (Operation& op : operations) {
-        switch (op.kind) {
-            case Operation::OpenKey:
-                key = tree.Root(op.root);
-                for (const std::string& part : op.parts) key = key->CreateSubkey(part);
-                break;
-            case Operation::DeleteKey: {
-                std::shared_ptr<RegNode> parent = tree.Root(op.root);
-                for (std::size_t i = 0; parent && i + 1 < op.parts.size(); ++i) {
-                    parent = parent->FindSubkey(op.parts[i]);
-                }
-                if (parent) parent->RemoveSubkey(op.parts.back());
-                key = nullptr;
-                break;
-            }
-            case Operation::SetValue:
-                key->SetValue(op.name, op.type, std::move(op.data));
-                break;
-            case Operation::DeleteValue:
-                key->DeleteValue(op.name);
-                break;
-        }
-    }
-}
 
 // ---------------------------------------------------------------------------
 // Writing
@@ -561,16 +659,15 @@ constexpr std::size_t kHexWrapColumn = 77;
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
-void AppendHexByte(std::string& out, std::uint8_t byte) {
-    out.push_back(kHexDigits[byte >> 4]);
-    out.push_back(kHexDigits[byte & 0x0F]);
-}
-
 void AppendEscaped(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        if (c == '\\' || c == '"') out.push_back('\\');
-        out.push_back(c);
+    std::size_t run = 0;  // the start of the text not yet written
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' && text[i] != '"') continue;
+        out.append(text.substr(run, i - run));
+        out.push_back('\\');
+        run = i;  // the character itself opens the next run
     }
+    out.append(text.substr(run));
 }
 
 // A REG_SZ value that the quoted form gives back byte for byte: text without
@@ -618,29 +715,35 @@ void AppendData(std::string& out, const RegValue& value, RegFormat format,
         }
         out += "):";
     }
-    std::vector<std::uint8_t> wide;
-    const std::vector<std::uint8_t>* bytes = &value.data;
-    if (format == RegFormat::Version5 && IsStringType(value.type)) {
-        wide.reserve(value.data.size() * 2);
-        for (const std::uint8_t byte : value.data) {
-            const char16_t unit = WidenAnsi(byte);
-            wide.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-            wide.push_back(static_cast<std::uint8_t>(unit >> 8));
-        }
-        bytes = &wide;
-    }
+    // A Version 5 file shows string types as their UTF-16LE bytes: byte i is
+    // the low or high half of the unit that widens data byte i / 2.
+    const bool wide = format == RegFormat::Version5 && IsStringType(value.type);
+    const std::size_t count = wide ? value.data.size() * 2 : value.data.size();
     std::size_t width = column ? *column + (out.size() - prefixStart) : 0;
-    for (std::size_t i = 0; i < bytes->size(); ++i) {
-        AppendHexByte(out, (*bytes)[i]);
-        if (i + 1 == bytes->size()) break;
-        out.push_back(',');
+    // Room for "xx," per byte and for every line break: a line after a break
+    // holds 25 bytes, the first at least one.
+    const std::size_t start = out.size();
+    out.resize(start + count * 3 + (count / 25 + 2) * 5);
+    char* cursor = out.data() + start;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint8_t byte = value.data[wide ? i / 2 : i];
+        if (wide) {
+            const char16_t unit = kWidened[byte];
+            byte = static_cast<std::uint8_t>(i % 2 == 0 ? unit & 0xFF : unit >> 8);
+        }
+        *cursor++ = kHexDigits[byte >> 4];
+        *cursor++ = kHexDigits[byte & 0x0F];
+        if (i + 1 == count) break;
+        *cursor++ = ',';
         if (!column) continue;
         width += 3;
         if (width >= kHexWrapColumn) {
-            out += "\\\r\n  ";
+            std::memcpy(cursor, "\\\r\n  ", 5);
+            cursor += 5;
             width = 2;
         }
     }
+    out.resize(static_cast<std::size_t>(cursor - out.data()));
 }
 
 void AppendValue(std::string& out, const RegValue& value, RegFormat format) {
@@ -656,19 +759,76 @@ void AppendValue(std::string& out, const RegValue& value, RegFormat format) {
     out += "\r\n";
 }
 
-void AppendKey(std::string& out, const RegNode& node, std::string& path, RegFormat format) {
-    out += "\r\n[";
-    out += path;
-    out += "]\r\n";
-    for (const RegValue& value : node.values()) AppendValue(out, value, format);
-    for (const auto& [folded, child] : node.subkeys()) {
-        const std::size_t length = path.size();
-        path += '\\';
-        path += child->name();
-        AppendKey(out, *child, path, format);
-        path.resize(length);
+// Writes the text in pieces of about kPiece bytes, so that a large hive
+// never sits in memory as a whole file. With `widen`, a Version 5 file's
+// pieces come as its UTF-16LE bytes after the byte-order mark; without, as
+// the text before widening.
+class Writer {
+public:
+    static constexpr std::size_t kPiece = 1 << 16;
+
+    Writer(RegFormat format, bool widen, const RegFileSink& sink)
+        : format_(format), widen_(widen && format == RegFormat::Version5), sink_(sink) {
+        text_.reserve(kPiece * 2);
+        if (widen_) wide_.reserve(kPiece * 4);
     }
-}
+
+    void Write(const RegistryTree& tree) {
+        if (widen_) {
+            const std::uint8_t bom[] = {0xFF, 0xFE};
+            sink_(bom);
+        }
+        text_ = format_ == RegFormat::Version5 ? kVersion5Header : kRegedit4Header;
+        text_ += "\r\n";
+        for (const std::string& rootName : RegistryTree::RootNames()) {
+            const auto root = tree.Root(rootName);
+            if (root->values().empty() && root->subkeys().empty()) continue;
+            std::string path = rootName;
+            Key(*root, path);
+        }
+        text_ += "\r\n";
+        Flush();
+    }
+
+private:
+    void Key(const RegNode& node, std::string& path) {
+        text_ += "\r\n[";
+        text_ += path;
+        text_ += "]\r\n";
+        for (const RegValue& value : node.values()) AppendValue(text_, value, format_);
+        if (text_.size() >= kPiece) Flush();
+        for (const auto& [folded, child] : node.subkeys()) {
+            const std::size_t length = path.size();
+            path += '\\';
+            path += child->name();
+            Key(*child, path);
+            path.resize(length);
+        }
+    }
+
+    void Flush() {
+        if (!widen_) {
+            sink_({reinterpret_cast<const std::uint8_t*>(text_.data()), text_.size()});
+        } else {
+            wide_.resize(text_.size() * 2);
+            std::uint8_t* out = wide_.data();
+            for (const char c : text_) {
+                const char16_t unit = kWidened[static_cast<std::uint8_t>(c)];
+                out[0] = static_cast<std::uint8_t>(unit & 0xFF);
+                out[1] = static_cast<std::uint8_t>(unit >> 8);
+                out += 2;
+            }
+            sink_(wide_);
+        }
+        text_.clear();
+    }
+
+    RegFormat format_;
+    bool widen_;
+    const RegFileSink& sink_;
+    std::string text_;
+    std::vector<std::uint8_t> wide_;
+};
 
 // ---------------------------------------------------------------------------
 // Differences
@@ -684,7 +844,7 @@ public:
         if (!isRoot && after == nullptr) changes_.push_back({RegChange::KeyDeleted, path, {}, {}, {}});
         Values(before, after, path);
 
-        static const std::map<std::string, std::shared_ptr<RegNode>> kNone;
+        static const SubkeyMap kNone;
         const auto& left = before != nullptr ? before->subkeys() : kNone;
         const auto& right = after != nullptr ? after->subkeys() : kNone;
         auto l = left.begin();
@@ -747,11 +907,32 @@ std::optional<std::uint8_t> NarrowToAnsi(char16_t unit) {
 }
 
 std::optional<RegFormat> DetectRegFormat(std::span<const std::uint8_t> bytes) {
-    const DecodedFile file = Decode(bytes);
+    // The header is the first line; a little more than its length is enough.
+    const DecodedFile file = Decode(bytes.first(std::min<std::size_t>(bytes.size(), 256)));
     const std::u16string_view text(file.text);
     const auto end = text.find_first_of(u"\r\n");
     return HeaderFormat(text.substr(0, end));
 }
+
+namespace {
+
+bool IsEmpty(const RegistryTree& tree) {
+    for (const std::string& rootName : RegistryTree::RootNames()) {
+        const auto root = tree.Root(rootName);
+        if (!root->values().empty() || !root->subkeys().empty()) return false;
+    }
+    return true;
+}
+
+void MakeEmpty(RegistryTree& tree) {
+    for (const std::string& rootName : RegistryTree::RootNames()) {
+        const auto root = tree.Root(rootName);
+        while (!root->values().empty()) root->DeleteValue(root->values().back().name);
+        while (!root->subkeys().empty()) root->RemoveSubkey(root->subkeys().begin()->second->name());
+    }
+}
+
+}  // namespace
 
 std::optional<RegFileError> ApplyRegFile(RegistryTree& tree, std::span<const std::uint8_t> bytes) {
     const DecodedFile file = Decode(bytes);
@@ -765,34 +946,58 @@ std::optional<RegFileError> ApplyRegFile(RegistryTree& tree, std::span<const std
         return RegFileError{1, "the file does not start with the header \"" + std::string(kVersion5Header) +
                                    "\" or \"" + std::string(kRegedit4Header) + "\""};
     }
-    // The whole file is checked before the tree is touched, so a refused
-    // file leaves nothing half-loaded.
-    Parser parser(file, *format, std::move(lines));
+    // A refused file leaves nothing half-loaded. An empty tree (a machine
+    // being loaded) is built while the file is read and emptied again if the
+    // file is refused; any other tree is changed only after the whole file
+    // was checked.
+    if (IsEmpty(tree)) {
+        Builder builder(tree);
+        Parser parser(file, *format, std::move(lines), &builder);
+        if (auto error = parser.Parse()) {
+            MakeEmpty(tree);
+            return error;
+        }
+        return std::nullopt;
+    }
+    Parser parser(file, *format, std::move(lines), nullptr);
     if (auto error = parser.Parse()) return error;
-    Apply(tree, parser.operations());
+    Builder builder(tree);
+    for (Operation& op : parser.operations()) builder.Apply(op);
     return std::nullopt;
 }
 
-std::vector<std::uint8_t> WriteRegFile(const RegistryTree& tree, RegFormat format) {
-    std::string text(format == RegFormat::Version5 ? kVersion5Header : kRegedit4Header);
-    text += "\r\n";
-    for (const std::string& rootName : RegistryTree::RootNames()) {
-        const auto root = tree.Root(rootName);
-        if (root->values().empty() && root->subkeys().empty()) continue;
-        std::string path = rootName;
-        AppendKey(text, *root, path, format);
-    }
-    text += "\r\n";
+void WriteRegFile(const RegistryTree& tree, RegFormat format, const RegFileSink& sink) {
+    Writer(format, true, sink).Write(tree);
+}
 
-    if (format == RegFormat::Regedit4) return std::vector<std::uint8_t>(text.begin(), text.end());
-    std::vector<std::uint8_t> bytes(2 + text.size() * 2);
-    bytes[0] = 0xFF;
-    bytes[1] = 0xFE;
-    std::uint8_t* out = bytes.data() + 2;
-    for (const char c : text) {
-        const char16_t unit = WidenAnsi(static_cast<std::uint8_t>(c));
-        *out++ = static_cast<std::uint8_t>(unit & 0xFF);
-        *out++ = static_cast<std::uint8_t>(unit >> 8);
+std::vector<std::uint8_t> WriteRegFile(const RegistryTree& tree, RegFormat format) {
+    // The text is kept in its pieces until its length is known, then laid
+    // out (and widened) once into a vector of the final size: no regrowth.
+    std::vector<std::string> pieces;
+    std::size_t length = 0;
+    Writer(format, false, [&](std::span<const std::uint8_t> piece) {
+        pieces.emplace_back(reinterpret_cast<const char*>(piece.data()), piece.size());
+        length += piece.size();
+    }).Write(tree);
+    const bool wide = format == RegFormat::Version5;
+    std::vector<std::uint8_t> bytes(wide ? 2 + length * 2 : length);
+    std::uint8_t* out = bytes.data();
+    if (wide) {
+        *out++ = 0xFF;
+        *out++ = 0xFE;
+    }
+    for (const std::string& piece : pieces) {
+        if (!wide) {
+            std::memcpy(out, piece.data(), piece.size());
+            out += piece.size();
+            continue;
+        }
+        for (const char c : piece) {
+            const char16_t unit = kWidened[static_cast<std::uint8_t>(c)];
+            out[0] = static_cast<std::uint8_t>(unit & 0xFF);
+            out[1] = static_cast<std::uint8_t>(unit >> 8);
+            out += 2;
+        }
     }
     return bytes;
 }

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -41,6 +42,10 @@ std::optional<RegFormat> DetectRegFormat(std::span<const std::uint8_t> bytes);
 // The whole tree as regedit exports it: every root that has values or
 // subkeys, keys in enumeration order, values in creation order.
 std::vector<std::uint8_t> WriteRegFile(const RegistryTree& tree, RegFormat format);
+// The same bytes handed to `sink` piece by piece as they are made, for
+// writing a large hive to a file without holding the whole file.
+using RegFileSink = std::function<void(std::span<const std::uint8_t>)>;
+void WriteRegFile(const RegistryTree& tree, RegFormat format, const RegFileSink& sink);
 
 // One value's data the way a file shows it, on one line ("dword:00000001",
 // "\"text\"", "hex(2):25,00,..."). The one-argument form shows the Version 5

@@ -53,52 +53,128 @@ std::string FoldCase(std::string_view text) {
     return folded;
 }
 
+namespace {
+
+constexpr std::array<unsigned char, 256> kFolded = [] {
+    std::array<unsigned char, 256> table{};
+    for (std::size_t c = 0; c < table.size(); ++c) {
+        table[c] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    return table;
+}();
+
+}  // namespace
+
+int CompareFolded(std::string_view a, std::string_view b) {
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char x = kFolded[static_cast<unsigned char>(a[i])];
+        const unsigned char y = kFolded[static_cast<unsigned char>(b[i])];
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 // --- RegNode ----------------------------------------------------------------
 
+namespace {
+
+// Up to this many values a key is searched by a scan, with no index.
+constexpr std::size_t kScanLimit = 8;
+constexpr std::uint32_t kNoSlot = 0xFFFFFFFF;
+
+bool EqualFolded(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareFolded(a, b) == 0; }
+
+// FNV-1a over the folded bytes.
+std::size_t FoldedHash(std::string_view name) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (char c : name) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    return static_cast<std::size_t>(hash);
+}
+
+}  // namespace
+
+std::optional<std::size_t> RegNode::PositionOf(std::string_view name) const {
+    if (valueSlots_.empty()) {
+        for (std::size_t i = 0; i < values_.size(); ++i) {
+            if (EqualFolded(values_[i].name, name)) return i;
+        }
+        return std::nullopt;
+    }
+    const std::size_t mask = valueSlots_.size() - 1;
+    for (std::size_t slot = FoldedHash(name) & mask; valueSlots_[slot] != kNoSlot; slot = (slot + 1) & mask) {
+        if (EqualFolded(values_[valueSlots_[slot]].name, name)) return valueSlots_[slot];
+    }
+    return std::nullopt;
+}
+
+// Keeps the index right after values_ grew by one or changed places: none for
+// a few values, otherwise at most half full.
+void RegNode::IndexValues() {
+    if (values_.size() <= kScanLimit) {
+        valueSlots_.clear();
+        return;
+    }
+    const bool rebuild = valueSlots_.empty() || values_.size() * 2 > valueSlots_.size();
+    if (rebuild) {
+        std::size_t size = 32;
+        while (size < values_.size() * 4) size *= 2;
+        valueSlots_.assign(size, kNoSlot);
+    }
+    const std::size_t mask = valueSlots_.size() - 1;
+    const std::size_t first = rebuild ? 0 : values_.size() - 1;
+    for (std::size_t position = first; position < values_.size(); ++position) {
+        std::size_t slot = FoldedHash(values_[position].name) & mask;
+        while (valueSlots_[slot] != kNoSlot) slot = (slot + 1) & mask;
+        valueSlots_[slot] = static_cast<std::uint32_t>(position);
+    }
+}
+
 const RegValue* RegNode::FindValue(std::string_view name) const {
-    const auto found = valueIndex_.find(FoldCase(name));
-    return found == valueIndex_.end() ? nullptr : &values_[found->second];
+    const auto position = PositionOf(name);
+    return position ? &values_[*position] : nullptr;
 }
 
 void RegNode::SetValue(std::string_view name, Dword type, std::vector<std::uint8_t> data) {
-    std::string folded = FoldCase(name);
-    if (const auto found = valueIndex_.find(folded); found != valueIndex_.end()) {
+    if (const auto position = PositionOf(name)) {
         // Replacing keeps the value's place and the spelling it was created with.
-        RegValue& value = values_[found->second];
+        RegValue& value = values_[*position];
         value.type = type;
         value.data = std::move(data);
         return;
     }
-    valueIndex_.emplace(std::move(folded), values_.size());
     values_.push_back(RegValue{std::string(name), type, std::move(data)});
+    IndexValues();
 }
 
 bool RegNode::DeleteValue(std::string_view name) {
-    const auto found = valueIndex_.find(FoldCase(name));
-    if (found == valueIndex_.end()) return false;
-    const std::size_t position = found->second;
-    valueIndex_.erase(found);
-    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(position));
-    for (std::size_t i = position; i < values_.size(); ++i) valueIndex_[FoldCase(values_[i].name)] = i;
+    const auto position = PositionOf(name);
+    if (!position) return false;
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(*position));
+    valueSlots_.clear();  // positions after it moved: index again
+    IndexValues();
     return true;
 }
 
 std::shared_ptr<RegNode> RegNode::FindSubkey(std::string_view name) const {
-    const auto found = subkeys_.find(FoldCase(name));
+    const auto found = subkeys_.find(name);
     return found == subkeys_.end() ? nullptr : found->second;
 }
 
 std::shared_ptr<RegNode> RegNode::CreateSubkey(std::string_view name) {
-    auto [where, inserted] = subkeys_.try_emplace(FoldCase(name));
-    if (inserted) {
-        where->second = std::make_shared<RegNode>(std::string(name));
+    auto where = subkeys_.lower_bound(name);
+    if (where == subkeys_.end() || CompareFolded(where->first, name) != 0) {
+        where = subkeys_.emplace_hint(where, FoldCase(name), std::make_shared<RegNode>(std::string(name)));
         ++subkeyGeneration_;
     }
     return where->second;
 }
 
 bool RegNode::RemoveSubkey(std::string_view name) {
-    const auto found = subkeys_.find(FoldCase(name));
+    const auto found = subkeys_.find(name);
     if (found == subkeys_.end()) return false;
     found->second->MarkDeleted();
     subkeys_.erase(found);
@@ -114,7 +190,7 @@ void RegNode::MarkDeleted() {
 std::shared_ptr<RegNode> RegNode::Clone() const {
     auto copy = std::make_shared<RegNode>(name_);
     copy->values_ = values_;
-    copy->valueIndex_ = valueIndex_;
+    copy->valueSlots_ = valueSlots_;
     for (const auto& [folded, child] : subkeys_) copy->subkeys_.emplace_hint(copy->subkeys_.end(), folded, child->Clone());
     return copy;
 }
@@ -133,14 +209,23 @@ bool operator==(const RegNode& a, const RegNode& b) {
 
 // --- RegistryTree -------------------------------------------------------------
 
-RegistryTree::RegistryTree() {
-    for (const RootName& root : kRoots) {
-        roots_.emplace(std::string(root.full), std::make_shared<RegNode>(std::string(root.full)));
+namespace {
+
+std::optional<std::size_t> RootIndex(std::string_view name) {
+    for (std::size_t i = 0; i < kRoots.size(); ++i) {
+        if (EqualFolded(name, kRoots[i].full) || EqualFolded(name, kRoots[i].alias)) return i;
     }
+    return std::nullopt;
+}
+
+}  // namespace
+
+RegistryTree::RegistryTree() {
+    for (std::size_t i = 0; i < kRoots.size(); ++i) roots_[i] = std::make_shared<RegNode>(std::string(kRoots[i].full));
 }
 
 RegistryTree::RegistryTree(const RegistryTree& other) {
-    for (const auto& [name, node] : other.roots_) roots_.emplace(name, node->Clone());
+    for (std::size_t i = 0; i < kRoots.size(); ++i) roots_[i] = other.roots_[i]->Clone();
 }
 
 RegistryTree& RegistryTree::operator=(const RegistryTree& other) {
@@ -151,12 +236,16 @@ RegistryTree& RegistryTree::operator=(const RegistryTree& other) {
     return *this;
 }
 
+std::optional<std::string_view> RegistryTree::CanonicalRootView(std::string_view name) {
+    const auto index = RootIndex(name);
+    if (!index) return std::nullopt;
+    return kRoots[*index].full;
+}
+
 std::optional<std::string> RegistryTree::CanonicalRoot(std::string_view name) {
-    const std::string folded = FoldCase(name);
-    for (const RootName& root : kRoots) {
-        if (folded == root.full || folded == root.alias) return std::string(root.full);
-    }
-    return std::nullopt;
+    const auto root = CanonicalRootView(name);
+    if (!root) return std::nullopt;
+    return std::string(*root);
 }
 
 std::vector<std::string> RegistryTree::RootNames() {
@@ -166,20 +255,28 @@ std::vector<std::string> RegistryTree::RootNames() {
 }
 
 std::shared_ptr<RegNode> RegistryTree::Root(std::string_view name) const {
-    const auto canonical = CanonicalRoot(name);
-    if (!canonical) return nullptr;
-    return roots_.at(*canonical);
+    const auto index = RootIndex(name);
+    return index ? roots_[*index] : nullptr;
 }
 
 std::shared_ptr<RegNode> RegistryTree::FindKey(std::string_view fullPath) const {
     const auto [rootName, rest] = SplitRoot(fullPath);
-    std::shared_ptr<RegNode> node = Root(rootName);
-    if (!node) return nullptr;
-    ForEachPart(rest, [&](std::string_view part) {
-        node = node->FindSubkey(part);
-        return node != nullptr;
+    const auto index = RootIndex(rootName);
+    if (!index) return nullptr;
+    const RegNode* node = roots_[*index].get();
+    const RegNode* parent = nullptr;
+    std::string_view last;
+    const bool found = ForEachPart(rest, [&](std::string_view part) {
+        const auto& subkeys = node->subkeys();
+        const auto child = subkeys.find(part);
+        if (child == subkeys.end()) return false;
+        parent = node;
+        last = part;
+        node = child->second.get();
+        return true;
     });
-    return node;
+    if (!found) return nullptr;
+    return parent == nullptr ? roots_[*index] : parent->subkeys().find(last)->second;
 }
 
 std::shared_ptr<RegNode> RegistryTree::CreateKey(std::string_view fullPath) {
@@ -210,8 +307,8 @@ bool RegistryTree::DeleteKeyTree(std::string_view fullPath) {
 }
 
 bool operator==(const RegistryTree& a, const RegistryTree& b) {
-    for (const auto& [name, node] : a.roots_) {
-        if (!(*node == *b.roots_.at(name))) return false;
+    for (std::size_t i = 0; i < a.roots_.size(); ++i) {
+        if (!(*a.roots_[i] == *b.roots_[i])) return false;
     }
     return true;
 }

@@ -5,13 +5,13 @@
 // after "Z"), as Windows does.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/types.h"
@@ -29,6 +29,19 @@ struct RegValue {
 
 // Upper-cases ASCII letters: the key for case-insensitive lookups and order.
 std::string FoldCase(std::string_view text);
+// FoldCase(a) compared with FoldCase(b) (<0, 0, >0), without building either.
+int CompareFolded(std::string_view a, std::string_view b);
+
+// The order of folded names. It takes names in any case, so that a look-up
+// by a name as written builds no folded copy of it.
+struct FoldedLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return CompareFolded(a, b) < 0; }
+};
+
+class RegNode;
+// Subkeys by FoldCase(name), in Windows enumeration order.
+using SubkeyMap = std::map<std::string, std::shared_ptr<RegNode>, FoldedLess>;
 
 class RegNode {
 public:
@@ -46,7 +59,7 @@ public:
     bool DeleteValue(std::string_view name);
 
     // Subkeys in Windows enumeration order.
-    const std::map<std::string, std::shared_ptr<RegNode>>& subkeys() const { return subkeys_; }
+    const SubkeyMap& subkeys() const { return subkeys_; }
     std::shared_ptr<RegNode> FindSubkey(std::string_view name) const;
     // The existing subkey of that name, or a new one with that spelling.
     std::shared_ptr<RegNode> CreateSubkey(std::string_view name);
@@ -64,14 +77,18 @@ public:
 
 private:
     void MarkDeleted();
+    std::optional<std::size_t> PositionOf(std::string_view name) const;
+    void IndexValues();
 
     std::string name_;
     bool deleted_ = false;
     std::vector<RegValue> values_;
-    // FoldCase(value name) -> position in values_, so that keys with many
-    // values are filled and read in linear time.
-    std::unordered_map<std::string, std::size_t> valueIndex_;
-    std::map<std::string, std::shared_ptr<RegNode>> subkeys_;  // by FoldCase(name)
+    // Positions in values_ hashed by folded name (open addressing), so that
+    // keys with many values are filled and read in linear time. Empty while
+    // the key has few values: a scan finds those faster, and most keys have
+    // few.
+    std::vector<std::uint32_t> valueSlots_;
+    SubkeyMap subkeys_;
     std::uint64_t subkeyGeneration_ = 0;
 };
 
@@ -87,6 +104,8 @@ public:
     // The full root name for a root name or its alias ("HKLM",
     // "HKEY_LOCAL_MACHINE", any case); nullopt for an unknown root.
     static std::optional<std::string> CanonicalRoot(std::string_view name);
+    // The same without a copy: a view of a static name.
+    static std::optional<std::string_view> CanonicalRootView(std::string_view name);
     static std::vector<std::string> RootNames();  // in the order .reg files list them
 
     std::shared_ptr<RegNode> Root(std::string_view name) const;
@@ -98,7 +117,7 @@ public:
     friend bool operator==(const RegistryTree& a, const RegistryTree& b);
 
 private:
-    std::map<std::string, std::shared_ptr<RegNode>> roots_;  // by full root name
+    std::array<std::shared_ptr<RegNode>, 5> roots_;  // in RootNames() order
 };
 
 }  // namespace veltra::sim

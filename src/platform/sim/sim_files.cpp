@@ -1,45 +1,15 @@
 #include "platform/sim/sim_files.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace veltra::sim {
 
-namespace fs = std::filesystem;
 using platform::Dword;
 
 namespace {
-
-std::vector<std::string> SplitComponents(std::string_view rest) {
-    std::vector<std::string> parts;
-    std::string current;
-    for (char c : rest) {
-        if (c == '\\' || c == '/') {
-            if (!current.empty()) parts.push_back(std::move(current));
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty()) parts.push_back(std::move(current));
-    return parts;
-}
-
-// The entry of `folder` whose name equals `name` ignoring case.
-std::optional<fs::path> FindEntryIgnoringCase(const fs::path& folder, const std::string& name) {
-    std::error_code ec;
-    if (fs::exists(folder / name, ec)) return folder / name;
-    const std::string folded = FoldCase(name);
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (FoldCase(it->path().filename().string()) == folded) return it->path();
-    }
-    return std::nullopt;
-}
 
 // Wildcard match of * and ? ignoring case, as FindFirstFile does for names.
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
@@ -70,164 +40,133 @@ bool FileNameHasNoExtension(std::string_view name) {
     return last.find('.') == std::string_view::npos;
 }
 
-class HostFileStream final : public platform::FileStream {
+// An open file over a file's bytes, with stdio's rules: a reader sees the
+// bytes as they were when it opened the file; a writer builds new bytes that
+// replace the file's at once ("wb" empty, "ab" a copy of the old), so that a
+// snapshot taken before keeps the old content; the end-of-file flag is set by
+// a read that runs into the end, as feof reports it.
+class MemoryFileStream final : public platform::FileStream {
 public:
-    explicit HostFileStream(std::FILE* file) : file_(file) {}
-    ~HostFileStream() override { std::fclose(file_); }
-    std::size_t Read(void* buffer, std::size_t size) override { return std::fread(buffer, 1, size, file_); }
-    std::size_t Write(const void* data, std::size_t size) override { return std::fwrite(data, 1, size, file_); }
-    bool ReadLine(char* buffer, std::size_t size) override {
-        if (size == 0 || size > static_cast<std::size_t>(INT32_MAX)) return false;
-        return std::fgets(buffer, static_cast<int>(size), file_) != nullptr;
+    explicit MemoryFileStream(std::shared_ptr<const std::string> bytes) : reading_(std::move(bytes)) {}
+    explicit MemoryFileStream(std::shared_ptr<std::string> bytes) : writing_(std::move(bytes)) {}
+
+    std::size_t Read(void* buffer, std::size_t size) override {
+        if (!reading_ || size == 0) return 0;
+        const std::size_t count = std::min(size, reading_->size() - position_);
+        std::memcpy(buffer, reading_->data() + position_, count);
+        position_ += count;
+        if (count < size) atEnd_ = true;
+        return count;
     }
-    bool AtEnd() const override { return std::feof(file_) != 0; }
+    std::size_t Write(const void* data, std::size_t size) override {
+        if (!writing_) return 0;
+        writing_->append(static_cast<const char*>(data), size);
+        return size;
+    }
+    bool ReadLine(char* buffer, std::size_t size) override {
+        if (!reading_ || size == 0 || size > static_cast<std::size_t>(INT32_MAX)) return false;
+        std::size_t count = 0;
+        while (count + 1 < size) {
+            if (position_ == reading_->size()) {
+                atEnd_ = true;
+                break;
+            }
+            const char c = (*reading_)[position_++];
+            buffer[count++] = c;
+            if (c == '\n') break;
+        }
+        if (count == 0 && atEnd_) return false;
+        buffer[count] = '\0';
+        return true;
+    }
+    bool AtEnd() const override { return atEnd_; }
 
 private:
-    std::FILE* file_;
+    std::shared_ptr<const std::string> reading_;
+    std::shared_ptr<std::string> writing_;
+    std::size_t position_ = 0;
+    bool atEnd_ = false;
 };
 
 }  // namespace
 
 std::optional<std::string> NormalizeWindowsPath(std::string_view path) {
     if (path.size() < 2 || path[1] != ':') return std::nullopt;
-    const char letter = static_cast<char>(FoldCase(path.substr(0, 1))[0]);
+    char letter = path[0];
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
     if (letter < 'A' || letter > 'Z') return std::nullopt;
     if (path.size() > 2 && path[2] != '\\' && path[2] != '/') return std::nullopt;
-    std::vector<std::string> parts;
-    for (std::string& part : SplitComponents(path.substr(2))) {
-        if (part == ".") continue;
+    std::string result{letter, ':'};
+    result.reserve(path.size() + 1);
+    std::size_t i = 2;
+    while (i < path.size()) {
+        while (i < path.size() && (path[i] == '\\' || path[i] == '/')) ++i;
+        std::size_t end = i;
+        while (end < path.size() && path[end] != '\\' && path[end] != '/') ++end;
+        const std::string_view part = path.substr(i, end - i);
+        i = end;
+        if (part.empty() || part == ".") continue;
         if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
+            if (result.size() > 2) result.resize(result.rfind('\\'));
             continue;
         }
-        parts.push_back(std::move(part));
+        result += '\\';
+        result += part;
     }
-    std::string result{letter, ':'};
-    for (const std::string& part : parts) result += "\\" + part;
-    if (parts.empty()) result += "\\";
+    if (result.size() == 2) result += '\\';
     return result;
 }
 
 namespace {
 
-// The host path spelled exactly as the Windows path is. Most paths an action
-// uses are spelled as they are on disk, so one look-up settles them and the
-// case-insensitive walk, a directory read per level, is the exception.
-fs::path ExactHostPath(const Machine& machine, const std::string& normal) {
-    fs::path path = machine.drivesRoot / normal.substr(0, 1);
-    for (const std::string& part : SplitComponents(std::string_view(normal).substr(2))) path /= part;
-    return path;
+const DriveEntry* Lookup(const Machine& machine, std::string_view windowsPath) {
+    const auto normal = NormalizeWindowsPath(windowsPath);
+    return normal ? machine.drives.Find(*normal) : nullptr;
 }
 
 }  // namespace
 
-std::optional<fs::path> HostPath(const Machine& machine, std::string_view windowsPath) {
-    const auto normal = NormalizeWindowsPath(windowsPath);
-    if (!normal) return std::nullopt;
-    std::error_code ec;
-    if (fs::path exact = ExactHostPath(machine, *normal); fs::exists(exact, ec)) return exact;
-    auto current = FindEntryIgnoringCase(machine.drivesRoot, normal->substr(0, 1));
-    if (!current) return std::nullopt;
-    const std::vector<std::string> parts = SplitComponents(std::string_view(*normal).substr(2));
-    std::string prefix = normal->substr(0, 2);
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        prefix += '\\';
-        prefix += parts[i];
-        const bool folder = i + 1 < parts.size();
-        if (folder) {
-            const auto known = machine.resolvedFolders.find(prefix);
-            if (known != machine.resolvedFolders.end() && fs::is_directory(known->second, ec)) {
-                current = known->second;
-                continue;
-            }
-        }
-        current = FindEntryIgnoringCase(*current, parts[i]);
-        if (!current) return std::nullopt;
-        if (folder) machine.resolvedFolders[prefix] = *current;
-    }
-    return current;
-}
-
-std::optional<fs::path> HostPathForCreate(const Machine& machine, std::string_view windowsPath) {
-    const auto normal = NormalizeWindowsPath(windowsPath);
-    if (!normal) return std::nullopt;
-    const fs::path exact = ExactHostPath(machine, *normal);
-    std::error_code ec;
-    if (fs::exists(exact, ec)) return exact;
-    // The folder is spelled as on disk: only the last name needs matching.
-    if (exact.has_parent_path() && exact != machine.drivesRoot / normal->substr(0, 1) &&
-        fs::is_directory(exact.parent_path(), ec)) {
-        const std::string last = exact.filename().string();
-        return FindEntryIgnoringCase(exact.parent_path(), last).value_or(exact);
-    }
-    fs::path current = machine.drivesRoot / normal->substr(0, 1);
-    if (auto drive = FindEntryIgnoringCase(machine.drivesRoot, normal->substr(0, 1))) current = *drive;
-    bool resolving = true;
-    for (const std::string& part : SplitComponents(std::string_view(*normal).substr(2))) {
-        std::optional<fs::path> found;
-        if (resolving) found = FindEntryIgnoringCase(current, part);
-        if (found) {
-            current = *found;
-        } else {
-            resolving = false;
-            current /= part;
-        }
-    }
-    return current;
-}
-
-std::string WindowsPathOf(const Machine& machine, const fs::path& host) {
-    const fs::path relative = host.lexically_relative(machine.drivesRoot);
-    std::string result;
-    bool first = true;
-    for (const fs::path& part : relative) {
-        if (first) {
-            result = FoldCase(part.string()) + ":";
-            first = false;
-        } else {
-            result += "\\" + part.string();
-        }
-    }
-    if (result.size() == 2) result += "\\";
-    return result;
-}
-
 bool PutDriveFile(Machine& machine, std::string_view windowsPath, std::string_view bytes) {
-    const auto host = HostPathForCreate(machine, windowsPath);
-    if (!host) return false;
-    std::error_code ec;
-    fs::create_directories(host->parent_path(), ec);
-    std::ofstream out(*host, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    const auto normal = NormalizeWindowsPath(windowsPath);
+    if (!normal) return false;
+    DriveEntry* file = machine.drives.Find(*normal);
+    if (file == nullptr) {
+        std::string_view parent, name;
+        if (!SplitParent(*normal, parent, name)) return false;
+        DriveEntry* folder = machine.drives.MakeFolders(parent);
+        if (folder == nullptr) return false;
+        file = &folder->AddChild(name, false);
+    }
+    if (file->folder) return false;
+    file->bytes = std::make_shared<const std::string>(bytes);
+    return true;
 }
 
 bool MakeDriveFolder(Machine& machine, std::string_view windowsPath) {
-    const auto host = HostPathForCreate(machine, windowsPath);
-    if (!host) return false;
-    std::error_code ec;
-    fs::create_directories(*host, ec);
-    return fs::is_directory(*host, ec);
+    const auto normal = NormalizeWindowsPath(windowsPath);
+    return normal && machine.drives.MakeFolders(*normal) != nullptr;
 }
 
 bool RemoveDriveFile(Machine& machine, std::string_view windowsPath) {
-    const auto host = HostPath(machine, windowsPath);
-    std::error_code ec;
-    return host && fs::is_regular_file(*host, ec) && fs::remove(*host, ec);
+    const auto normal = NormalizeWindowsPath(windowsPath);
+    if (!normal) return false;
+    std::string_view name;
+    DriveEntry* folder = machine.drives.ParentFolder(*normal, name);
+    const DriveEntry* file = folder != nullptr ? folder->Child(name) : nullptr;
+    if (file == nullptr || file->folder) return false;
+    folder->RemoveChild(name);
+    return true;
 }
 
 bool DriveFileExists(const Machine& machine, std::string_view windowsPath) {
-    const auto host = HostPath(machine, windowsPath);
-    std::error_code ec;
-    return host && fs::is_regular_file(*host, ec);
+    const DriveEntry* entry = Lookup(machine, windowsPath);
+    return entry != nullptr && !entry->folder;
 }
 
 std::optional<std::string> ReadDriveFile(const Machine& machine, std::string_view windowsPath) {
-    const auto host = HostPath(machine, windowsPath);
-    std::error_code ec;
-    if (!host || !fs::is_regular_file(*host, ec)) return std::nullopt;
-    std::ifstream in(*host, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const DriveEntry* entry = Lookup(machine, windowsPath);
+    if (entry == nullptr || entry->folder) return std::nullopt;
+    return *entry->bytes;
 }
 
 bool SimFiles::Fail(std::string_view operation, std::string_view subject, Dword code) {
@@ -252,20 +191,19 @@ Dword SimFiles::GetFileAttributes(const char* path) {
         Fail("GetFileAttributesA", subject, *code);
         return platform::kInvalidFileAttributes;
     }
-    const auto host = HostPath(machine_, subject);
-    if (!host) {
-        const auto parent = NormalizeWindowsPath(subject);
+    const auto normal = NormalizeWindowsPath(subject);
+    const DriveEntry* entry = normal ? machine_.drives.Find(*normal) : nullptr;
+    if (entry == nullptr) {
+        std::string_view parent, name;
         const bool folderMissing =
-            parent && !HostPath(machine_, parent->substr(0, parent->rfind('\\') == 2 ? 3 : parent->rfind('\\')));
+            normal && (!SplitParent(*normal, parent, name) || machine_.drives.Find(parent) == nullptr);
         Fail("GetFileAttributesA", subject,
              folderMissing ? platform::kErrorPathNotFound : platform::kErrorFileNotFound);
         return platform::kInvalidFileAttributes;
     }
-    std::error_code ec;
-    const bool isFolder = fs::is_directory(*host, ec);
-    Dword attributes = isFolder ? platform::kFileAttributeDirectory : platform::kFileAttributeArchive;
-    if (const auto it = machine_.attributes.find(*NormalizeWindowsPath(subject)); it != machine_.attributes.end()) {
-        attributes = it->second | (isFolder ? platform::kFileAttributeDirectory : 0);
+    Dword attributes = entry->folder ? platform::kFileAttributeDirectory : platform::kFileAttributeArchive;
+    if (const auto it = machine_.attributes.find(*normal); it != machine_.attributes.end()) {
+        attributes = it->second | (entry->folder ? platform::kFileAttributeDirectory : 0);
     }
     Succeed("GetFileAttributesA", subject);
     return attributes;
@@ -274,7 +212,7 @@ Dword SimFiles::GetFileAttributes(const char* path) {
 bool SimFiles::SetFileAttributes(const char* path, Dword attributes) {
     const std::string subject = path != nullptr ? path : "";
     if (auto code = Injected("SetFileAttributesA", subject)) return Fail("SetFileAttributesA", subject, *code);
-    if (!HostPath(machine_, subject)) return Fail("SetFileAttributesA", subject, platform::kErrorFileNotFound);
+    if (Lookup(machine_, subject) == nullptr) return Fail("SetFileAttributesA", subject, platform::kErrorFileNotFound);
     // FILE_ATTRIBUTE_NORMAL is only valid alone; it means "no other attribute".
     machine_.attributes[*NormalizeWindowsPath(subject)] =
         attributes & ~static_cast<Dword>(platform::kFileAttributeDirectory);
@@ -288,6 +226,12 @@ bool IsReadOnly(const Machine& machine, const std::string& normal) {
     return it != machine.attributes.end() && (it->second & platform::kFileAttributeReadOnly) != 0;
 }
 
+// True when the normal path `inner` is `outer` or lies below it.
+bool IsWithin(std::string_view inner, std::string_view outer) {
+    if (inner.size() < outer.size() || CompareFolded(inner.substr(0, outer.size()), outer) != 0) return false;
+    return inner.size() == outer.size() || outer.back() == '\\' || inner[outer.size()] == '\\';
+}
+
 }  // namespace
 
 bool SimFiles::CopyFile(const char* from, const char* to, bool failIfExists) {
@@ -295,29 +239,32 @@ bool SimFiles::CopyFile(const char* from, const char* to, bool failIfExists) {
     const std::string target = to != nullptr ? to : "";
     const std::string subject = source + " -> " + target;
     if (auto code = Injected("CopyFileA", target)) return Fail("CopyFileA", subject, *code);
-    const auto sourceHost = HostPath(machine_, source);
-    std::error_code ec;
-    if (!sourceHost || fs::is_directory(*sourceHost, ec)) {
-        return Fail("CopyFileA", subject, sourceHost ? platform::kErrorAccessDenied : platform::kErrorFileNotFound);
+    const auto sourceNormal = NormalizeWindowsPath(source);
+    const DriveEntry* file = sourceNormal ? machine_.drives.Find(*sourceNormal) : nullptr;
+    if (file == nullptr || file->folder) {
+        return Fail("CopyFileA", subject, file != nullptr ? platform::kErrorAccessDenied : platform::kErrorFileNotFound);
     }
     const auto targetNormal = NormalizeWindowsPath(target);
-    const auto targetHost = HostPathForCreate(machine_, target);
-    if (!targetNormal || !targetHost) return Fail("CopyFileA", subject, platform::kErrorPathNotFound);
-    if (machine_.filesInUse.contains(source) || machine_.filesInUse.contains(*targetNormal)) {
+    if (!targetNormal) return Fail("CopyFileA", subject, platform::kErrorPathNotFound);
+    if (machine_.filesInUse.contains(*sourceNormal) || machine_.filesInUse.contains(*targetNormal)) {
         return Fail("CopyFileA", subject, platform::kErrorSharingViolation);
     }
-    if (!fs::is_directory(targetHost->parent_path(), ec)) return Fail("CopyFileA", subject, platform::kErrorPathNotFound);
-    if (fs::exists(*targetHost, ec)) {
+    std::string_view name;
+    DriveEntry* folder = machine_.drives.ParentFolder(*targetNormal, name);
+    if (folder == nullptr) return Fail("CopyFileA", subject, platform::kErrorPathNotFound);
+    DriveEntry* copy = folder->Child(name);
+    if (copy != nullptr) {
         if (failIfExists) return Fail("CopyFileA", subject, platform::kErrorFileExists);
-        if (fs::is_directory(*targetHost, ec) || IsReadOnly(machine_, *targetNormal)) {
+        if (copy->folder || IsReadOnly(machine_, *targetNormal)) {
             return Fail("CopyFileA", subject, platform::kErrorAccessDenied);
         }
+        if (copy == file) return Fail("CopyFileA", subject, platform::kErrorSharingViolation);
+    } else {
+        copy = &folder->AddChild(name, false);
     }
-    if (fs::equivalent(*sourceHost, *targetHost, ec)) return Fail("CopyFileA", subject, platform::kErrorSharingViolation);
-    fs::copy_file(*sourceHost, *targetHost, fs::copy_options::overwrite_existing, ec);
-    if (ec) return Fail("CopyFileA", subject, platform::kErrorAccessDenied);
+    copy->bytes = file->bytes;
     // The copy takes the source's attributes, as CopyFile does.
-    const auto sourceAttributes = machine_.attributes.find(*NormalizeWindowsPath(source));
+    const auto sourceAttributes = machine_.attributes.find(*sourceNormal);
     if (sourceAttributes != machine_.attributes.end()) {
         machine_.attributes[*targetNormal] = sourceAttributes->second;
     } else {
@@ -329,17 +276,17 @@ bool SimFiles::CopyFile(const char* from, const char* to, bool failIfExists) {
 bool SimFiles::DeleteFile(const char* path) {
     const std::string subject = path != nullptr ? path : "";
     if (auto code = Injected("DeleteFileA", subject)) return Fail("DeleteFileA", subject, *code);
-    const auto host = HostPath(machine_, subject);
-    if (!host) return Fail("DeleteFileA", subject, platform::kErrorFileNotFound);
-    const std::string normal = *NormalizeWindowsPath(subject);
-    std::error_code ec;
-    if (fs::is_directory(*host, ec) || IsReadOnly(machine_, normal)) {
+    const auto normal = NormalizeWindowsPath(subject);
+    const DriveEntry* entry = normal ? machine_.drives.Find(*normal) : nullptr;
+    if (entry == nullptr) return Fail("DeleteFileA", subject, platform::kErrorFileNotFound);
+    std::string_view name;
+    DriveEntry* folder = machine_.drives.ParentFolder(*normal, name);
+    if (entry->folder || folder == nullptr || IsReadOnly(machine_, *normal)) {
         return Fail("DeleteFileA", subject, platform::kErrorAccessDenied);
     }
-    if (machine_.filesInUse.contains(normal)) return Fail("DeleteFileA", subject, platform::kErrorSharingViolation);
-    fs::remove(*host, ec);
-    if (ec) return Fail("DeleteFileA", subject, platform::kErrorAccessDenied);
-    machine_.attributes.erase(normal);
+    if (machine_.filesInUse.contains(*normal)) return Fail("DeleteFileA", subject, platform::kErrorSharingViolation);
+    folder->RemoveChild(name);
+    machine_.attributes.erase(*normal);
     return Succeed("DeleteFileA", subject);
 }
 
@@ -348,31 +295,37 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, Dword flags) {
     const std::string target = to != nullptr ? to : "";
     const std::string subject = source + " -> " + target;
     if (auto code = Injected("MoveFileExA", source)) return Fail("MoveFileExA", subject, *code);
-    const auto sourceHost = HostPath(machine_, source);
-    if (!sourceHost) return Fail("MoveFileExA", subject, platform::kErrorFileNotFound);
-    const std::string sourceNormal = *NormalizeWindowsPath(source);
+    const auto sourceNormal = NormalizeWindowsPath(source);
+    std::string_view sourceName;
+    DriveEntry* sourceFolder = sourceNormal ? machine_.drives.ParentFolder(*sourceNormal, sourceName) : nullptr;
+    DriveEntry* entry = sourceFolder != nullptr ? sourceFolder->Child(sourceName) : nullptr;
+    if (entry == nullptr) return Fail("MoveFileExA", subject, platform::kErrorFileNotFound);
     const auto targetNormal = NormalizeWindowsPath(target);
-    const auto targetHost = HostPathForCreate(machine_, target);
-    std::error_code ec;
-    if (!targetNormal || !targetHost || !fs::is_directory(targetHost->parent_path(), ec)) {
-        return Fail("MoveFileExA", subject, platform::kErrorPathNotFound);
-    }
-    if (machine_.filesInUse.contains(sourceNormal) || machine_.filesInUse.contains(*targetNormal)) {
+    std::string_view targetName;
+    DriveEntry* targetFolder = targetNormal ? machine_.drives.ParentFolder(*targetNormal, targetName) : nullptr;
+    if (targetFolder == nullptr) return Fail("MoveFileExA", subject, platform::kErrorPathNotFound);
+    if (machine_.filesInUse.contains(*sourceNormal) || machine_.filesInUse.contains(*targetNormal)) {
         return Fail("MoveFileExA", subject, platform::kErrorSharingViolation);
     }
-    const bool sameFile = fs::exists(*targetHost, ec) && fs::equivalent(*sourceHost, *targetHost, ec);
-    if (fs::exists(*targetHost, ec) && !sameFile) {
+    DriveEntry* existing = targetFolder->Child(targetName);
+    if (existing == entry) return Succeed("MoveFileExA", subject);  // the same name, spelled otherwise
+    if (existing != nullptr) {
         if ((flags & platform::kMoveFileReplaceExisting) == 0) {
             return Fail("MoveFileExA", subject, platform::kErrorAlreadyExists);
         }
-        if (fs::is_directory(*targetHost, ec) || IsReadOnly(machine_, *targetNormal)) {
+        if (existing->folder || IsReadOnly(machine_, *targetNormal)) {
             return Fail("MoveFileExA", subject, platform::kErrorAccessDenied);
         }
-        fs::remove(*targetHost, ec);
     }
-    fs::rename(*sourceHost, *targetHost, ec);
-    if (ec) return Fail("MoveFileExA", subject, platform::kErrorAccessDenied);
-    if (const auto it = machine_.attributes.find(sourceNormal); it != machine_.attributes.end()) {
+    // A folder cannot go into itself.
+    if (entry->folder && IsWithin(*targetNormal, *sourceNormal)) {
+        return Fail("MoveFileExA", subject, platform::kErrorAccessDenied);
+    }
+    if (existing != nullptr) targetFolder->RemoveChild(targetName);
+    std::unique_ptr<DriveEntry> moved = sourceFolder->RemoveChild(sourceName);
+    moved->name = std::string(targetName);
+    targetFolder->AdoptChild(std::move(moved));
+    if (const auto it = machine_.attributes.find(*sourceNormal); it != machine_.attributes.end()) {
         const Dword attributes = it->second;
         machine_.attributes.erase(it);
         machine_.attributes[*targetNormal] = attributes;
@@ -384,13 +337,12 @@ bool SimFiles::CreateDirectory(const char* path, const char* sddl) {
     const std::string subject = path != nullptr ? path : "";
     if (auto code = Injected("CreateDirectoryA", subject)) return Fail("CreateDirectoryA", subject, *code);
     const auto normal = NormalizeWindowsPath(subject);
-    const auto host = HostPathForCreate(machine_, subject);
-    if (!normal || !host) return Fail("CreateDirectoryA", subject, platform::kErrorPathNotFound);
-    std::error_code ec;
-    if (fs::exists(*host, ec)) return Fail("CreateDirectoryA", subject, platform::kErrorAlreadyExists);
-    if (!fs::is_directory(host->parent_path(), ec)) return Fail("CreateDirectoryA", subject, platform::kErrorPathNotFound);
-    fs::create_directory(*host, ec);
-    if (ec) return Fail("CreateDirectoryA", subject, platform::kErrorAccessDenied);
+    if (!normal) return Fail("CreateDirectoryA", subject, platform::kErrorPathNotFound);
+    if (machine_.drives.Find(*normal) != nullptr) return Fail("CreateDirectoryA", subject, platform::kErrorAlreadyExists);
+    std::string_view name;
+    DriveEntry* folder = machine_.drives.ParentFolder(*normal, name);
+    if (folder == nullptr) return Fail("CreateDirectoryA", subject, platform::kErrorPathNotFound);
+    folder->AddChild(name, true);
     if (sddl != nullptr) machine_.folderSecurity[*normal] = sddl;
     return Succeed("CreateDirectoryA", subject);
 }
@@ -398,15 +350,17 @@ bool SimFiles::CreateDirectory(const char* path, const char* sddl) {
 bool SimFiles::RemoveDirectory(const char* path) {
     const std::string subject = path != nullptr ? path : "";
     if (auto code = Injected("RemoveDirectoryA", subject)) return Fail("RemoveDirectoryA", subject, *code);
-    const auto host = HostPath(machine_, subject);
-    std::error_code ec;
-    if (!host) return Fail("RemoveDirectoryA", subject, platform::kErrorFileNotFound);
-    if (!fs::is_directory(*host, ec)) return Fail("RemoveDirectoryA", subject, platform::kErrorDirectory);
-    if (!fs::is_empty(*host, ec)) return Fail("RemoveDirectoryA", subject, platform::kErrorDirNotEmpty);
-    fs::remove(*host, ec);
-    if (ec) return Fail("RemoveDirectoryA", subject, platform::kErrorAccessDenied);
-    machine_.folderSecurity.erase(*NormalizeWindowsPath(subject));
-    machine_.attributes.erase(*NormalizeWindowsPath(subject));
+    const auto normal = NormalizeWindowsPath(subject);
+    const DriveEntry* entry = normal ? machine_.drives.Find(*normal) : nullptr;
+    if (entry == nullptr) return Fail("RemoveDirectoryA", subject, platform::kErrorFileNotFound);
+    if (!entry->folder) return Fail("RemoveDirectoryA", subject, platform::kErrorDirectory);
+    if (!entry->children.empty()) return Fail("RemoveDirectoryA", subject, platform::kErrorDirNotEmpty);
+    std::string_view name;
+    DriveEntry* folder = machine_.drives.ParentFolder(*normal, name);
+    if (folder == nullptr) return Fail("RemoveDirectoryA", subject, platform::kErrorAccessDenied);  // a drive
+    folder->RemoveChild(name);
+    machine_.folderSecurity.erase(*normal);
+    machine_.attributes.erase(*normal);
     return Succeed("RemoveDirectoryA", subject);
 }
 
@@ -416,25 +370,27 @@ int SimFiles::ShellDeleteTree(const char* path, unsigned /*flags*/) {
         Fail("SHFileOperationA", subject, *code);
         return static_cast<int>(*code);
     }
-    const auto host = HostPath(machine_, subject);
-    if (!host) {
+    const auto normal = NormalizeWindowsPath(subject);
+    DriveEntry* entry = normal ? machine_.drives.Find(*normal) : nullptr;
+    if (entry == nullptr) {
         Fail("SHFileOperationA", subject, platform::kErrorFileNotFound);
         return static_cast<int>(platform::kErrorFileNotFound);
     }
-    const std::string normal = *NormalizeWindowsPath(subject);
     for (const auto& inUse : machine_.filesInUse) {
-        if (FoldCase(inUse).starts_with(FoldCase(normal))) {
+        if (FoldCase(inUse).starts_with(FoldCase(*normal))) {
             Fail("SHFileOperationA", subject, platform::kErrorSharingViolation);
             return static_cast<int>(platform::kErrorSharingViolation);
         }
     }
-    std::error_code ec;
-    fs::remove_all(*host, ec);
+    std::string_view name;
+    if (DriveEntry* folder = machine_.drives.ParentFolder(*normal, name)) {
+        folder->RemoveChild(name);
+    } else {
+        entry->children.clear();  // a drive empties but stays
+    }
     // Attributes of everything below go with it.
     for (auto it = machine_.attributes.begin(); it != machine_.attributes.end();) {
-        const std::string folded = FoldCase(it->first);
-        const std::string prefix = FoldCase(normal);
-        it = (folded == prefix || folded.starts_with(prefix + "\\")) ? machine_.attributes.erase(it) : std::next(it);
+        it = IsWithin(it->first, *normal) ? machine_.attributes.erase(it) : std::next(it);
     }
     Succeed("SHFileOperationA", subject);
     return 0;
@@ -448,40 +404,33 @@ std::vector<platform::FindEntry> SimFiles::FindFiles(const char* pattern) {
         return entries;
     }
     const auto slash = subject.find_last_of("\\/");
-    if (slash == std::string::npos) {
+    const auto folderNormal =
+        slash == std::string::npos ? std::nullopt : NormalizeWindowsPath(subject.substr(0, slash == 2 ? 3 : slash));
+    const DriveEntry* folder = folderNormal ? machine_.drives.Find(*folderNormal) : nullptr;
+    if (folder == nullptr || !folder->folder) {
         Fail("FindFirstFileA", subject, platform::kErrorPathNotFound);
         return entries;
     }
     const std::string namePattern = subject.substr(slash + 1);
-    const auto folder = HostPath(machine_, subject.substr(0, slash == 2 ? 3 : slash));
-    std::error_code ec;
-    if (!folder || !fs::is_directory(*folder, ec)) {
-        Fail("FindFirstFileA", subject, platform::kErrorPathNotFound);
-        return entries;
-    }
-    const std::string folderNormal = *NormalizeWindowsPath(subject.substr(0, slash == 2 ? 3 : slash));
-    const bool isRoot = folderNormal.size() == 3;
+    const bool isRoot = folderNormal->size() == 3;
     if (!isRoot) {
         for (const char* dots : {".", ".."}) {
             if (WildcardMatch(namePattern, dots)) entries.push_back({dots, platform::kFileAttributeDirectory});
         }
     }
-    std::vector<platform::FindEntry> found;
-    for (fs::directory_iterator it(*folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!WildcardMatch(namePattern, name)) continue;
-        const std::string full = folderNormal + (isRoot ? "" : "\\") + name;
-        const bool isFolder = it->is_directory(ec);
-        Dword attributes = isFolder ? platform::kFileAttributeDirectory : platform::kFileAttributeArchive;
+    // A folder's entries are kept in the upper-case order NTFS lists them in.
+    std::string full = *folderNormal + (isRoot ? "" : "\\");
+    const std::size_t base = full.size();
+    for (const auto& child : folder->children) {
+        if (!WildcardMatch(namePattern, child->name)) continue;
+        full.resize(base);
+        full += child->name;
+        Dword attributes = child->folder ? platform::kFileAttributeDirectory : platform::kFileAttributeArchive;
         if (const auto a = machine_.attributes.find(full); a != machine_.attributes.end()) {
-            attributes = a->second | (isFolder ? platform::kFileAttributeDirectory : 0);
+            attributes = a->second | (child->folder ? platform::kFileAttributeDirectory : 0);
         }
-        found.push_back({name, attributes});
+        entries.push_back({child->name, attributes});
     }
-    // NTFS lists a folder in upper-case order.
-    std::sort(found.begin(), found.end(),
-              [](const auto& a, const auto& b) { return FoldCase(a.name) < FoldCase(b.name); });
-    entries.insert(entries.end(), found.begin(), found.end());
     if (entries.empty()) {
         Fail("FindFirstFileA", subject, platform::kErrorFileNotFound);
     } else {
@@ -492,16 +441,15 @@ std::vector<platform::FindEntry> SimFiles::FindFiles(const char* pattern) {
 
 std::unique_ptr<platform::FileStream> SimFiles::Open(const char* path, platform::OpenMode mode) {
     const std::string subject = path != nullptr ? path : "";
-    const char* operation = mode == platform::OpenMode::Read ? "fopen(r)" : "fopen(w)";
+    const bool reading = mode == platform::OpenMode::Read;
+    const char* operation = reading ? "fopen(r)" : "fopen(w)";
     if (auto code = Injected(operation, subject)) {
         Fail(operation, subject, *code);
         return nullptr;
     }
     const auto normal = NormalizeWindowsPath(subject);
-    const auto host = mode == platform::OpenMode::Read ? HostPath(machine_, subject)
-                                                       : HostPathForCreate(machine_, subject);
-    std::error_code ec;
-    if (!normal || !host || fs::is_directory(*host, ec)) {
+    DriveEntry* file = normal ? machine_.drives.Find(*normal) : nullptr;
+    if (!normal || (file == nullptr && reading) || (file != nullptr && file->folder)) {
         Fail(operation, subject, platform::kErrorFileNotFound);
         return nullptr;
     }
@@ -509,18 +457,28 @@ std::unique_ptr<platform::FileStream> SimFiles::Open(const char* path, platform:
         Fail(operation, subject, platform::kErrorSharingViolation);
         return nullptr;
     }
-    if (mode != platform::OpenMode::Read && fs::exists(*host, ec) && IsReadOnly(machine_, *normal)) {
+    if (reading) {
+        Succeed(operation, subject);
+        return std::make_unique<MemoryFileStream>(file->bytes);
+    }
+    if (file != nullptr && IsReadOnly(machine_, *normal)) {
         Fail(operation, subject, platform::kErrorAccessDenied);
         return nullptr;
     }
-    const char* hostMode = mode == platform::OpenMode::Read ? "rb" : mode == platform::OpenMode::Write ? "wb" : "ab";
-    std::FILE* file = std::fopen(host->c_str(), hostMode);
     if (file == nullptr) {
-        Fail(operation, subject, platform::kErrorPathNotFound);
-        return nullptr;
+        std::string_view name;
+        DriveEntry* folder = machine_.drives.ParentFolder(*normal, name);
+        if (folder == nullptr) {
+            Fail(operation, subject, platform::kErrorPathNotFound);
+            return nullptr;
+        }
+        file = &folder->AddChild(name, false);
     }
+    auto bytes = mode == platform::OpenMode::Append ? std::make_shared<std::string>(*file->bytes)
+                                                    : std::make_shared<std::string>();
+    file->bytes = bytes;
     Succeed(operation, subject);
-    return std::make_unique<HostFileStream>(file);
+    return std::make_unique<MemoryFileStream>(std::move(bytes));
 }
 
 Dword SimFiles::SearchPath(const char* folder, const char* fileName, const char* extension, char* buffer,
@@ -559,9 +517,8 @@ Dword SimFiles::SearchPath(const char* folder, const char* fileName, const char*
     for (const std::string& base : folders) {
         std::string full = base.empty() ? candidateName
                                         : base + (base.back() == '\\' ? "" : "\\") + candidateName;
-        const auto host = HostPath(machine_, full);
-        std::error_code ec;
-        if (!host || fs::is_directory(*host, ec)) continue;
+        const DriveEntry* entry = Lookup(machine_, full);
+        if (entry == nullptr || entry->folder) continue;
         if (full.size() + 1 > cch) {
             Succeed("SearchPathA", subject);
             return static_cast<Dword>(full.size() + 1);

@@ -1,9 +1,8 @@
-// The files port over the machine's drive folders, and the path mapping the
-// rest of the simulator shares: Windows paths ("C:\Dir\File") resolved
-// case-insensitively inside drivesRoot/<LETTER>/.
+// The files port over the machine's in-memory drives, and the path rules the
+// rest of the simulator shares: Windows paths ("C:\Dir\File") normalised and
+// compared ignoring case.
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,15 +16,6 @@ namespace veltra::sim {
 // "." and ".." folded, no trailing backslash. nullopt when the path is not an
 // absolute drive path.
 std::optional<std::string> NormalizeWindowsPath(std::string_view path);
-
-// The host path of an existing file or folder, nullopt when it does not exist.
-std::optional<std::filesystem::path> HostPath(const Machine& machine, std::string_view windowsPath);
-// The host path a new file or folder of that name would get: existing parts
-// resolved ignoring case, the rest spelled as given. nullopt for a bad path.
-std::optional<std::filesystem::path> HostPathForCreate(const Machine& machine,
-                                                       std::string_view windowsPath);
-// The Windows path of a host path inside the drives ("C:\WINDOWS\x.dll").
-std::string WindowsPathOf(const Machine& machine, const std::filesystem::path& host);
 
 // Direct access to the machine's files for the installer engine, the bench and
 // tests (no fault injection, no trace: these are not calls of the library).

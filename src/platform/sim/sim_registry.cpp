@@ -105,7 +105,7 @@ struct SimRegistry::Impl {
         // index 0 upwards walks its subkey map once instead of once per index.
         std::uint64_t enumGeneration = 0;
         Dword enumIndex = 0;
-        std::map<std::string, std::shared_ptr<RegNode>>::const_iterator enumAt;
+        SubkeyMap::const_iterator enumAt;
         bool enumValid = false;
     };
 

@@ -187,7 +187,7 @@ bool SimSystem::IsModuleLoaded(const char* path) {
 platform::ModuleHandle SimSystem::LoadLibrary(const char* path) {
     const std::string subject = path != nullptr ? path : "";
     if (gate_.Injected("LoadLibraryA", subject)) return {};
-    if (!HostPath(machine_, subject)) {
+    if (!DriveFileExists(machine_, subject)) {
         gate_.Fail("LoadLibraryA", subject, platform::kErrorModNotFound);
         return {};
     }

@@ -30,7 +30,7 @@ std::vector<std::uint8_t> Serialize(const VersionInfo& info) {
 
 const VersionInfo* SimVersions::Find(const std::string& path, Dword& error) {
     const auto normal = NormalizeWindowsPath(path);
-    if (!normal || !HostPath(machine_, *normal)) {
+    if (!normal || !DriveFileExists(machine_, *normal)) {
         error = platform::kErrorFileNotFound;
         return nullptr;
     }
