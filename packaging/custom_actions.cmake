@@ -42,8 +42,10 @@ set(veltra_package_data_InstallLocalDAService [=[[INSTALLDIR]]=])
 set(veltra_package_data_InstallDomainDAService [=[[INSTALLDIR]]=])
 set(veltra_package_data_InstallDomainHostDAService [=[[INSTALLDIR]]=])
 set(veltra_package_data_CreateDAYFILE_DIRS [=[[TempFolder]]=])
+# A silent installation runs from the package folder, so SourceDir is that
+# folder.
 set(veltra_package_data_CopyConfigFromRegistryFile
-    [=[[SourceDir]SilentInstallPackage\registryConfigFile.bin;[TempFolder]registryConfigFile.bin]=])
+    [=[[SourceDir]registryConfigFile.bin;[TempFolder]registryConfigFile.bin]=])
 # Field 2 is not used but must not be empty: empty fields vanish when the
 # data is split, and fields 3 to 5 would move up.
 set(veltra_package_data_ConfigureNAPServer

@@ -7,6 +7,10 @@
 
 namespace veltra::silentpackage {
 
+// The clear text exists only while the file is written or applied.
+inline constexpr const char* kRegistryConfigTextName = "registryConfigFile.txt";
+inline constexpr const char* kRegistryConfigScrambledName = "registryConfigFile.bin";
+
 // The second half of package creation, after the options file: writes the
 // registry configuration file for the components the package builder chose
 // (the local client unless its choice was "0", the remote access server
