@@ -1,0 +1,66 @@
+#include "silentpackage/text_mode_file.h"
+
+#include "configfiles/file_placement.h"
+#include "runtime/log.h"
+
+namespace veltra::silentpackage {
+namespace {
+
+constexpr char kEndOfText = '\x1A';  // Ctrl-Z
+
+}  // namespace
+
+std::string ToTextModeBytes(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
+}
+
+std::string FromTextModeBytes(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == kEndOfText) break;
+        // A carriage return stays unless a line feed follows it.
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        text += c;
+    }
+    return text;
+}
+
+bool WriteTextFile(platform::Platform& platform, const std::string& path, std::string_view text) {
+    configfiles::NormaliseFile(platform.files, path);
+    const std::unique_ptr<platform::FileStream> file =
+        platform.files.Open(path.c_str(), platform::OpenMode::Write);
+    if (!file) {
+        runtime::LogLastError(platform, "fopen(w)", path);
+        return false;
+    }
+    const std::string bytes = ToTextModeBytes(text);
+    const std::size_t written = file->Write(bytes.data(), bytes.size());
+    if (written != bytes.size()) {
+        runtime::LogLastError(platform, "fwrite", path);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> ReadTextFile(platform::Platform& platform, const std::string& path) {
+    const std::unique_ptr<platform::FileStream> file =
+        platform.files.Open(path.c_str(), platform::OpenMode::Read);
+    if (!file) {
+        runtime::LogLastError(platform, "fopen(r)", path);
+        return std::nullopt;
+    }
+    std::string bytes;
+    char chunk[4096];
+    for (std::size_t got; (got = file->Read(chunk, sizeof chunk)) != 0;) bytes.append(chunk, got);
+    return FromTextModeBytes(bytes);
+}
+
+}  // namespace veltra::silentpackage
