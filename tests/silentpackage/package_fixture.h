@@ -2,7 +2,9 @@
 // files package creation makes there.
 #pragma once
 
+#include <cctype>
 #include <string>
+#include <vector>
 
 #include "support/sim_fixture.h"
 
@@ -13,6 +15,13 @@ inline const std::string kPackageOut = "D:\\Package\\SilentInstallPackage\\";
 inline const std::string kOptionsFile = kPackageOut + "packageOptionsFile.txt";
 inline const std::string kPackageCaption = "Veltra Authentication Agent for Windows";
 inline const char* const kCertPathProperty = "CERT_PATH.5B8A2E71_C4D9_4A36_B0F2_7D1E9C3A6F58";
+
+// A table row's label as a test name.
+inline std::string LabelName(const std::string& label) {
+    std::string name;
+    for (const char ch : label) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+}
 
 class PackageTest : public SimFixture {
 protected:

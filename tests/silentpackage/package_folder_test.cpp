@@ -99,11 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "fopen(w)", 1603, {}, false, false},
         FolderCase{"a package that cannot be copied is not reported", false, {}, false, "CopyFileA", 0,
                    {}, false, true}),
-    [](const ::testing::TestParamInfo<FolderCase>& info) {
-        std::string name;
-        for (const char ch : info.param.label) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-        return name;
-    });
+    [](const ::testing::TestParamInfo<FolderCase>& info) { return LabelName(info.param.label); });
 
 }  // namespace
 }  // namespace veltra::testing
