@@ -86,7 +86,15 @@ void FillFiles(sim::Machine& machine) {
     PutFolder(machine, "C:\\Documents and Settings\\All Users\\Application Data");
     // The folder the package runs from, with the server files an
     // administrator gets from the authentication server.
-    PutFile(machine, "C:\\Package\\Veltra Authentication Agent.msi", "sample package\n");
+    PutFile(machine, "C:\\Package\\Veltra Authentication Agent for Windows.msi", "sample package\n");
+    // The options file a package creation for the local client leaves, so
+    // that the folder also serves a silent installation.
+    PutFile(machine, "C:\\Package\\packageOptionsFile.txt",
+            "InstallSilentDAC=0\r\nInstallSilentLAC=1\r\nInstallSilentAUTOREG=0\r\nInstallSilentRAS=0\r\n"
+            "InstallSilentEAP=0\r\nAUTH_CONFIG_DIALOG=1\r\nAUTHCONFIGSELECTED=1\r\nAGENT_ACTIVATION_STATE=False\r\n"
+            "WINDOWS_PASSWORD_STATE=False\r\nIMPORT_CUSTOMBITMAP_STATE=False\r\nENABLE_NOVELL_PASSWORD_UPDATE=0\r\n"
+            "PIN_UNLOCK_ENABLED_STATE=False\r\nPIN_UNLOCK_TIMEOUT=\r\nPIN_UNLOCK_ATTEMPTS=\r\n"
+            "REGISTRY_CONFIG_STATE=False\r\nREGISTRY_CONFIG_GROUP=False\r\nREGISTRY_CONFIG_PASSWD=False\r\n");
     PutFile(machine, "C:\\Package\\kvconf.rec", "sample server configuration record\n");
     PutFile(machine, "C:\\Package\\kvroot.crt", "-----BEGIN CERTIFICATE-----\nsample root\n-----END CERTIFICATE-----\n");
     PutFile(machine, "C:\\Package\\server.cer", "sample server certificate\n");

@@ -45,9 +45,9 @@ ACTION(CopyCustomBitmapFile, Immediate, "Copies the banner bitmap into the packa
 ACTION(CopyServerCertPackage, Immediate, "Copies server.cer into the package folder")
 ACTION(CopyConfigFiles, Deferred, "Copies the server files found beside the package")
 // Silent installation package and install options
-PLANNED(CreatePackageFolder, Immediate, "Creates the silent installation package folder")
-PLANNED(RecordInstallOptions, Immediate, "Writes the package's options and registry configuration files")
-PLANNED(GetSilentInstallOptions, Immediate, "Reads the package's options file")
+ACTION(CreatePackageFolder, Immediate, "Creates the silent installation package folder")
+ACTION(RecordInstallOptions, Immediate, "Writes the package's options and registry configuration files")
+ACTION(GetSilentInstallOptions, Immediate, "Reads the package's options file")
 ACTION(SetDeferredConfigFromRegFile, Immediate, "Packs the data of ConfigFromRegistryFile")
 ACTION(CopyConfigFromRegistryFile, Deferred, "Copies the registry configuration file")
 ACTION(ConfigFromRegistryFile, Deferred, "Applies the registry configuration file")

@@ -59,12 +59,15 @@ std::vector<RoadCase> Cases() {
                                                              {kServer + "kvroot.crt", "server root"}};
     const std::map<std::string, std::string> installedFiles = {{kSystem + "kvconf.rec", "installed record"},
                                                                 {kSystem + "kvroot.crt", "installed root"}};
-    // What GetSilentInstallOptions sets from the package's options file.
+    // A silent installation: the package's options file chooses the local
+    // client, and the copy states are given as the package's tables would.
+    const std::string options = kPackage + "packageOptionsFile.txt";
+    const std::string optionsText = "InstallSilentLAC=1\r\n";
     const std::vector<std::pair<std::string, std::string>> silent = {
         {"ADDLOCAL", "LocalAuthClient"}, {"COPYKVCONFREC", "1"}, {"COPYKVROOTCRT", "1"}};
-    // The folder CreatePackageFolder makes, and the builder's choices.
+    // The builder's choices; CreatePackageFolder makes the package folder.
     const std::map<std::string, std::string> creation = {
-        {kPackageOut, ""}, {"E:\\Chosen\\kvconf.rec", "server record"}, {"E:\\Chosen\\kvroot.crt", "server root"},
+        {"E:\\Chosen\\kvconf.rec", "server record"}, {"E:\\Chosen\\kvroot.crt", "server root"},
         {"E:\\Chosen\\server.cer", "server certificate"}, {"E:\\Chosen\\logo.bmp", "banner"}};
     const std::vector<std::pair<std::string, std::string>> creating = {
         {"PACKAGE_CREATE", "1"}, {"ADDLOCAL", "LocalAuthClient"}, {"_LAC", "1"},
@@ -104,7 +107,7 @@ std::vector<RoadCase> Cases() {
          {{"KVROOT_OKFILE", "0"}, {"COPYKVROOTCRT", "0"}},
          {"The chosen file name must be \"kvroot.crt\".\nRespecify the location of your kvroot.crt file."}},
         {"a silent installation takes everything from beside the package",
-         {{kPackage + "kvconf.rec", "package record"}, {kPackage + "kvroot.crt", "package root"},
+         {{options, optionsText}, {kPackage + "kvconf.rec", "package record"}, {kPackage + "kvroot.crt", "package root"},
           {kPackage + "server.cer", "package certificate"}, {kPackage + "gina_banner.bmp", "package banner"},
           {kPackage + "registryConfigFile.bin", "package registry"}},
          false, "", silent, 2, {}, 0,
@@ -115,13 +118,13 @@ std::vector<RoadCase> Cases() {
           {"BITMAPFILE_SOURCE", kTemp + "gina_banner.bmp"}, {kCertProperty, kTemp + "server.cer"}},
          {}},
         {"a silent package without the record rolls the installation back",
-         {{kPackage + "kvroot.crt", "package root"}}, false, "", silent, 2, {platform::kIdOk}, 1603,
+         {{options, optionsText}, {kPackage + "kvroot.crt", "package root"}}, false, "", silent, 2, {platform::kIdOk}, 1603,
          {{kSystem + "kvconf.rec", std::nullopt}, {kSystem + "kvroot.crt", std::nullopt},
           {kAgentRepository + "LocalClientKEY.txt", std::nullopt}},
          {},
          {KvconfFamily().installFailure}},
         {"a silent package without the record keeps an earlier one",
-         {{kPackage + "kvroot.crt", "package root"}, {kSystem + "kvconf.rec", "installed record"}}, false, "",
+         {{options, optionsText}, {kPackage + "kvroot.crt", "package root"}, {kSystem + "kvconf.rec", "installed record"}}, false, "",
          silent, 2, {}, 0,
          {{kSystem + "kvconf.rec", "installed record"}, {kSystem + "kvroot.crt", "package root"}},
          {},

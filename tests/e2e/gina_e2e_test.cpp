@@ -11,6 +11,7 @@
 // Winlogon values.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -63,17 +64,23 @@ protected:
 
 TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) {
     const GinaScenario& scenario = GetParam();
-    const InstallerFacts facts{ProductCodeOf(VELTRA_E2E_PACKAGE), kWineSystemFolder, kQuietUiLevel,
-                               WinePrefix::WindowsPath(fs::path(VELTRA_E2E_PACKAGE).parent_path()) +
-                                   "\\",
+    // The package runs from a folder of its own, beside its options file.
+    const fs::path packageFolder = work / "package";
+    fs::create_directories(packageFolder);
+    const fs::path package = packageFolder / fs::path(VELTRA_E2E_PACKAGE).filename();
+    fs::copy_file(VELTRA_E2E_PACKAGE, package, fs::copy_options::overwrite_existing);
+    std::ofstream(packageFolder / kOptionsFileName, std::ios::binary) << kOptionsFileText;
+    const std::string sourceDir = WinePrefix::WindowsPath(packageFolder) + "\\";
+    const InstallerFacts facts{ProductCodeOf(package.string()), kWineSystemFolder, kQuietUiLevel, sourceDir,
                                kSimTempFolder};
-    ASSERT_FALSE(facts.productCode.empty()) << "no ProductCode in " << VELTRA_E2E_PACKAGE;
+    ASSERT_FALSE(facts.productCode.empty()) << "no ProductCode in " << package;
 
     // The simulated machine first: it is quick, and the keys it changes are
     // the keys to read back from Wine.
     std::string error;
     auto simulated = SimulatedInstall::Open(machineFolder, error);
     ASSERT_TRUE(simulated) << error;
+    simulated->PutFile(sourceDir + kOptionsFileName, kOptionsFileText);
     const sim::RegistryTree simSeeded = simulated->registry();
     const SequenceRun simInstall =
         SimulateInstallation(*simulated, facts, {{"ADDLOCAL", kAddLocal}});
@@ -95,7 +102,7 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
     ExpectSeeded(wineSeeded, simSeeded);
 
     const MsiLog installLog = RunMsiexec(
-        {"/i", WinePrefix::WindowsPath(VELTRA_E2E_PACKAGE), "ADDLOCAL=" + kAddLocal}, "install");
+        {"/i", WinePrefix::WindowsPath(package), "ADDLOCAL=" + kAddLocal}, "install");
     ExpectFacts(installLog, facts);
     ExpectSameActions(installLog, simInstall, "installation");
     ExpectSameLogLines(installLog, simInstall, facts, "installation");
@@ -107,7 +114,7 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
     const sim::RegistryTree wineInstalled = ExportWatched("installed");
 
     const MsiLog removeLog =
-        RunMsiexec({"/x", WinePrefix::WindowsPath(VELTRA_E2E_PACKAGE)}, "remove");
+        RunMsiexec({"/x", WinePrefix::WindowsPath(package)}, "remove");
     ExpectSameActions(removeLog, simRemove, "removal");
     ExpectSameLogLines(removeLog, simRemove, facts, "removal");
     ExpectSameProperties(removeLog, simRemove, facts, "removal");

@@ -1,5 +1,6 @@
 // The server files in a real installation: a quiet installation of the x86_64
-// test package whose folder holds "kvconf.rec" and "kvroot.crt" ends with both
+// test package whose folder holds "kvconf.rec", "kvroot.crt" and the options
+// file of a silent installation package ends with both server files
 // in the system folder. The package checks the files it was given
 // (SetKvconfSourcePropNoMess, SetKvrootSourcePropNoMess), marks them to be
 // copied (SetKvconfCopyState, SetKvrootCopyState), takes local copies in the
@@ -87,6 +88,7 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
     const fs::path package = packageFolder / fs::path(VELTRA_E2E_PACKAGE).filename();
     fs::copy_file(VELTRA_E2E_PACKAGE, package, fs::copy_options::overwrite_existing);
     for (const ServerFile& file : kServerFiles) WriteFile(packageFolder / file.name, file.content);
+    WriteFile(packageFolder / kOptionsFileName, kOptionsFileText);
 
     const std::string sourceDir = WinePrefix::WindowsPath(packageFolder) + "\\";
     const InstallerFacts facts{ProductCodeOf(package.string()), kWineSystemFolder, kQuietUiLevel,
@@ -106,6 +108,7 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
     for (const ServerFile& file : kServerFiles) {
         simulated->PutFile(sourceDir + file.name, file.content);
     }
+    simulated->PutFile(sourceDir + kOptionsFileName, kOptionsFileText);
     const sim::RegistryTree simSeeded = simulated->registry();
     const SequenceRun simInstall = SimulateInstallation(*simulated, facts, commandLine);
     const sim::RegistryTree simInstalled = simulated->registry();

@@ -31,6 +31,11 @@ inline const std::string kWineSystemFolder = "C:\\windows\\syswow64\\";
 inline const std::string kSimTempFolder = "C:\\users\\installer\\Temp\\";
 // What an installation chooses, as the wizard would.
 inline const std::string kAddLocal = "LocalAuthClient";
+// A quiet installation is a silent installation from a package folder, whose
+// options file (as package creation writes it, lines ending CR LF) chooses
+// the same component.
+inline const std::string kOptionsFileName = "packageOptionsFile.txt";
+inline const std::string kOptionsFileText = "InstallSilentLAC=1\r\n";
 
 inline const std::string kWinlogon =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";

@@ -391,6 +391,9 @@ TEST_F(GinaFixture, ThePackageLinksTheAgentGinaAndItsRemovalUnlinksIt) {
                            {"ProgramFiles", "C:\\Program Files"}, {"TEMP", "C:\\WINDOWS\\Temp"}};
     PutSystemFile("othergina.dll");
     SetString(kWinlogon, "GinaDLL", "othergina.dll");
+    // The silent installation runs from a package folder with its options.
+    machine.session.sourcePaths["SourceDir"] = "D:\\Package\\";
+    PutFile("D:\\Package\\packageOptionsFile.txt", "InstallSilentLAC=1\r\n");
     for (const Road& road : roads) {
         SCOPED_TRACE(road.label);
         for (const int answer : road.answers) Answer(answer);

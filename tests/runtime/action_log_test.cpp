@@ -110,10 +110,10 @@ TEST_F(ActionLog, EachRunIsFramedAndEachFailureSiteNamesCallSubjectAndCode) {
 }
 
 TEST_F(ActionLog, APlannedActionSaysItIsNotBuilt) {
-    EXPECT_EQ(runtime::RunAction(*runtime::FindAction("CreatePackageFolder"), sim.platform()), 1603u);
+    EXPECT_EQ(runtime::RunAction(*runtime::FindAction("CleanPavoData"), sim.platform()), 1603u);
     EXPECT_EQ(machine.session.log,
-              (std::vector<std::string>{Line("CreatePackageFolder", "start (immediate)"),
-                                        Line("CreatePackageFolder", "not built: returned 1603")}));
+              (std::vector<std::string>{Line("CleanPavoData", "start (immediate)"),
+                                        Line("CleanPavoData", "not built: returned 1603")}));
 }
 
 TEST_F(ActionLog, NoSecretReachesTheLog) {

@@ -51,8 +51,9 @@ const std::vector<RoadCase> kRoads = {
       {"KeshServerConfigurationRecord", kLocal}, {"OASVC_Local", kLocal}, {"OASVC_DomainClient", kLocal},
       {"OASVC_DomainHost", kAbsent}, {"DomainAuthServer", kAbsent}},
      {"DAH"}},
-    // No wizard: the tally is never started.
-    {"silent first installation of a domain server", {}, {{"ADDLOCAL", "DomainAuthServer"}}, 2,
+    // No wizard (basic user interface): the tally is never started. A silent
+    // installation would take its features from a package's options file.
+    {"first installation of a domain server without the wizard", {}, {{"ADDLOCAL", "DomainAuthServer"}}, 3,
      {{"ADDLOCAL", "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,OASVC_DomainHost"},
       {"isNAPServer", "1"}, {"INSTALL_OASVC_DOMAINHOST", "1"}, {"MustEnableGina", "1"},
       {"NUM_INSTALLED_AGENTS", ""}},
