@@ -100,6 +100,39 @@ bool ReadSession(Reader& r, const json& session, sim::SessionState& out) {
     return true;
 }
 
+// A registered service: every field optional, each of its own type.
+bool ReadService(Reader& r, const json& service, const std::string& where, const std::string& name,
+                 sim::ServiceRecord& record) {
+    if (!r.Object(service, where)) return false;
+    record.config.name = name;
+    const std::pair<const char*, std::string*> texts[] = {
+        {"display_name", &record.config.displayName}, {"binary_path", &record.config.binaryPath},
+        {"account", &record.config.account}, {"description", &record.description}};
+    const std::pair<const char*, Dword*> numbers[] = {{"service_type", &record.config.serviceType},
+                                                      {"start_type", &record.config.startType},
+                                                      {"error_control", &record.config.errorControl}};
+    for (const auto& [field, item] : service.items()) {
+        bool known = false;
+        for (const auto& [text, out] : texts) {
+            if (field != text) continue;
+            if (!item.is_string()) return r.Fail(where + "." + field, "must be a string");
+            *out = item.get<std::string>();
+            known = true;
+        }
+        for (const auto& [number, out] : numbers) {
+            if (field != number) continue;
+            if (!item.is_number_unsigned()) return r.Fail(where + "." + field, "must be a number such as 2");
+            *out = item.get<Dword>();
+            known = true;
+        }
+        if (!known) {
+            return r.Fail(where + "." + field, "unknown key (expected display_name, binary_path, service_type, "
+                                               "start_type, error_control, account, description)");
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string AttributeNames(Dword attributes) {
@@ -185,16 +218,7 @@ bool MachineFromJson(const json& document, sim::Machine& machine, std::string& e
         } else if (key == "services") {
             if (!r.Object(value, key)) return false;
             for (const auto& [name, service] : value.items()) {
-                if (!r.Object(service, key + "." + name)) return false;
-                sim::ServiceRecord record;
-                record.config.name = name;
-                record.config.displayName = service.value("display_name", "");
-                record.config.binaryPath = service.value("binary_path", "");
-                record.config.startType = service.value("start_type", platform::kServiceAutoStart);
-                record.config.serviceType = service.value("service_type", platform::kServiceWin32OwnProcess);
-                record.config.errorControl = service.value("error_control", platform::kServiceErrorNormal);
-                record.description = service.value("description", "");
-                machine.services[name] = std::move(record);
+                if (!ReadService(r, service, key + "." + name, name, machine.services[name])) return false;
             }
         } else if (key == "groups") {
             if (!r.Object(value, key)) return false;
@@ -285,6 +309,7 @@ json MachineToJson(const sim::Machine& machine) {
                                       {"start_type", record.config.startType},
                                       {"service_type", record.config.serviceType},
                                       {"error_control", record.config.errorControl},
+                                      {"account", record.config.account},
                                       {"description", record.description}};
     }
     document["groups"] = json::object();

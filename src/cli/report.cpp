@@ -68,6 +68,47 @@ std::string Indented(const std::string& text, const std::string& prefix) {
     return result;
 }
 
+// A service's fields as machine.json names them, in the order the report shows them.
+std::vector<std::pair<std::string, json>> ServiceFields(const sim::ServiceRecord& service) {
+    return {{"display_name", service.config.displayName}, {"binary_path", service.config.binaryPath},
+            {"service_type", service.config.serviceType}, {"start_type", service.config.startType},
+            {"error_control", service.config.errorControl}, {"account", service.config.account},
+            {"description", service.description}};
+}
+
+json ServiceToJson(const std::optional<sim::ServiceRecord>& service) {
+    if (!service) return nullptr;
+    json fields = json::object();
+    for (const auto& [name, value] : ServiceFields(*service)) fields[name] = value;
+    return fields;
+}
+
+// A field as a reader of the text report wants it: names for the numbers the
+// Service Control Manager defines, LocalSystem for the account left empty.
+std::string ServiceFieldText(const std::string& field, const json& value) {
+    if (field == "account") return value.get<std::string>().empty() ? "LocalSystem" : value.get<std::string>();
+    if (value.is_string()) return value.get<std::string>();
+    const Dword number = value.get<Dword>();
+    const char* meaning = "";
+    if (field == "service_type") {
+        meaning = number == 0x10 ? "own process" : number == 0x20 ? "shared process" : "";
+    } else if (field == "start_type") {
+        const char* const starts[] = {"boot", "system", "automatic", "on demand", "disabled"};
+        meaning = number < 5 ? starts[number] : "";
+    } else if (field == "error_control") {
+        const char* const controls[] = {"ignore", "normal", "severe", "critical"};
+        meaning = number < 4 ? controls[number] : "";
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, field == "service_type" ? "0x%02x" : "%u", number);
+    return *meaning != 0 ? std::string(text) + " (" + meaning + ")" : std::string(text);
+}
+
+std::string ServiceFieldLabel(std::string label) {
+    for (char& c : label) c = c == '_' ? ' ' : c;
+    return label;
+}
+
 // Every folder and file below `entry` (whose Windows path is `path`). The
 // content is shared with the machine, not copied.
 void SnapshotFiles(const sim::Machine& machine, const sim::DriveEntry& entry, std::string& path,
@@ -205,14 +246,15 @@ void Compare(const MachineSnapshot& before, const MachineSnapshot& after, const 
     }
 
     for (const auto& [name, service] : after.services) {
-        if (!before.services.contains(name)) {
-            report.others.push_back({"service", name, "created: \"" + service.config.binaryPath + "\", start type " +
-                                                          std::to_string(service.config.startType) + ", description \"" +
-                                                          service.description + "\""});
+        const auto b = before.services.find(name);
+        if (b == before.services.end()) {
+            report.services.push_back({name, "added", std::nullopt, service});
+        } else if (ServiceFields(b->second) != ServiceFields(service)) {
+            report.services.push_back({name, "changed", b->second, service});
         }
     }
     for (const auto& [name, service] : before.services) {
-        if (!after.services.contains(name)) report.others.push_back({"service", name, "deleted"});
+        if (!after.services.contains(name)) report.services.push_back({name, "deleted", service, std::nullopt});
     }
     for (const auto& [name, group] : after.groups) {
         const auto b = before.groups.find(name);
@@ -304,8 +346,25 @@ std::string RenderText(const RunReport& report) {
         out << "  " << change.change << ": " << change.path << " (" << change.detail << ")\n";
     }
 
+    if (!report.services.empty()) {
+        out << "\nServices\n";
+        for (const ServiceChange& change : report.services) {
+            out << "  " << change.change << ": " << change.name << "\n";
+            if (change.change == "deleted") continue;
+            const auto after = ServiceFields(*change.after);
+            const auto before = change.before ? ServiceFields(*change.before) : after;
+            for (std::size_t i = 0; i < after.size(); ++i) {
+                const auto& [field, value] = after[i];
+                if (change.before && before[i].second == value) continue;
+                out << "    " << ServiceFieldLabel(field) << ": ";
+                if (change.before) out << ServiceFieldText(field, before[i].second) << " -> ";
+                out << ServiceFieldText(field, value) << "\n";
+            }
+        }
+    }
+
     if (!report.others.empty()) {
-        out << "\nServices, groups and environment\n";
+        out << "\nGroups and environment\n";
         for (const OtherChange& change : report.others) out << "  " << change.what << " " << change.name << ": " << change.change << "\n";
     }
 
@@ -408,6 +467,20 @@ json RenderJson(const RunReport& report) {
         others.push_back({{"what", change.what}, {"name", change.name}, {"change", change.change}});
     }
     document["others"] = others;
+    json services = json::array();
+    for (const ServiceChange& change : report.services) {
+        services.push_back({{"name", change.name}, {"change", change.change},
+                            {"before", ServiceToJson(change.before)}, {"after", ServiceToJson(change.after)}});
+    }
+    document["services"] = services;
+    json opens = json::array();
+    for (const sim::ShellOpenRecord& open : report.shellOpens) {
+        opens.push_back({{"verb", open.verb}, {"file", open.file},
+                         {"parameters", open.parameters ? json(*open.parameters) : json(nullptr)},
+                         {"directory", open.directory ? json(*open.directory) : json(nullptr)},
+                         {"show", open.show}});
+    }
+    document["shell_opens"] = opens;
     json dialogs = json::array();
     for (const sim::DialogRecord& dialog : report.dialogs) {
         json entry = {{"kind", dialog.kind}, {"owner", dialog.owner}, {"caption", dialog.caption},

@@ -44,8 +44,15 @@ struct FileChange {
     std::string detail;
 };
 
+// A service registered, re-registered differently, or deleted.
+struct ServiceChange {
+    std::string name;
+    std::string change;  // "added", "changed", "deleted"
+    std::optional<sim::ServiceRecord> before, after;
+};
+
 struct OtherChange {
-    std::string what;  // "service", "group", "environment", "mutex"
+    std::string what;  // "group", "environment", "mutex"
     std::string name;
     std::string change;
 };
@@ -60,6 +67,7 @@ struct RunReport {
     std::vector<PropertyChange> properties;
     std::vector<sim::RegChange> registry;
     std::vector<FileChange> files;
+    std::vector<ServiceChange> services;
     std::vector<OtherChange> others;
     std::vector<sim::DialogRecord> dialogs;
     std::vector<std::pair<platform::Dword, platform::MessageRecord>> messages;

@@ -250,6 +250,11 @@ TEST_P(Roads, CarryTheOptionsIntoTheScript) {
     options.uiLevel = road.uiLevel;
     options.commandLine = {{"ADDLOCAL", "LocalAuthClient"}, {"PIN_UNLOCK_ENABLED_STATE", "True"},
                            {"PIN_UNLOCK_TIMEOUT", "15abc"}};
+    // A silent installation takes the wizard's choices from the package's options file.
+    if (road.uiLevel == 2) {
+        PutFile("D:\\Package\\packageOptionsFile.txt",
+                "InstallSilentLAC=1\r\nPIN_UNLOCK_ENABLED_STATE=True\r\nPIN_UNLOCK_TIMEOUT=15abc\r\n");
+    }
     if (road.installed) {
         const std::string product = "{8E5B2C71-4F0A-4D39-9B6E-2A7C1D3F5E90}";
         SetString(kAgentKey + "Common", "InstallPath", "D:\\Agent\\");

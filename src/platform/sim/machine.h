@@ -81,6 +81,8 @@ struct ShellOpenRecord {
     std::string verb;
     std::string file;
     int show = 0;
+    std::optional<std::string> parameters;  // nullopt: passed as a null pointer
+    std::optional<std::string> directory;
 };
 
 class Machine {

@@ -95,8 +95,10 @@ bool SimAccounts::IsValidSid(const platform::SidBytes& sid) {
 }
 
 std::intptr_t SimShell::ShellExecute(platform::Hwnd /*owner*/, const char* verb, const char* file,
-                                     const char* /*parameters*/, const char* /*directory*/, int show) {
-    ShellOpenRecord record{verb != nullptr ? verb : "", file != nullptr ? file : "", show};
+                                     const char* parameters, const char* directory, int show) {
+    auto optional = [](const char* text) { return text != nullptr ? std::optional<std::string>(text) : std::nullopt; };
+    ShellOpenRecord record{verb != nullptr ? verb : "", file != nullptr ? file : "", show, optional(parameters),
+                           optional(directory)};
     // A failed ShellExecuteA answers with a value of 32 or less (an SE_ERR_ code).
     if (const auto code = gate_.Injected("ShellExecuteA", record.file)) return *code <= 32 ? *code : 0;
     gate_.Succeed("ShellExecuteA", record.file);

@@ -42,7 +42,7 @@ const std::set<std::string> kQuietStandardActions = {
     "SelfUnregModules", "AllocateRegistrySpace", "DuplicateFiles", "RemoveDuplicateFiles", "InstallODBC",
     "RemoveODBC", "WriteIniValues", "RemoveIniValues", "MoveFiles", "PatchFiles", "BindImage", "CCPSearch",
     "RMCCPSearch", "IsolateComponents", "ResolveSource", "SetODBCFolders", "StartServices", "StopServices",
-    "DeleteServices", "InstallServices", "RegisterTypeLibraries", "UnregisterTypeLibraries", "MsiPublishAssemblies",
+    "InstallServices", "RegisterTypeLibraries", "UnregisterTypeLibraries", "MsiPublishAssemblies",
     "MsiUnpublishAssemblies", "RegisterClassInfo", "UnregisterClassInfo", "RegisterExtensionInfo",
     "UnregisterExtensionInfo", "RegisterMIMEInfo", "UnregisterMIMEInfo", "RegisterProgIdInfo",
     "UnregisterProgIdInfo", "PublishComponents", "UnpublishComponents", "WriteEnvironmentStrings",
@@ -55,21 +55,22 @@ std::string Trailing(std::string path) {
 
 // One entry of the installation script.
 struct ScriptOp {
-    enum class Kind { Deferred, Rollback, Commit, InstallFile, RemoveFile };
+    enum class Kind { Deferred, Rollback, Commit, InstallFile, RemoveFile, DeleteService };
     Kind kind = Kind::Deferred;
-    std::string action;  // custom action row, or the file key
+    std::string action;  // custom action row, the file key, or the ServiceControl's component
     std::string entry;   // DLL entry point
-    std::string data;    // CustomActionData, or the file's path
+    std::string data;    // CustomActionData, the file's path, or the service name
     int type = 0;
 };
 
-// What to undo if the script fails: a rollback action, or a file to take
-// away again or to put back.
+// What to undo if the script fails: a rollback action, a file to take away
+// again or to put back, or a deleted service to register again.
 struct Undo {
-    enum class Kind { Action, DeleteFile, RestoreFile } kind = Kind::Action;
+    enum class Kind { Action, DeleteFile, RestoreFile, RestoreService } kind = Kind::Action;
     ScriptOp op;
     std::string path;
     std::string bytes;
+    std::optional<ServiceRecord> service;
 };
 
 class Installation final : public SessionView {
@@ -136,6 +137,7 @@ private:
     }
 
     void StartSession();
+    unsigned VersionNT() const;
     // Runs one sequence table; ExecuteAction in the user-interface sequence
     // runs the execution sequence. Returns the installation's result so far.
     Dword RunSequence(const std::vector<SequenceRow>& rows, bool uiSequence);
@@ -161,6 +163,25 @@ private:
     InstallOutcome outcome_;
 };
 
+// VersionNT: major * 100 + minor (501 for XP). The minor number is the one
+// Windows records beside its version in the registry, 0 when that record is
+// missing or belongs to another major version.
+unsigned Installation::VersionNT() const {
+    const unsigned major = machine_.windowsMajorVersion;
+    unsigned minor = 0;
+    if (const auto key = machine_.registry.FindKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion")) {
+        if (const RegValue* value = key->FindValue("CurrentVersion")) {
+            const std::string text(value->data.begin(), std::find(value->data.begin(), value->data.end(), 0));
+            const std::string prefix = std::to_string(major) + ".";
+            if (text.starts_with(prefix) && text.size() > prefix.size() &&
+                text.find_first_not_of("0123456789", prefix.size()) == std::string::npos && text.size() - prefix.size() <= 2) {
+                minor = static_cast<unsigned>(std::stoul(text.substr(prefix.size())));
+            }
+        }
+    }
+    return major * 100 + minor;
+}
+
 void Installation::StartSession() {
     std::map<std::string, std::string> given = machine_.session.properties;
     std::map<std::string, std::string>& props = properties();
@@ -182,6 +203,7 @@ void Installation::StartSession() {
     for (const auto& [name, value] : system) {
         if (!value.empty()) props[name] = value;
     }
+    props["VersionNT"] = std::to_string(VersionNT());
     // The machine's own record of the session (its folders, the wizard's
     // choices a bench user gave it) and then the command line.
     for (const auto& [name, value] : given) props[name] = value;
@@ -203,8 +225,7 @@ void Installation::Costing() {
     ResolveFolders(package_, properties(), costing_);
     for (const auto& [directory, path] : costing_.targetFolders) machine_.session.targetPaths[directory] = path;
     for (const auto& [directory, path] : costing_.sourceFolders) machine_.session.sourcePaths[directory] = path;
-    // "SourceDir" names the package's folder for MsiGetSourcePath as well.
-    if (const auto source = Property("SourceDir")) machine_.session.sourcePaths["SourceDir"] = Trailing(*source);
+
     std::map<std::string, int> registered;
     if (const auto it = machine_.session.featureStates.find(productCode_); it != machine_.session.featureStates.end()) {
         registered = it->second;
@@ -254,6 +275,13 @@ Dword Installation::RunRow(const std::string& action) {
 
 Dword Installation::RunStandard(const std::string& action, Step& step) {
     step.kind = "standard";
+    if (action == "CostInitialize") {
+        // The package's own folder is known from here on (MsiGetSourcePath of
+        // "SourceDir"); the folders of the Directory table wait for CostFinalize.
+        if (const auto source = Property("SourceDir")) machine_.session.sourcePaths["SourceDir"] = Trailing(*source);
+        step.kind.clear();
+        return kSuccess;
+    }
     if (action == "CostFinalize") {
         Costing();
         std::string local;
@@ -282,6 +310,26 @@ Dword Installation::RunStandard(const std::string& action, Step& step) {
             ++count;
         }
         step.note = std::to_string(count) + (install ? " files to lay down" : " files to remove");
+        return kSuccess;
+    }
+    if (action == "DeleteServices") {
+        // The ServiceControl rows that delete a service when their component
+        // is installed (msidbServiceControlEventDelete) or removed
+        // (msidbServiceControlEventUninstallDelete).
+        constexpr int kDeleteOnInstall = 0x08;
+        constexpr int kDeleteOnRemoval = 0x80;
+        if (!costed_) Costing();
+        int count = 0;
+        for (const ServiceControlRow& control : package_.serviceControls) {
+            const auto it = costing_.componentAction.find(control.component);
+            if (it == costing_.componentAction.end()) continue;
+            const bool deletes = (it->second == kStateLocal && (control.event & kDeleteOnInstall) != 0) ||
+                                 (it->second == kStateAbsent && (control.event & kDeleteOnRemoval) != 0);
+            if (!deletes) continue;
+            script_.push_back({ScriptOp::Kind::DeleteService, control.component, "", FormatText(control.name, *this), 0});
+            ++count;
+        }
+        step.note = std::to_string(count) + " services to delete";
         return kSuccess;
     }
     if (action == "InstallFinalize") {
@@ -391,7 +439,7 @@ Dword Installation::RunScript() {
         Step step{op.action, "", "", std::nullopt};
         switch (op.kind) {
             case ScriptOp::Kind::Rollback:
-                undo_.push_back({Undo::Kind::Action, op, "", ""});
+                undo_.push_back({Undo::Kind::Action, op, "", "", std::nullopt});
                 continue;  // runs only if the installation rolls back
             case ScriptOp::Kind::Commit:
                 commits.push_back(op);
@@ -399,14 +447,22 @@ Dword Installation::RunScript() {
             case ScriptOp::Kind::InstallFile: {
                 if (!DriveFileExists(machine_, op.data)) {
                     PutDriveFile(machine_, op.data, "laid down by the package: " + op.action + "\n");
-                    undo_.push_back({Undo::Kind::DeleteFile, op, op.data, ""});
+                    undo_.push_back({Undo::Kind::DeleteFile, op, op.data, "", std::nullopt});
                 }
                 continue;
             }
             case ScriptOp::Kind::RemoveFile: {
                 if (auto bytes = ReadDriveFile(machine_, op.data)) {
                     RemoveDriveFile(machine_, op.data);
-                    undo_.push_back({Undo::Kind::RestoreFile, op, op.data, std::move(*bytes)});
+                    undo_.push_back({Undo::Kind::RestoreFile, op, op.data, std::move(*bytes), std::nullopt});
+                }
+                continue;
+            }
+            case ScriptOp::Kind::DeleteService: {
+                // A service that is not there is no failure: there is nothing to delete.
+                if (const auto it = machine_.services.find(op.data); it != machine_.services.end()) {
+                    undo_.push_back({Undo::Kind::RestoreService, op, "", "", it->second});
+                    machine_.services.erase(it);
                 }
                 continue;
             }
@@ -453,6 +509,9 @@ void Installation::RollBack() {
                 break;
             case Undo::Kind::RestoreFile:
                 PutDriveFile(machine_, it->path, it->bytes);
+                break;
+            case Undo::Kind::RestoreService:
+                machine_.services[it->op.data] = *it->service;
                 break;
         }
     }

@@ -145,6 +145,10 @@ std::optional<Package> ReadPackage(const std::filesystem::path& file, std::strin
                          [&](const Record& r) {
                              package.files.push_back({r.Text(1), r.Text(2), r.Text(3), r.Number(4, 0)});
                          }, error) &&
+              ForEachRow("ServiceControl", "`Name`, `Event`, `Component_`",
+                         [&](const Record& r) {
+                             package.serviceControls.push_back({r.Text(1), r.Number(2, 0), r.Text(3)});
+                         }, error) &&
               ForEachRow("Dialog", "`Dialog`", [&](const Record& r) { package.dialogs.push_back(r.Text(1)); },
                          error);
     if (!ok) {

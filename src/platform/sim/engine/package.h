@@ -51,6 +51,14 @@ struct FileRow {
     int sequence = 0;
 };
 
+// What the installer does to a service when its component is installed or
+// removed (msidbServiceControlEvent... bits in event).
+struct ServiceControlRow {
+    std::string name;  // formatted text
+    int event = 0;
+    std::string component;
+};
+
 struct Package {
     std::filesystem::path path;
     std::map<std::string, std::string> properties;
@@ -62,6 +70,7 @@ struct Package {
     std::vector<ComponentRow> components;
     std::vector<DirectoryRow> directories;
     std::vector<FileRow> files;
+    std::vector<ServiceControlRow> serviceControls;
     std::vector<std::string> dialogs;
 
     const CustomActionRow* FindCustomAction(const std::string& action) const;
