@@ -101,17 +101,6 @@ TEST_F(FaultInjectionTest, AStringWhoseKeyCannotBeOpenedStaysAsItWas) {
     EXPECT_EQ(OpenHandles(), 0u);
 }
 
-TEST_F(FaultInjectionTest, ARefusedDigestWriteLeavesTheStoredDigest) {
-    SetBinary(kGinaKey, "ReservePassword", {1, 2, 3});
-    GinaSettings gina(context);
-    gina.Load(kGinaSettingsKey, false);
-    gina.SetNewReservePassword("new");
-    Fail("RegSetValueExA:" + kGinaKey + "\\ReservePassword");
-    gina.SaveAll();
-    EXPECT_EQ(GetValue(kGinaKey, "ReservePassword")->data, (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_EQ(GetDword(kGinaKey, "Enabled"), 0u);
-}
-
 TEST_F(FaultInjectionTest, ARefusedSubkeyLeavesTheMainKeyLoading) {
     SetDword(kRasKey, "EapMode", 6);
     SetDword(kRasKey + "\\15", "RequireConfigUI", 1);

@@ -36,16 +36,6 @@ TEST_F(SettingsContextTest, AccessorsAfterAForcedSaveActOnTheSavedCopy) {
     EXPECT_FALSE(GetValue(kRasKey + "\\32", "Path"));
 }
 
-TEST_F(SettingsContextTest, ClassesKeepTheirOwnPlaces) {
-    GinaSettings gina(context);
-    RasSettings ras(context);
-    gina.SetRoot("SOFTWARE\\Elsewhere", true);
-    EXPECT_EQ(context.ras.keyPath, kRasSettingsKey);
-    EXPECT_EQ(context.network.keyPath, kNetworkSettingsKey);
-    EXPECT_EQ(context.gina.keyPath, "SOFTWARE\\Elsewhere");
-    EXPECT_EQ(context.gina.root, platform::kHkeyCurrentUser);
-}
-
 TEST_F(SettingsContextTest, TwoContextsNeverShareAPlace) {
     SettingsContext other(registry());
     RasSettings mine(context);
