@@ -116,25 +116,6 @@ TEST_P(Browse, TheChosenPathMustFitThePathBuffer) {
     EXPECT_EQ(Property(browse().pathProperty), fits);
 }
 
-// The dialog is owned by a window of its own that is gone afterwards.
-TEST_P(Browse, TheOwnerWindowLivesForTheDialogOnly) {
-    machine.trace.enabled = true;
-    Choose("E:\\picked.dat");
-
-    Run(browse().action);
-
-    std::vector<std::string> calls;
-    for (const sim::TraceLine& line : machine.trace.lines()) {
-        if (line.operation == "CreateWindowExA" || line.operation == "SetWindowPos" ||
-            line.operation == "GetOpenFileNameA" || line.operation == "DestroyWindow") {
-            calls.push_back(line.operation + " " + line.subject + " " + std::to_string(line.result));
-        }
-    }
-    EXPECT_EQ(calls, (std::vector<std::string>{"CreateWindowExA #32770 0", "SetWindowPos  0",
-                                                "GetOpenFileNameA " + browse().title + " 1",
-                                                "DestroyWindow  0"}));
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Buttons, Browse,
     ::testing::Values(FromFamily(KvconfFamily()), FromFamily(KvrootFamily()),
