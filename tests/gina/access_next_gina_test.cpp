@@ -29,37 +29,6 @@ protected:
     }
 };
 
-// Where each chaining GINA keeps the name of the next GINA.
-struct LinkPlace {
-    const char* gina;  // as a link names it
-    const char* key;
-    const char* link;
-};
-
-constexpr LinkPlace kLinkPlaces[] = {
-    {"", kWinlogon, "GinaDLL"},
-    {"awgina.dll", kPcAnywhere, "GinaDLL"},
-    {"C:\\Program Files\\Symantec\\pcAnywhere\\AWGINA.DLL", kPcAnywhere, "GinaDLL"},
-    {"csgina.dll", kCisco, "PreviousGinaPath"},
-    {"ctxgina.dll", kWinlogon, "CtxGinaDLL"},
-    {"CkpGinaShim.dll", kCheckPoint, "ThirdPartyGina"},
-    {"odygina.dll", kWinlogon, "OdysseyPreviousGinaDLL"},
-    {"nngina.dll", kNortel, "NextGinaToChain"},
-};
-
-TEST_F(AccessNextGinaTest, ReadsEachProductsLinkWhereItKeepsIt) {
-    for (const LinkPlace& place : kLinkPlaces) {
-        SCOPED_TRACE(place.gina);
-        SetString(place.key, place.link, "next.dll");
-        const Outcome read = Access(GinaAccess::Read, place.gina);
-        EXPECT_EQ(read.result, 0u);
-        EXPECT_EQ(read.next, "next.dll");
-        EXPECT_TRUE(read.known);
-        EXPECT_FALSE(read.chainEnd);
-        machine.registry.FindKey(place.key)->DeleteValue(place.link);
-    }
-}
-
 // Link lengths around the limits: a link needs 4 bytes with its zero, and
 // must fit 260 bytes.
 TEST_F(AccessNextGinaTest, ALinkCountsOnlyWithinItsLengthLimits) {
@@ -123,15 +92,6 @@ TEST_F(AccessNextGinaTest, WinlogonsKeyThatCannotBeOpenedIsAnError) {
         // A restore reports what it restored, which is nothing.
         EXPECT_EQ(Access(GinaAccess::Restore, gina).result, 2u);
     }
-}
-
-TEST_F(AccessNextGinaTest, FlagsAndNextMayBeLeftOut) {
-    SetString(kWinlogon, "GinaDLL", "awgina.dll");
-    EXPECT_EQ(gina::AccessNextGina(Ports(), GinaAccess::Read, "", nullptr, {}, nullptr, nullptr),
-              0u);
-    EXPECT_EQ(
-        gina::AccessNextGina(Ports(), GinaAccess::Read, "x.dll", nullptr, {}, nullptr, nullptr),
-        0u);
 }
 
 // A product's key or value the registry refuses: the link stays as it was.

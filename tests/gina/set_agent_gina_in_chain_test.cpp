@@ -86,28 +86,27 @@ TEST_F(SetAgentGinaInChainTest, TheNameBufferTakesOnlyReportsThatFit) {
 
 // --- SetAgentGina: the agent GINA of this installation ------------------------
 
+// The installed agent GINA by its path; without an installed file that fits
+// a path, or without an install path, by its bare name.
 TEST_F(SetAgentGinaInChainTest, SetAgentGinaLinksTheInstalledAgentGina) {
-    SetString(kAgentCommon, "InstallPath", kInstallDir);
-    EXPECT_EQ(gina::SetAgentGina(Ports(), true, nullptr, false), 0u);
-    EXPECT_EQ(Winlogon("GinaDLL"), kAgentGina);
-    EXPECT_TRUE(gina::IsAgentGinaChained(Ports()));
-    EXPECT_EQ(gina::SetAgentGina(Ports(), false, nullptr, false), 0u);
-    EXPECT_FALSE(Winlogon("GinaDLL"));
-}
-
-TEST_F(SetAgentGinaInChainTest, SetAgentGinaFallsBackToTheBareNameWithoutAnInstalledFile) {
     const std::string longFolder = "C:\\" + std::string(250, 'f') + "\\";
     PutFile(longFolder + "KeshGina.dll");  // fits no 260-byte path
-    const std::string installPaths[] = {"C:\\Elsewhere\\", longFolder};
-    for (const std::string& installPath : installPaths) {
-        SCOPED_TRACE(installPath);
-        SetString(kAgentCommon, "InstallPath", installPath);
+    const std::pair<std::optional<std::string>, std::string> cases[] = {
+        {kInstallDir, kAgentGina}, {"C:\\Elsewhere\\", "KeshGina.dll"}, {longFolder, "KeshGina.dll"},
+        {std::nullopt, "KeshGina.dll"}};
+    for (const auto& [installPath, linked] : cases) {
+        SCOPED_TRACE(installPath.value_or("(none)"));
+        machine.registry.DeleteKeyTree(kAgentCommon);
+        machine.registry.DeleteKeyTree(kWinlogon);
+        machine.registry.CreateKey(kWinlogon);
+        if (installPath) SetString(kAgentCommon, "InstallPath", *installPath);
         EXPECT_EQ(gina::SetAgentGina(Ports(), true, nullptr, false), 0u);
-        EXPECT_EQ(Winlogon("GinaDLL"), "KeshGina.dll");
+        EXPECT_EQ(Winlogon("GinaDLL"), linked);
     }
-    machine.registry.DeleteKeyTree(kAgentCommon);
-    EXPECT_EQ(gina::SetAgentGina(Ports(), true, nullptr, false), 0u);
-    EXPECT_EQ(Winlogon("GinaDLL"), "KeshGina.dll");
+    SetString(kAgentCommon, "InstallPath", kInstallDir);
+    SetString(kWinlogon, "GinaDLL", kAgentGina);
+    EXPECT_EQ(gina::SetAgentGina(Ports(), false, nullptr, false), 0u);
+    EXPECT_FALSE(Winlogon("GinaDLL"));
 }
 
 }  // namespace
