@@ -22,7 +22,6 @@ TEST_F(SelectionTest, InstallationStateReportsEachComponent) {
         {"nothing", {}, {}},
         // Registration and the service features are no components.
         {"registration and services", {"Autoreg", "OASVC_Local", "OASVC_DomainHost"}, {}},
-        {"domain client", {"DomainAuthClient"}, {"DOMAINCLIENT"}},
         {"server and remote access", {"DomainAuthServer", "RemoteAuthServer", "RemoteAuthClient"},
          {"DOMAINSERVER", "REMOTESERVER", "REMOTECLIENT"}},
         {"everything",

@@ -77,12 +77,6 @@ const char* const kServerAndFiles = "DomainAuthServer,ServerRootCertificate,Kesh
 INSTANTIATE_TEST_SUITE_P(
     Cases, ListTest,
     ::testing::Values(
-        ListCase{"LocalClient", {}, "LocalAuthClient", nullptr,
-                 "LocalAuthClient,KeshServerConfigurationRecord,OASVC_Local", nullptr, "MustEnableGina",
-                 {"INSTALL_OASVC_LOCAL"}, false},
-        ListCase{"DomainClient", {}, "DomainAuthClient", nullptr,
-                 "DomainAuthClient,ServerRootCertificate,OASVC_DomainClient", nullptr, "MustEnableGina",
-                 {"INSTALL_OASVC_DOMAINCLIENT"}, false},
         // The remote-access server needs the record but is no GINA component.
         ListCase{"RemoteServer", {}, "RemoteAuthServer", nullptr, "RemoteAuthServer,KeshServerConfigurationRecord",
                  nullptr, "MustDisableGina", {}, false},
@@ -198,16 +192,6 @@ TEST_F(ValidateFeaturesTest, StaleMarkersOfThisProductGoOthersStay) {
     EXPECT_FALSE(Marker("REMOVEDAHDAYFILES"));
     EXPECT_EQ(GetString(kVolatile, std::string("REMOVELACDAYFILES") + kOtherProduct), "C:\\Other\\");
     EXPECT_EQ(GetString(kVolatile, "TEMP"), "C:\\Temp");
-}
-
-TEST_F(ValidateFeaturesTest, WantedServiceKeepsItsFolderEvenWhenAMarkerWasLeft) {
-    SetDayfileRoots();
-    SetString(kVolatile, std::string("REMOVELACDAYFILES") + kProduct, kLocalRoot);
-    Install({"LocalAuthClient", "OASVC_Local"});
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_FALSE(Marker("REMOVELACDAYFILES"));
 }
 
 TEST_F(ValidateFeaturesTest, NoVolatileEnvironmentMeansNoMarkersAndNoFailure) {
