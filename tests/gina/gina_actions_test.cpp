@@ -324,26 +324,16 @@ TEST_F(GinaFixture, EachProductTakesTheAgentGinaItsOwnWayAndGetsItsDefaultBack) 
     EXPECT_TRUE(Dialogs().empty());
 }
 
-// The whole question as the administrator sees it, naming the file it found.
-TEST_F(GinaFixture, TheQuestionsNameTheFileTheChainEndsAt) {
-    PutSystemFile("othergina.dll");
-    SetString(kWinlogon, "GinaDLL", "othergina.dll");
-    Answer(platform::kIdOk);
-    EXPECT_EQ(RunDeferred("EnableGina", kAgent + ";5"), 0u);
-    ASSERT_EQ(Dialogs().size(), 1u);
-    EXPECT_EQ(Dialogs()[0].style, 0x00010121u);
-    EXPECT_TRUE(Dialogs()[0].text.ends_with(
-        "\n\nFile: C:\\WINDOWS\\system32\\othergina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"));
-
-    // Named by its file name, which the search does not find outside the system folder.
+// The still-loaded question names the agent GINA by its file name, which the
+// search does not find outside the system folder.
+TEST_F(GinaFixture, TheStillLoadedQuestionNamesTheAgentGinaByItsFileName) {
     LoadAgentGina();
     SetString(kWinlogon, "GinaDLL", kAgent);
-    machine.registry.FindKey(kWinlogon)->DeleteValue("KVSupercededGina");
     Answer(platform::kIdContinue);
     EXPECT_EQ(RunDeferred("DisableGina", "5"), 0u);
-    ASSERT_EQ(Dialogs().size(), 2u);
-    EXPECT_EQ(Dialogs()[1].style, 0x00200016u);
-    EXPECT_TRUE(Dialogs()[1].text.ends_with("\nFile: KeshGina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"));
+    ASSERT_EQ(Dialogs().size(), 1u);
+    EXPECT_EQ(Dialogs()[0].style, 0x00200016u);
+    EXPECT_TRUE(Dialogs()[0].text.ends_with("\nFile: KeshGina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"));
 }
 
 // --- the package's own roads ------------------------------------------------------
