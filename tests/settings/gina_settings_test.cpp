@@ -146,11 +146,6 @@ TEST_F(GinaSettingsTest, AccessorsWriteTokaraTextAsBinaryAndThePasswordAsItsDige
     EXPECT_EQ(GetDword(kGinaKey, "TokaraLogonType"), 2u);
     EXPECT_EQ(*GetValue(kGinaKey, "ReservePassword"), (sim::RegValue{"ReservePassword", 3, DigestOf("abc")}));
 
-    char buffer[16] = {};
-    Dword size = sizeof buffer;
-    EXPECT_EQ(gina.Get(GinaValue::TokaraUserDomain, buffer, &size), 0u);
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(std::string(buffer, size), "CORP");
     // An accessor-only value is never loaded nor saved.
     gina.Load(kGinaSettingsKey, false);
     Mark();
