@@ -87,20 +87,16 @@ TEST_F(ChainQueriesTest, RemoveLegacyGinaValuesLeavesTheOtherValueAlone) {
     EXPECT_FALSE(KeyExists(kWinlogon));
 }
 
+// Chained when it is the last existing GINA; a chain ending at an agent GINA
+// whose file is gone is not, and its link is reset.
 TEST_F(ChainQueriesTest, TheAgentGinaIsChainedWhenItIsTheLastExistingGina) {
     EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
-
     SetString(kWinlogon, "GinaDLL", kAgentGina);
     EXPECT_TRUE(gina::IsAgentGinaChained(Ports()));
-
     InstallChainingProducts(kAgentGina);
     EXPECT_TRUE(gina::IsAgentGinaChained(Ports()));
-
     InstallChainingProducts("msgina.dll");
     EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
-}
-
-TEST_F(ChainQueriesTest, AnAgentGinaWhoseFileIsGoneIsNotChainedAndItsLinkIsReset) {
     InstallChainingProducts("C:\\Gone\\KeshGina.dll");
     EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
     EXPECT_FALSE(GetValue(kNortel, "NextGinaToChain"));
