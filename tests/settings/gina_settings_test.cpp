@@ -61,20 +61,6 @@ TEST_F(GinaSettingsTest, AForcedSaveWritesInItsOwnOrder) {
                   kGinaKey + "\\CustomBitMap"}));
 }
 
-TEST_F(GinaSettingsTest, TheSecondIsDacCopyIsWhatAForcedSaveLeaves) {
-    SetDword(kGinaKey, "IsDac", 1);
-    GinaSettings gina(context);
-    gina.Load(kGinaSettingsKey, false);
-    EXPECT_EQ(gina.Number(GinaValue::IsDac), 1u);
-    EXPECT_EQ(gina.Number(GinaValue::IsDacSecond), 1u);
-    gina.Number(GinaValue::IsDac) = 5;
-    gina.SaveChanged();
-    EXPECT_EQ(GetDword(kGinaKey, "IsDac"), 1u);
-    gina.Number(GinaValue::IsDacSecond) = 7;
-    gina.SaveAll();
-    EXPECT_EQ(GetDword(kGinaKey, "IsDac"), 7u);
-}
-
 TEST_F(GinaSettingsTest, AnAbsentReservePasswordIsForcedOutAs512ZeroBytes) {
     GinaSettings gina(context);
     gina.Load(kGinaSettingsKey, false);
