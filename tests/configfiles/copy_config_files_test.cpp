@@ -18,7 +18,10 @@ protected:
     }
 };
 
-TEST_F(CopyConfigFiles, YesCopiesBothFiles) {
+TEST_F(CopyConfigFiles, YesCopiesBothFilesOverEarlierOnes) {
+    PutFile(kInstallDir + "kvroot.crt", "old root");
+    PutFile(kSystemFolder + "kvconf.rec", "old record");
+
     EXPECT_EQ(RunDeferred("CopyConfigFiles", Data("Yes")), 0u);
 
     EXPECT_EQ(ReadFile(kInstallDir + "kvroot.crt"), "package root");
@@ -34,16 +37,6 @@ TEST_F(CopyConfigFiles, AnythingButYesCopiesTheRootCertificateOnly) {
         EXPECT_EQ(ReadFile(kInstallDir + "kvroot.crt"), "package root");
         EXPECT_FALSE(FileExists(kSystemFolder + "kvconf.rec"));
     }
-}
-
-TEST_F(CopyConfigFiles, EarlierFilesAreOverwritten) {
-    PutFile(kInstallDir + "kvroot.crt", "old root");
-    PutFile(kSystemFolder + "kvconf.rec", "old record");
-
-    EXPECT_EQ(RunDeferred("CopyConfigFiles", Data("Yes")), 0u);
-
-    EXPECT_EQ(ReadFile(kInstallDir + "kvroot.crt"), "package root");
-    EXPECT_EQ(ReadFile(kSystemFolder + "kvconf.rec"), "package record");
 }
 
 TEST_F(CopyConfigFiles, FailuresFailSilently) {

@@ -46,39 +46,33 @@ protected:
     }
 };
 
-TEST_P(PackageFileCopy, TheChosenFileReplacesAReadOnlyEarlierOne) {
+// The choice replaces a read-only earlier file; a failed copy over an earlier
+// file is accepted; a file already in the package is not copied onto itself.
+TEST_P(PackageFileCopy, TheChoiceReplacesAnEarlierFileWhereItCan) {
+    struct Case {
+        std::string label, source;
+        bool inUse;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"read-only earlier file", "E:\\Chosen\\source", false, "chosen"},
+        {"earlier file in use", "E:\\Chosen\\source", true, "older"},
+        {"the same file spelled otherwise", file().sameFileSpelledOtherwise, true, "older"},
+    };
     PutFile("E:\\Chosen\\source", "chosen");
-    PutFile(Target(), "older");
-    machine.attributes[Target()] = platform::kFileAttributeReadOnly;
-    Choose("E:\\Chosen\\source");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine.filesInUse.clear();
+        PutFile(Target(), "older");
+        machine.attributes[Target()] = platform::kFileAttributeReadOnly;
+        if (c.inUse) machine.filesInUse.insert(Target());
+        Choose(c.source);
 
-    EXPECT_EQ(Run(file().action), 0u);
+        EXPECT_EQ(Run(file().action), 0u);
 
-    EXPECT_EQ(ReadFile(Target()), "chosen");
-    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
-    ExpectNoDialog();
-}
-
-TEST_P(PackageFileCopy, AFileAlreadyInThePackageIsNotCopiedOntoItself) {
-    PutFile(Target(), "in the package");
-    machine.filesInUse.insert(Target());  // a real copy would fail
-    Choose(file().sameFileSpelledOtherwise);
-
-    EXPECT_EQ(Run(file().action), 0u);
-
-    EXPECT_EQ(ReadFile(Target()), "in the package");
-    ExpectNoDialog();
-}
-
-TEST_P(PackageFileCopy, AFailedCopyOverAnEarlierOneIsAccepted) {
-    PutFile("E:\\Chosen\\source", "chosen");
-    PutFile(Target(), "older");
-    machine.filesInUse.insert(Target());
-    Choose("E:\\Chosen\\source");
-
-    EXPECT_EQ(Run(file().action), 0u);
-
-    EXPECT_EQ(ReadFile(Target()), "older");
+        EXPECT_EQ(ReadFile(Target()), c.after);
+        EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
+    }
     ExpectNoDialog();
 }
 
@@ -126,34 +120,26 @@ TEST_F(PackageFiles, AFailedBannerCopyEndsThePackageCreation) {
 
 // --- the banner routine as the install options use it -----------------------
 
-TEST_F(ConfigFilesTest, TheBannerRoutineOnAnInstallationRollsBackWithItsOwnText) {
-    Answer(platform::kIdOk);
-
-    EXPECT_EQ(configfiles::CopyBannerBitmap(sim.platform(), "E:\\Gone\\logo.bmp", kInstallDir,
-                                            configfiles::BannerCopy::Copy,
-                                            configfiles::CopyPurpose::Installation),
-              1603u);
-
-    ExpectOneMessage(kBitmapInstallFailure, kServiceErrorStyle);
-}
-
-TEST_F(ConfigFilesTest, TheBannerRoutineOnAnInstallationPlacesAndRemoves) {
+// On an installation the banner routine places and removes the banner in the
+// installation folder, and a failed copy rolls back with its own text.
+TEST_F(ConfigFilesTest, TheBannerRoutineOnAnInstallation) {
+    using configfiles::BannerCopy;
+    const auto banner = [&](const std::string& source, BannerCopy copy) {
+        return configfiles::CopyBannerBitmap(sim.platform(), source, kInstallDir, copy,
+                                             configfiles::CopyPurpose::Installation);
+    };
     PutFolder(kInstallDir);
     PutFile("E:\\Art\\logo.bmp", "custom banner");
-
-    EXPECT_EQ(configfiles::CopyBannerBitmap(sim.platform(), "E:\\Art\\logo.bmp", kInstallDir,
-                                            configfiles::BannerCopy::Copy,
-                                            configfiles::CopyPurpose::Installation),
-              0u);
+    EXPECT_EQ(banner("E:\\Art\\logo.bmp", BannerCopy::Copy), 0u);
     EXPECT_EQ(ReadFile(kInstallDir + "gina_banner.bmp"), "custom banner");
-
-    EXPECT_EQ(configfiles::CopyBannerBitmap(sim.platform(), "E:\\Art\\logo.bmp", kInstallDir,
-                                            configfiles::BannerCopy::Remove,
-                                            configfiles::CopyPurpose::Installation),
-              0u);
+    EXPECT_EQ(banner("E:\\Art\\logo.bmp", BannerCopy::Remove), 0u);
     EXPECT_FALSE(FileExists(kInstallDir + "gina_banner.bmp"));
     EXPECT_TRUE(FileExists("E:\\Art\\logo.bmp"));
     ExpectNoDialog();
+
+    Answer(platform::kIdOk);
+    EXPECT_EQ(banner("E:\\Gone\\logo.bmp", BannerCopy::Copy), 1603u);
+    ExpectOneMessage(kBitmapInstallFailure, kServiceErrorStyle);
 }
 
 // --- CopyServerCertPackage -----------------------------------------------------

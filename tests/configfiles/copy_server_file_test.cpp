@@ -18,24 +18,14 @@ protected:
 
 // --- deferred, copy state "1" -------------------------------------------------
 
-TEST_P(CopyServerFile, ACopyOntoItselfIsSkipped) {
-    PutFile(Installed(), "server data");
+// A copy onto itself is skipped; a failed copy over an earlier file is accepted.
+TEST_P(CopyServerFile, AnEarlierFileThatCannotBeReplacedStays) {
+    PutFile(Chosen(), "new server data");
+    PutFile(Installed(), "old server data");
     machine.filesInUse.insert(Installed());  // a real copy would fail
     const std::string upper = "C:\\WINDOWS\\SYSTEM32\\" + family().fileName;
 
-    EXPECT_EQ(RunDeferred(family().copyAction,
-                          upper + ";" + kSystemFolder + ";1;" + kRepository),
-              0u);
-
-    EXPECT_EQ(ReadFile(Installed()), "server data");
-    ExpectNoDialog();
-}
-
-TEST_P(CopyServerFile, AFailedCopyOverAnEarlierFileIsAccepted) {
-    PutFile(Chosen(), "new server data");
-    PutFile(Installed(), "old server data");
-    machine.filesInUse.insert(Installed());
-
+    EXPECT_EQ(RunDeferred(family().copyAction, upper + ";" + kSystemFolder + ";1;" + kRepository), 0u);
     EXPECT_EQ(RunDeferred(family().copyAction, Data("1")), 0u);
 
     EXPECT_EQ(ReadFile(Installed()), "old server data");
@@ -84,33 +74,26 @@ TEST_P(CopyServerFile, NoDataFails) {
 
 // --- immediate, creating a package --------------------------------------------
 
+// The package creation ignores the copy state; the choice replaces a
+// read-only earlier copy, and a choice that is gone leaves it.
 TEST_P(CopyServerFile, APackageCreationCopiesIntoThePackageFolder) {
+    const std::string inPackage = kPackageFolder + family().fileName;
     PutFolder(kPackageFolder);
     PutFile("E:\\Chosen\\" + family().fileName, "chosen data");
-    PutFile(kPackageFolder + family().fileName, "older package data");
-    machine.attributes[kPackageFolder + family().fileName] = platform::kFileAttributeReadOnly;
-    SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
     SetProperty(family().destinationProperty, kPackageFolder);
-    // The package creation does not look at the copy state or the data.
     SetProperty(family().copyStateProperty, "0");
+    for (const auto& [source, after] : std::vector<std::pair<std::string, std::string>>{
+             {"E:\\Chosen\\", "chosen data"}, {"E:\\Gone\\", "older package data"}}) {
+        SCOPED_TRACE(source);
+        PutFile(inPackage, "older package data");
+        machine.attributes[inPackage] = platform::kFileAttributeReadOnly;
+        SetProperty(family().sourceProperty, source + family().fileName);
 
-    EXPECT_EQ(Run(family().copyAction), 0u);
+        EXPECT_EQ(Run(family().copyAction), 0u);
 
-    EXPECT_EQ(ReadFile(kPackageFolder + family().fileName), "chosen data");
-    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
-    ExpectNoDialog();
-}
-
-TEST_P(CopyServerFile, AFailedPackageCopyOverAnEarlierCopyIsAccepted) {
-    PutFolder(kPackageFolder);
-    PutFile(kPackageFolder + family().fileName, "older package data");
-    SetProperty(family().sourceProperty, "E:\\Gone\\" + family().fileName);
-    SetProperty(family().destinationProperty, kPackageFolder);
-
-    EXPECT_EQ(Run(family().copyAction), 0u);
-
-    EXPECT_EQ(ReadFile(kPackageFolder + family().fileName), "older package data");
-    EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
+        EXPECT_EQ(ReadFile(inPackage), after);
+        EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
+    }
     ExpectNoDialog();
 }
 

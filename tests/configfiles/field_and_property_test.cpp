@@ -46,35 +46,30 @@ TEST_F(ConfigFilesTest, ActiveDirectoryFieldMustBeNamedWhenSavingThere) {
     }
 }
 
+// The value under the name of its property, empty too; no name, no box.
 TEST_F(ConfigFilesTest, DisplayPropertyShowsTheValueUnderTheNameOfItsProperty) {
-    SetProperty("DisplayProperty", "KVCONF_SOURCE");
     SetProperty("KVCONF_SOURCE", "C:\\Temp\\kvconf.rec");
-    Answer(platform::kIdOk);
+    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+             {"KVCONF_SOURCE", "C:\\Temp\\kvconf.rec"}, {"NoSuchProperty", ""}, {"", ""}}) {
+        SCOPED_TRACE(name);
+        machine.dialogs.clear();
+        SetProperty("DisplayProperty", name);
+        if (!name.empty()) Answer(platform::kIdOk);
 
-    EXPECT_EQ(Run("DisplayProperty"), 0u);
+        EXPECT_EQ(Run("DisplayProperty"), 0u);
 
-    ASSERT_EQ(machine.dialogs.size(), 1u);
-    EXPECT_EQ(machine.dialogs[0].kind, "MessageBox");
-    EXPECT_EQ(machine.dialogs[0].owner, "none");
-    EXPECT_EQ(machine.dialogs[0].caption, "KVCONF_SOURCE");
-    EXPECT_EQ(machine.dialogs[0].text, "C:\\Temp\\kvconf.rec");
-    EXPECT_EQ(machine.dialogs[0].style, 0x00200000u);
-}
-
-TEST_F(ConfigFilesTest, DisplayPropertyShowsAnEmptyValueToo) {
-    SetProperty("DisplayProperty", "NoSuchProperty");
-    Answer(platform::kIdOk);
-
-    EXPECT_EQ(Run("DisplayProperty"), 0u);
-
-    ASSERT_EQ(machine.dialogs.size(), 1u);
-    EXPECT_EQ(machine.dialogs[0].caption, "NoSuchProperty");
-    EXPECT_EQ(machine.dialogs[0].text, "");
-}
-
-TEST_F(ConfigFilesTest, DisplayPropertyWithoutANameShowsNothing) {
-    EXPECT_EQ(Run("DisplayProperty"), 0u);
-    ExpectNoDialog();
+        if (name.empty()) {
+            ExpectNoDialog();
+            continue;
+        }
+        ASSERT_EQ(machine.dialogs.size(), 1u);
+        const sim::DialogRecord& box = machine.dialogs[0];
+        EXPECT_EQ(box.kind, "MessageBox");
+        EXPECT_EQ(box.owner, "none");
+        EXPECT_EQ(box.caption, name);
+        EXPECT_EQ(box.text, value);
+        EXPECT_EQ(box.style, 0x00200000u);
+    }
 }
 
 }  // namespace

@@ -54,15 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
         LocateCase{"LocateNeedOtherCaseBoth", "LocateConfigFiles", "KVCONF", true, true, 0, kNoData}),
     [](const ::testing::TestParamInfo<LocateCase>& info) { return info.param.label; });
 
-TEST_F(ConfigFilesTest, ServerFilesAreFoundWhateverTheirCase) {
-    PutFile(kSourceDir + "KVROOT.CRT");
-    PutFile(kSourceDir + "KvConf.Rec");
-
-    EXPECT_EQ(Run("VerifyConfigFiles"), 0u);
-
-    EXPECT_EQ(Property("CopyConfigFiles"), kYesData);
-}
-
 TEST_F(ConfigFilesTest, VerifyFailsWhenTheDataCannotBeRecorded) {
     PutFile(kSourceDir + "kvroot.crt");
     PutFile(kSourceDir + "kvconf.rec");

@@ -54,16 +54,6 @@ TEST_F(Reposition, AChoiceThatIsGoneKeepsItsProperty) {
     EXPECT_EQ(Property("KVROOT_SOURCE"), kTempFolder + "kvroot.crt");
 }
 
-TEST_F(Reposition, AReadOnlyLeftoverInTheTemporaryFolderIsReplaced) {
-    ChooseEverything();
-    PutFile(kTempFolder + "kvconf.rec", "leftover");
-    machine.attributes[kTempFolder + "kvconf.rec"] = platform::kFileAttributeReadOnly;
-
-    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
-
-    EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "chosen record");
-}
-
 // A leftover that cannot be replaced is never installed in place of the choice.
 TEST_F(Reposition, AFailedCopyIsIgnoredAndThePropertyKeepsTheChoice) {
     ChooseEverything();
@@ -91,59 +81,42 @@ TEST_F(Reposition, ASilentPackageWithoutServerFilesLeavesTheChoices) {
     EXPECT_EQ(Property("BITMAPFILE_SOURCE"), "");
 }
 
-// A silent removal or patch finds the server files where the installation
-// put them, and brings no banner or registry file along.
+// A silent removal or patch ("ALL" matched case-sensitively) finds the server
+// files where the installation put them, and brings no banner or registry
+// file along; an interactive one follows the choices, another silent run the
+// package.
 TEST_F(Reposition, ASilentRemovalOrPatchTakesTheServerFilesFromTheSystemFolder) {
     struct Case {
         std::string label;
-        std::string property;
-        std::string value;
+        std::string property, value, uiLevel;
+        std::string record, banner;  // in the temporary folder afterwards; "" absent
     };
     const Case cases[] = {
-        {"removal", "REMOVE", "ALL"},
-        {"removal among others", "REMOVE", "Autoreg,ALL"},
-        {"patch", "PATCH", "D:\\Updates\\fix.msp"},
+        {"removal", "REMOVE", "ALL", "2", "installed record", ""},
+        {"removal among others", "REMOVE", "Autoreg,ALL", "2", "installed record", ""},
+        {"patch", "PATCH", "D:\\Updates\\fix.msp", "2", "installed record", ""},
+        {"interactive removal", "REMOVE", "ALL", "5", "chosen record", ""},
+        {"removal in other case", "REMOVE", "all", "2", "package record", "package banner"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         machine.session.properties.erase("REMOVE");
         machine.session.properties.erase("PATCH");
-        SetProperty("UILevel", "2");
+        SetProperty("UILevel", c.uiLevel);
         SetProperty(c.property, c.value);
         FillPackage(kSourceDir);
         FillPackage(kSystemFolder);
         PutFile(kSystemFolder + "kvconf.rec", "installed record");
+        if (c.uiLevel != "2") ChooseEverything();
 
         EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
 
-        EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "installed record");
-        EXPECT_EQ(ReadFile(kTempFolder + "kvroot.crt"), "package root");
+        EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), c.record);
         EXPECT_EQ(Property("KVCONF_SOURCE"), kTempFolder + "kvconf.rec");
-        EXPECT_FALSE(FileExists(kTempFolder + "gina_banner.bmp"));
-        EXPECT_FALSE(FileExists(kTempFolder + "registryConfigFile.bin"));
-        EXPECT_EQ(Property("BITMAPFILE_SOURCE"), "");
+        EXPECT_EQ(FileExists(kTempFolder + "gina_banner.bmp") ? ReadFile(kTempFolder + "gina_banner.bmp") : "",
+                  c.banner);
+        EXPECT_EQ(FileExists(kTempFolder + "registryConfigFile.bin"), !c.banner.empty());
     }
-}
-
-TEST_F(Reposition, AnInteractiveRemovalStillFollowsTheChoices) {
-    SetProperty("REMOVE", "ALL");
-    ChooseEverything();
-
-    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
-
-    EXPECT_EQ(Property("KVCONF_SOURCE"), kTempFolder + "kvconf.rec");
-    EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "chosen record");
-}
-
-TEST_F(Reposition, RemoveIsMatchedCaseSensitively) {
-    SetProperty("UILevel", "2");
-    SetProperty("REMOVE", "all");
-    FillPackage(kSourceDir);
-
-    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
-
-    EXPECT_EQ(ReadFile(kTempFolder + "kvconf.rec"), "package record");
-    EXPECT_EQ(ReadFile(kTempFolder + "gina_banner.bmp"), "package banner");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // SetDeferredKvconfData / SetDeferredKvrootData: the four fields the deferred
-// copy reads, in their order, for an installation, a package creation and a
-// silent installation.
+// copy reads, at their edges (the package's roads show the usual data).
 #include "configfiles_test_support.h"
 
 namespace veltra::testing {
@@ -10,19 +9,6 @@ class SetDeferredData : public ConfigFilesTest, public ::testing::WithParamInter
 protected:
     const Family& family() const { return GetParam(); }
 };
-
-TEST_P(SetDeferredData, APackageCreationCopiesIntoThePackageFolder) {
-    SetProperty("PACKAGE_CREATE", "1");
-    SetProperty(family().sourceProperty, "E:\\Chosen\\" + family().fileName);
-    SetProperty(family().copyStateProperty, "1");
-
-    EXPECT_EQ(Run(family().setDeferredAction), 0u);
-
-    EXPECT_EQ(Property(family().destinationProperty), "D:\\Package\\SilentInstallPackage\\");
-    EXPECT_EQ(Property(family().dataProperty),
-              "E:\\Chosen\\" + family().fileName + ";D:\\Package\\SilentInstallPackage\\;1;" +
-                  kRepository);
-}
 
 TEST_P(SetDeferredData, OnlyTheExactPackageCreationFlagCounts) {
     SetProperty("PACKAGE_CREATE", "Yes");

@@ -29,37 +29,6 @@ protected:
     }
 };
 
-// Where each chaining GINA keeps the name of the next GINA.
-struct LinkPlace {
-    const char* gina;  // as a link names it
-    const char* key;
-    const char* link;
-};
-
-constexpr LinkPlace kLinkPlaces[] = {
-    {"", kWinlogon, "GinaDLL"},
-    {"awgina.dll", kPcAnywhere, "GinaDLL"},
-    {"C:\\Program Files\\Symantec\\pcAnywhere\\AWGINA.DLL", kPcAnywhere, "GinaDLL"},
-    {"csgina.dll", kCisco, "PreviousGinaPath"},
-    {"ctxgina.dll", kWinlogon, "CtxGinaDLL"},
-    {"CkpGinaShim.dll", kCheckPoint, "ThirdPartyGina"},
-    {"odygina.dll", kWinlogon, "OdysseyPreviousGinaDLL"},
-    {"nngina.dll", kNortel, "NextGinaToChain"},
-};
-
-TEST_F(AccessNextGinaTest, ReadsEachProductsLinkWhereItKeepsIt) {
-    for (const LinkPlace& place : kLinkPlaces) {
-        SCOPED_TRACE(place.gina);
-        SetString(place.key, place.link, "next.dll");
-        const Outcome read = Access(GinaAccess::Read, place.gina);
-        EXPECT_EQ(read.result, 0u);
-        EXPECT_EQ(read.next, "next.dll");
-        EXPECT_TRUE(read.known);
-        EXPECT_FALSE(read.chainEnd);
-        machine.registry.FindKey(place.key)->DeleteValue(place.link);
-    }
-}
-
 // Link lengths around the limits: a link needs 4 bytes with its zero, and
 // must fit 260 bytes.
 TEST_F(AccessNextGinaTest, ALinkCountsOnlyWithinItsLengthLimits) {
@@ -85,19 +54,6 @@ TEST_F(AccessNextGinaTest, ALinkCountsOnlyWithinItsLengthLimits) {
     }
 }
 
-TEST_F(AccessNextGinaTest, AnUnknownGinaEndsTheChainAndIsLeftAlone) {
-    const Outcome read = Access(GinaAccess::Read, "C:\\Apps\\other.dll");
-    EXPECT_EQ(read.result, 0u);
-    EXPECT_FALSE(read.known);
-    EXPECT_TRUE(read.chainEnd);
-    EXPECT_EQ(read.next, "");
-    EXPECT_EQ(Access(GinaAccess::Write, "other.dll", "x.dll").result, 0u);
-    EXPECT_EQ(Access(GinaAccess::Restore, "other.dll").result, 2u);
-    // Microsoft's GINA and the agent GINA carry nothing on either.
-    EXPECT_FALSE(Access(GinaAccess::Read, "msgina.dll").known);
-    EXPECT_FALSE(Access(GinaAccess::Read, kAgentGina).known);
-}
-
 TEST_F(AccessNextGinaTest, RestoringALinkThatIsNotThereRestoresOnlyWhatTheProductSets) {
     machine.registry.CreateKey(kPcAnywhere);
     machine.registry.CreateKey(kCheckPoint);
@@ -110,28 +66,6 @@ TEST_F(AccessNextGinaTest, RestoringALinkThatIsNotThereRestoresOnlyWhatTheProduc
     EXPECT_EQ(GetString(kPcAnywhere, "GinaDLL"), "MSGina.dll");
     EXPECT_EQ(Access(GinaAccess::Restore, "ckpginashim.dll").result, 0u);
     EXPECT_EQ(GetDword(kCheckPoint, "Support3rdPartyGina"), 0u);
-}
-
-TEST_F(AccessNextGinaTest, WinlogonsKeyThatCannotBeOpenedIsAnError) {
-    Fail(std::string("RegOpenKeyExA:") + kWinlogon + "=5");
-    for (const char* gina : {"", "ctxgina.dll", "odyGina.dll"}) {
-        SCOPED_TRACE(gina);
-        const Outcome read = Access(GinaAccess::Read, gina);
-        EXPECT_EQ(read.result, 5u);
-        EXPECT_TRUE(read.chainEnd);
-        EXPECT_EQ(Access(GinaAccess::Write, gina, kAgentGina).result, 5u);
-        // A restore reports what it restored, which is nothing.
-        EXPECT_EQ(Access(GinaAccess::Restore, gina).result, 2u);
-    }
-}
-
-TEST_F(AccessNextGinaTest, FlagsAndNextMayBeLeftOut) {
-    SetString(kWinlogon, "GinaDLL", "awgina.dll");
-    EXPECT_EQ(gina::AccessNextGina(Ports(), GinaAccess::Read, "", nullptr, {}, nullptr, nullptr),
-              0u);
-    EXPECT_EQ(
-        gina::AccessNextGina(Ports(), GinaAccess::Read, "x.dll", nullptr, {}, nullptr, nullptr),
-        0u);
 }
 
 // A product's key or value the registry refuses: the link stays as it was.
@@ -152,10 +86,6 @@ TEST_F(AccessNextGinaTest, ARefusedWriteLeavesTheLinkAsItWas) {
         {"the switch comes before the link", GinaAccess::Write, "csgina.dll", {kCisco},
          std::string("RegSetValueExA:") + kCisco + "\\GinaInstalled=5", 5, true, kCisco, "PreviousGinaPath",
          std::nullopt},
-        {"a product that is gone", GinaAccess::Write, "NnGina.dll", {}, "", platform::kErrorFileNotFound, true,
-         kNortel, "NextGinaToChain", std::nullopt},
-        {"a key that cannot be opened", GinaAccess::Write, "NnGina.dll", {kNortel},
-         std::string("RegOpenKeyExA:") + kNortel + "=5", 5, true, kNortel, "NextGinaToChain", std::nullopt},
         {"a switch that cannot be turned off keeps the link", GinaAccess::Restore, "ckpginashim.dll", {kCheckPoint},
          std::string("RegSetValueExA:") + kCheckPoint + "\\Support3rdPartyGina=5", 5, false, kCheckPoint,
          "ThirdPartyGina", kAgentGina},

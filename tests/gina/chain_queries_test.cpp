@@ -87,37 +87,28 @@ TEST_F(ChainQueriesTest, RemoveLegacyGinaValuesLeavesTheOtherValueAlone) {
     EXPECT_FALSE(KeyExists(kWinlogon));
 }
 
+// Chained when it is the last existing GINA; a chain ending at an agent GINA
+// whose file is gone is not, and its link is reset.
 TEST_F(ChainQueriesTest, TheAgentGinaIsChainedWhenItIsTheLastExistingGina) {
     EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
-
     SetString(kWinlogon, "GinaDLL", kAgentGina);
     EXPECT_TRUE(gina::IsAgentGinaChained(Ports()));
-
     InstallChainingProducts(kAgentGina);
     EXPECT_TRUE(gina::IsAgentGinaChained(Ports()));
-
     InstallChainingProducts("msgina.dll");
     EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
-}
-
-TEST_F(ChainQueriesTest, AnAgentGinaWhoseFileIsGoneIsNotChainedAndItsLinkIsReset) {
     InstallChainingProducts("C:\\Gone\\KeshGina.dll");
     EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
     EXPECT_FALSE(GetValue(kNortel, "NextGinaToChain"));
 }
 
+// Loaded while its mutex exists; a mutex that cannot be created says not.
 TEST_F(ChainQueriesTest, TheAgentGinaIsLoadedWhileItsMutexExists) {
     EXPECT_FALSE(gina::IsAgentGinaLoaded(Ports().system));
-    EXPECT_FALSE(machine.mutexes.contains(kLoadedMutex))
-        << "the test must not leave the mutex behind";
-
+    EXPECT_FALSE(machine.mutexes.contains(kLoadedMutex)) << "the test must not leave the mutex behind";
     LoadAgentGina();
     EXPECT_TRUE(gina::IsAgentGinaLoaded(Ports().system));
     EXPECT_TRUE(machine.mutexes.contains(kLoadedMutex));
-}
-
-TEST_F(ChainQueriesTest, AMutexThatCannotBeCreatedSaysNotLoaded) {
-    LoadAgentGina();
     Fail(std::string("CreateMutexA:") + kLoadedMutex + "=5");
     EXPECT_FALSE(gina::IsAgentGinaLoaded(Ports().system));
 }

@@ -118,12 +118,8 @@ std::vector<ChainCase> EnableCases() {
          {{W, "GinaDLL", "NnGina.dll"}, {kNortel, "NextGinaToChain", "msgina.dll"}}, {"NnGina.dll"}, "@;5",
          {platform::kIdCancel}, "RegSetValueExA:" + std::string(kNortel) + "\\NextGinaToChain=5", false, 1603, {},
          {kConflict}},
-        {"the administrator lets another product's GINA be displaced", other, {"othergina.dll"}, "@;5",
-         {platform::kIdOk}, "", false, 0, displaced, {kConflict}},
         {"the administrator refuses and the chain stays as it was", other, {"othergina.dll"}, "@;5",
          {platform::kIdCancel}, "", false, 1603, {}, {kConflict}},
-        {"a quiet installation displaces without asking", other, {"othergina.dll"}, "@;2", {}, "", false, 0,
-         displaced, {}},
         // Empty fields vanish before the UI level is read.
         {"empty fields before the UI level", other, {"othergina.dll"}, "@;;2;", {}, "", false, 0, displaced, {}},
         {"a GINA named by its path is asked about",
@@ -168,9 +164,6 @@ std::vector<ChainCase> DisableCases() {
         {"the agent GINA is unlinked from the last product", Chain(kAgent), kChainFiles, "5", {}, "", false, 0,
          {{kNortel, "NextGinaToChain", std::nullopt}}, {}},
         {"another product's chain is left alone", Chain("msgina.dll"), kChainFiles, "5", {}, "", false, 0, {}, {}},
-        {"a displaced GINA is put back", {{W, "GinaDLL", kAgent}, {W, "KVSupercededGina", "othergina.dll"}},
-         {"othergina.dll"}, "5", {}, "", false, 0,
-         {{W, "GinaDLL", "othergina.dll"}, {W, "KVSupercededGina", std::nullopt}}, {}},
         {"a displaced GINA whose file is gone is forgotten",
          {{W, "GinaDLL", kAgent}, {W, "KVSupercededGina", "othergina.dll"}}, {}, "5", {}, "", false, 0,
          {{W, "GinaDLL", std::nullopt}, {W, "KVSupercededGina", std::nullopt}}, {}},
@@ -331,26 +324,16 @@ TEST_F(GinaFixture, EachProductTakesTheAgentGinaItsOwnWayAndGetsItsDefaultBack) 
     EXPECT_TRUE(Dialogs().empty());
 }
 
-// The whole question as the administrator sees it, naming the file it found.
-TEST_F(GinaFixture, TheQuestionsNameTheFileTheChainEndsAt) {
-    PutSystemFile("othergina.dll");
-    SetString(kWinlogon, "GinaDLL", "othergina.dll");
-    Answer(platform::kIdOk);
-    EXPECT_EQ(RunDeferred("EnableGina", kAgent + ";5"), 0u);
-    ASSERT_EQ(Dialogs().size(), 1u);
-    EXPECT_EQ(Dialogs()[0].style, 0x00010121u);
-    EXPECT_TRUE(Dialogs()[0].text.ends_with(
-        "\n\nFile: C:\\WINDOWS\\system32\\othergina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"));
-
-    // Named by its file name, which the search does not find outside the system folder.
+// The still-loaded question names the agent GINA by its file name, which the
+// search does not find outside the system folder.
+TEST_F(GinaFixture, TheStillLoadedQuestionNamesTheAgentGinaByItsFileName) {
     LoadAgentGina();
     SetString(kWinlogon, "GinaDLL", kAgent);
-    machine.registry.FindKey(kWinlogon)->DeleteValue("KVSupercededGina");
     Answer(platform::kIdContinue);
     EXPECT_EQ(RunDeferred("DisableGina", "5"), 0u);
-    ASSERT_EQ(Dialogs().size(), 2u);
-    EXPECT_EQ(Dialogs()[1].style, 0x00200016u);
-    EXPECT_TRUE(Dialogs()[1].text.ends_with("\nFile: KeshGina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"));
+    ASSERT_EQ(Dialogs().size(), 1u);
+    EXPECT_EQ(Dialogs()[0].style, 0x00200016u);
+    EXPECT_TRUE(Dialogs()[0].text.ends_with("\nFile: KeshGina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"));
 }
 
 // --- the package's own roads ------------------------------------------------------

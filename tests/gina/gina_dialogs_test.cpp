@@ -65,63 +65,52 @@ constexpr const char* kOtherDescribed =
     "C:\\WINDOWS\\system32\\othergina.dll\nProduct: Other Access Control\n"
     "Description: Other GINA\nCompany: Other Corp.";
 
-TEST_F(GinaDialogsTest, VersionStringsComeFromTheFirstLanguageOfTheResource) {
-    EXPECT_EQ(VersionString(kOtherFile, "ProductName"), "Other Access Control");
-    EXPECT_EQ(VersionString(kOtherFile, "CompanyName"), "Other Corp.");
-    EXPECT_EQ(VersionString(kOtherFile, "LegalCopyright"), std::nullopt);
-
+// From the first language of the resource, cut to the buffer with its
+// terminator; none without a resource or a file.
+TEST_F(GinaDialogsTest, VersionStringsComeFromTheFirstLanguageCutToTheBuffer) {
     PutSystemFile("german.dll");
     machine.versions["C:\\WINDOWS\\system32\\german.dll"] =
         sim::VersionInfo{0x0407, 0x04e4, {{"ProductName", "Zugang"}}};
-    EXPECT_EQ(VersionString("C:\\WINDOWS\\system32\\german.dll", "ProductName"), "Zugang");
-}
-
-TEST_F(GinaDialogsTest, AFileWithoutAVersionResourceHasNoVersionStrings) {
-    EXPECT_EQ(VersionString("C:\\WINDOWS\\system32\\msgina.dll", "ProductName"), std::nullopt);
-    EXPECT_EQ(VersionString("C:\\WINDOWS\\system32\\gone.dll", "ProductName"), std::nullopt);
-}
-
-TEST_F(GinaDialogsTest, AVersionStringIsCutToTheBufferWithItsTerminator) {
     struct Case {
+        std::string file;
+        const char* key;
         std::size_t size;
-        std::string value;
+        std::optional<std::string> value;
     };
-    const Case cases[] = {{0, ""},
-                          {1, ""},
-                          {6, "Other"},
-                          {20, "Other Access Contro"},
-                          {21, "Other Access Control"},
-                          {256, "Other Access Control"}};
+    const Case cases[] = {
+        {kOtherFile, "ProductName", 0, ""},
+        {kOtherFile, "ProductName", 1, ""},
+        {kOtherFile, "ProductName", 6, "Other"},
+        {kOtherFile, "ProductName", 20, "Other Access Contro"},
+        {kOtherFile, "ProductName", 21, "Other Access Control"},
+        {kOtherFile, "CompanyName", 256, "Other Corp."},
+        {kOtherFile, "LegalCopyright", 256, std::nullopt},
+        {"C:\\WINDOWS\\system32\\german.dll", "ProductName", 256, "Zugang"},
+        {"C:\\WINDOWS\\system32\\msgina.dll", "ProductName", 256, std::nullopt},
+        {"C:\\WINDOWS\\system32\\gone.dll", "ProductName", 256, std::nullopt},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.size);
-        EXPECT_EQ(VersionString(kOtherFile, "ProductName", c.size), c.value);
+        SCOPED_TRACE(c.file + " " + c.key + " " + std::to_string(c.size));
+        EXPECT_EQ(VersionString(c.file, c.key, c.size), c.value);
     }
 }
 
+// The file as the search finds it (".dll" added to a bare name), or as the
+// chain names it, with each string or "N/A".
 TEST_F(GinaDialogsTest, TheFileIsDescribedWithItsVersionStrings) {
-    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "Opening: ", "othergina.dll"),
-              std::string("Opening: ") + kOtherDescribed);
-    // The search adds ".dll" to a name without an extension.
-    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", "OTHERGINA"),
-              "C:\\WINDOWS\\system32\\OTHERGINA.dll\nProduct: Other Access Control\n"
-              "Description: Other GINA\nCompany: Other Corp.");
-}
-
-TEST_F(GinaDialogsTest, AStringTheFileDoesNotHaveIsNotAvailable) {
-    // No version resource at all.
-    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", "msgina.dll"),
-              "C:\\WINDOWS\\system32\\msgina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A");
-    // Only some of the strings.
     PutFile("C:\\Apps\\partial.dll");
-    machine.versions["C:\\Apps\\partial.dll"] =
-        sim::VersionInfo{0x0409, 0x04b0, {{"CompanyName", "Partial"}}};
-    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", "C:\\Apps\\partial.dll"),
-              "C:\\Apps\\partial.dll\nProduct: N/A\nDescription: N/A\nCompany: Partial");
-    // A GINA the search does not find is named as the chain names it.
-    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", "C:\\Gone\\gone.dll"),
-              "C:\\Gone\\gone.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A");
-    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", ""),
-              "\nProduct: N/A\nDescription: N/A\nCompany: N/A");
+    machine.versions["C:\\Apps\\partial.dll"] = sim::VersionInfo{0x0409, 0x04b0, {{"CompanyName", "Partial"}}};
+    const std::pair<std::string, std::string> cases[] = {
+        {"othergina.dll", kOtherDescribed},
+        {"OTHERGINA", "C:\\WINDOWS\\system32\\OTHERGINA.dll\nProduct: Other Access Control\n"
+                      "Description: Other GINA\nCompany: Other Corp."},
+        {"msgina.dll", "C:\\WINDOWS\\system32\\msgina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"},
+        {"C:\\Apps\\partial.dll", "C:\\Apps\\partial.dll\nProduct: N/A\nDescription: N/A\nCompany: Partial"},
+        {"C:\\Gone\\gone.dll", "C:\\Gone\\gone.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"},
+        {"", "\nProduct: N/A\nDescription: N/A\nCompany: N/A"},
+    };
+    for (const auto& [name, text] : cases) EXPECT_EQ(gina::DescribeGinaFile(Ports(), "", name), text) << name;
+    EXPECT_EQ(gina::DescribeGinaFile(Ports(), "Opening: ", "othergina.dll"), std::string("Opening: ") + kOtherDescribed);
 }
 
 TEST_F(GinaDialogsTest, LongVersionStringsAreCutTo255Characters) {

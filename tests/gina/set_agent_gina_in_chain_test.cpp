@@ -1,5 +1,5 @@
-// Linking the agent GINA in at the end of the chain and taking it out again,
-// without the dialogs: results, reported names and the registry after.
+// Linking the agent GINA in at the end of the chain without the dialogs: the
+// name reported into a buffer, and the agent GINA of this installation.
 #include <gtest/gtest.h>
 
 #include "gina/gina_chain.h"
@@ -16,43 +16,9 @@ protected:
     Dword Enable(NameBuffer* name = nullptr, bool force = false) {
         return gina::SetAgentGinaInChain(Ports(), true, name, force, kAgentGina);
     }
-    Dword Disable(NameBuffer* name = nullptr) {
-        return gina::SetAgentGinaInChain(Ports(), false, name, false, "");
-    }
 };
 
-// The name reported is the GINA the agent GINA took the place of, or the one
-// in the way, as the chain stores it; disabling reports the GINA the walk
-// ended at.
-TEST_F(SetAgentGinaInChainTest, ReportsTheNameOfTheGinaAtTheEnd) {
-    struct Case {
-        std::vector<std::pair<std::string, std::string>> winlogon;
-        std::string file;
-        bool enable;
-        Dword result;
-        std::string name;
-    };
-    const Case cases[] = {
-        {{}, "", true, 0, ""},
-        {{{"GinaDLL", "ctxgina.dll"}, {"CtxGinaDLL", "msgina.dll"}}, "ctxgina.dll", true, 0, "msgina.dll"},
-        {{{"GinaDLL", "C:\\Program Files\\Other\\othergina.dll"}}, "C:\\Program Files\\Other\\othergina.dll", true,
-         gina::kGinaConflict, "C:\\Program Files\\Other\\othergina.dll"},
-        {{{"GinaDLL", kAgentGina}}, "", false, 0, "KeshGina.dll"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        machine.registry.DeleteKeyTree(kWinlogon);
-        machine.registry.CreateKey(kWinlogon);
-        for (const auto& [name, value] : c.winlogon) SetString(kWinlogon, name, value);
-        if (!c.file.empty()) PutFile(c.file.find('\\') == std::string::npos ? kSystem32 + c.file : c.file);
-        NameBuffer name;
-        EXPECT_EQ(c.enable ? Enable(&name) : Disable(&name), c.result);
-        EXPECT_EQ(name.text, c.name);
-        EXPECT_EQ(name.capacity, c.name.size());
-    }
-}
 
-// --- the name buffer ----------------------------------------------------------
 
 // The conflict over "C:\Apps\othergina.dll" reports, in turn, the identity of
 // the last GINA ("othergina.dll", 13), the same for the last existing GINA,
@@ -86,28 +52,27 @@ TEST_F(SetAgentGinaInChainTest, TheNameBufferTakesOnlyReportsThatFit) {
 
 // --- SetAgentGina: the agent GINA of this installation ------------------------
 
+// The installed agent GINA by its path; without an installed file that fits
+// a path, or without an install path, by its bare name.
 TEST_F(SetAgentGinaInChainTest, SetAgentGinaLinksTheInstalledAgentGina) {
-    SetString(kAgentCommon, "InstallPath", kInstallDir);
-    EXPECT_EQ(gina::SetAgentGina(Ports(), true, nullptr, false), 0u);
-    EXPECT_EQ(Winlogon("GinaDLL"), kAgentGina);
-    EXPECT_TRUE(gina::IsAgentGinaChained(Ports()));
-    EXPECT_EQ(gina::SetAgentGina(Ports(), false, nullptr, false), 0u);
-    EXPECT_FALSE(Winlogon("GinaDLL"));
-}
-
-TEST_F(SetAgentGinaInChainTest, SetAgentGinaFallsBackToTheBareNameWithoutAnInstalledFile) {
     const std::string longFolder = "C:\\" + std::string(250, 'f') + "\\";
     PutFile(longFolder + "KeshGina.dll");  // fits no 260-byte path
-    const std::string installPaths[] = {"C:\\Elsewhere\\", longFolder};
-    for (const std::string& installPath : installPaths) {
-        SCOPED_TRACE(installPath);
-        SetString(kAgentCommon, "InstallPath", installPath);
+    const std::pair<std::optional<std::string>, std::string> cases[] = {
+        {kInstallDir, kAgentGina}, {"C:\\Elsewhere\\", "KeshGina.dll"}, {longFolder, "KeshGina.dll"},
+        {std::nullopt, "KeshGina.dll"}};
+    for (const auto& [installPath, linked] : cases) {
+        SCOPED_TRACE(installPath.value_or("(none)"));
+        machine.registry.DeleteKeyTree(kAgentCommon);
+        machine.registry.DeleteKeyTree(kWinlogon);
+        machine.registry.CreateKey(kWinlogon);
+        if (installPath) SetString(kAgentCommon, "InstallPath", *installPath);
         EXPECT_EQ(gina::SetAgentGina(Ports(), true, nullptr, false), 0u);
-        EXPECT_EQ(Winlogon("GinaDLL"), "KeshGina.dll");
+        EXPECT_EQ(Winlogon("GinaDLL"), linked);
     }
-    machine.registry.DeleteKeyTree(kAgentCommon);
-    EXPECT_EQ(gina::SetAgentGina(Ports(), true, nullptr, false), 0u);
-    EXPECT_EQ(Winlogon("GinaDLL"), "KeshGina.dll");
+    SetString(kAgentCommon, "InstallPath", kInstallDir);
+    SetString(kWinlogon, "GinaDLL", kAgentGina);
+    EXPECT_EQ(gina::SetAgentGina(Ports(), false, nullptr, false), 0u);
+    EXPECT_FALSE(Winlogon("GinaDLL"));
 }
 
 }  // namespace

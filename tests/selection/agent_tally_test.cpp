@@ -84,81 +84,66 @@ TEST_F(AgentTallyTest, InitCountsTheLocallyInstalledAgentFeatures) {
 
 // --- DecrementInstalledAgentsCount ----------------------------------------------
 
-struct DecrementCase {
-    const char* before;  // null: the property is not set
-    const char* after;
-};
+TEST_F(AgentTallyTest, DecrementLowersTheTallyByOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"2", "1"}, {"1", "0"},
+        // Nothing stops the tally below zero.
+        {"0", "-1"}, {"-1", "-2"},
+        // Text that is not a number (or none) counts as 0.
+        {nullptr, "-1"}, {"abc", "-1"},
+        // Only the leading digits are the number.
+        {"3 agents", "2"}, {"007", "6"},
+        // Nine characters fit the 10-byte buffer; a tenth is cut off.
+        {"123456789", "123456788"}, {"1234567890", "123456788"},
+    };
+    for (const auto& [before, after] : cases) {
+        SCOPED_TRACE(before ? before : "(unset)");
+        machine.session.properties.erase("NUM_TALLIED_AGENTS");
+        if (before != nullptr) SetProperty("NUM_TALLIED_AGENTS", before);
+        SetProperty("NUM_INSTALLED_AGENTS", "5");
 
-class DecrementTest : public AgentTallyTest, public ::testing::WithParamInterface<DecrementCase> {};
+        EXPECT_EQ(Run("DecrementInstalledAgentsCount"), kErrorSuccess);
 
-TEST_P(DecrementTest, LowersTheTallyByOne) {
-    if (GetParam().before != nullptr) SetProperty("NUM_TALLIED_AGENTS", GetParam().before);
-    SetProperty("NUM_INSTALLED_AGENTS", "5");
-
-    EXPECT_EQ(Run("DecrementInstalledAgentsCount"), kErrorSuccess);
-
-    EXPECT_EQ(Property("NUM_TALLIED_AGENTS"), GetParam().after);
-    EXPECT_EQ(Property("NUM_INSTALLED_AGENTS"), "5");
+        EXPECT_EQ(Property("NUM_TALLIED_AGENTS"), after);
+        EXPECT_EQ(Property("NUM_INSTALLED_AGENTS"), "5");
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, DecrementTest,
-    ::testing::Values(DecrementCase{"2", "1"}, DecrementCase{"1", "0"},
-                      // Nothing stops the tally below zero.
-                      DecrementCase{"0", "-1"}, DecrementCase{"-1", "-2"},
-                      // Text that is not a number counts as 0.
-                      DecrementCase{nullptr, "-1"}, DecrementCase{"abc", "-1"},
-                      // Only the leading digits are the number.
-                      DecrementCase{"3 agents", "2"}, DecrementCase{"007", "6"},
-                      // Nine characters fit the 10-byte buffer; a tenth is cut off.
-                      DecrementCase{"123456789", "123456788"}, DecrementCase{"1234567890", "123456788"}));
+// --- TallyCompatibleAgents / OverrideTallyCompatibleAgents ------------------------
 
-// --- TallyCompatibleAgents -------------------------------------------------------
+TEST_F(AgentTallyTest, TallyAcceptsATallyThatMovedButDidNotReachZero) {
+    struct Case {
+        const char* action;
+        const char* installed;
+        const char* tallied;
+        const char* okBefore;
+        const char* okAfter;
+    };
+    const char* const tally = "TallyCompatibleAgents";
+    const Case cases[] = {
+        {tally, "2", "1", "0", "1"},   // one of two deselected
+        {tally, "2", "0", "0", "0"},   // both deselected
+        {tally, "2", "2", "0", "0"},   // nothing changed
+        {tally, "0", "0", "0", "0"},   // nothing installed
+        {tally, "2", "2", "1", "1"},   // an earlier "1" is left alone
+        {tally, "2", "0", "1", "1"},
+        {tally, "1", "-1", "0", "1"},  // below zero still counts as moved
+        {tally, "2", "02", "0", "0"},  // compared as numbers
+        {tally, "x", "1", "0", "1"},   // unreadable count is 0
+        {"OverrideTallyCompatibleAgents", "2", "2", "0", "1"},  // accepts whatever the tally
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.action) + " " + c.installed + "/" + c.tallied + "/" + c.okBefore);
+        SetProperty("NUM_INSTALLED_AGENTS", c.installed);
+        SetProperty("NUM_TALLIED_AGENTS", c.tallied);
+        SetProperty("OK_AGENTS", c.okBefore);
 
-struct TallyCase {
-    const char* installed;
-    const char* tallied;
-    const char* okBefore;
-    const char* okAfter;
-};
+        EXPECT_EQ(Run(c.action), kErrorSuccess);
 
-class TallyTest : public AgentTallyTest, public ::testing::WithParamInterface<TallyCase> {};
-
-TEST_P(TallyTest, AcceptsATallyThatMovedButDidNotReachZero) {
-    SetProperty("NUM_INSTALLED_AGENTS", GetParam().installed);
-    SetProperty("NUM_TALLIED_AGENTS", GetParam().tallied);
-    SetProperty("OK_AGENTS", GetParam().okBefore);
-
-    EXPECT_EQ(Run("TallyCompatibleAgents"), kErrorSuccess);
-
-    EXPECT_EQ(Property("OK_AGENTS"), GetParam().okAfter);
-    EXPECT_EQ(Property("NUM_INSTALLED_AGENTS"), GetParam().installed);
-    EXPECT_EQ(Property("NUM_TALLIED_AGENTS"), GetParam().tallied);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, TallyTest,
-    ::testing::Values(TallyCase{"2", "1", "0", "1"},   // one of two deselected
-                      TallyCase{"2", "0", "0", "0"},   // both deselected
-                      TallyCase{"2", "2", "0", "0"},   // nothing changed
-                      TallyCase{"0", "0", "0", "0"},   // nothing installed
-                      TallyCase{"2", "2", "1", "1"},   // an earlier "1" is left alone
-                      TallyCase{"2", "0", "1", "1"},
-                      TallyCase{"1", "-1", "0", "1"},  // below zero still counts as moved
-                      TallyCase{"2", "02", "0", "0"},  // compared as numbers
-                      TallyCase{"x", "1", "0", "1"})); // unreadable count is 0
-
-// --- OverrideTallyCompatibleAgents -------------------------------------------------
-
-TEST_F(AgentTallyTest, OverrideAcceptsWhateverTheTally) {
-    SetProperty("NUM_INSTALLED_AGENTS", "2");
-    SetProperty("NUM_TALLIED_AGENTS", "2");
-    SetProperty("OK_AGENTS", "0");
-
-    EXPECT_EQ(Run("OverrideTallyCompatibleAgents"), kErrorSuccess);
-
-    EXPECT_EQ(Property("OK_AGENTS"), "1");
-    EXPECT_EQ(Property("NUM_TALLIED_AGENTS"), "2");
+        EXPECT_EQ(Property("OK_AGENTS"), c.okAfter);
+        EXPECT_EQ(Property("NUM_INSTALLED_AGENTS"), c.installed);
+        EXPECT_EQ(Property("NUM_TALLIED_AGENTS"), c.tallied);
+    }
 }
 
 // --- MessageBadAgentsSelection ------------------------------------------------------

@@ -77,12 +77,6 @@ const char* const kServerAndFiles = "DomainAuthServer,ServerRootCertificate,Kesh
 INSTANTIATE_TEST_SUITE_P(
     Cases, ListTest,
     ::testing::Values(
-        ListCase{"LocalClient", {}, "LocalAuthClient", nullptr,
-                 "LocalAuthClient,KeshServerConfigurationRecord,OASVC_Local", nullptr, "MustEnableGina",
-                 {"INSTALL_OASVC_LOCAL"}, false},
-        ListCase{"DomainClient", {}, "DomainAuthClient", nullptr,
-                 "DomainAuthClient,ServerRootCertificate,OASVC_DomainClient", nullptr, "MustEnableGina",
-                 {"INSTALL_OASVC_DOMAINCLIENT"}, false},
         // The remote-access server needs the record but is no GINA component.
         ListCase{"RemoteServer", {}, "RemoteAuthServer", nullptr, "RemoteAuthServer,KeshServerConfigurationRecord",
                  nullptr, "MustDisableGina", {}, false},
@@ -167,21 +161,6 @@ TEST_F(ValidateFeaturesTest, GinaFlagFollowsReinstallThenRemoveAll) {
 
 // --- Removal markers --------------------------------------------------------
 
-TEST_F(ValidateFeaturesTest, MarkerIsTheWholePathBufferAsRegSz) {
-    SetDayfileRoots();
-    SetProperty("ADDLOCAL", "DomainAuthServer");
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    const auto marker = Marker("REMOVELACDAYFILES");
-    ASSERT_TRUE(marker);
-    EXPECT_EQ(marker->type, platform::kRegSz);
-    ASSERT_EQ(marker->data.size(), 260u);
-    const auto length = static_cast<std::ptrdiff_t>(std::strlen(kLocalRoot));
-    EXPECT_EQ(std::string(marker->data.begin(), marker->data.begin() + length), kLocalRoot);
-    EXPECT_EQ(std::count(marker->data.begin() + length, marker->data.end(), 0), 260 - length);
-}
-
 TEST_F(ValidateFeaturesTest, StaleMarkersOfThisProductGoOthersStay) {
     SetString(kVolatile, std::string("REMOVELACDAYFILES") + kProduct, "C:\\Old\\");
     SetString(kVolatile, std::string("REMOVEDACDAYFILES") + kProduct, "C:\\Old\\");
@@ -198,16 +177,6 @@ TEST_F(ValidateFeaturesTest, StaleMarkersOfThisProductGoOthersStay) {
     EXPECT_FALSE(Marker("REMOVEDAHDAYFILES"));
     EXPECT_EQ(GetString(kVolatile, std::string("REMOVELACDAYFILES") + kOtherProduct), "C:\\Other\\");
     EXPECT_EQ(GetString(kVolatile, "TEMP"), "C:\\Temp");
-}
-
-TEST_F(ValidateFeaturesTest, WantedServiceKeepsItsFolderEvenWhenAMarkerWasLeft) {
-    SetDayfileRoots();
-    SetString(kVolatile, std::string("REMOVELACDAYFILES") + kProduct, kLocalRoot);
-    Install({"LocalAuthClient", "OASVC_Local"});
-
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
-
-    EXPECT_FALSE(Marker("REMOVELACDAYFILES"));
 }
 
 TEST_F(ValidateFeaturesTest, NoVolatileEnvironmentMeansNoMarkersAndNoFailure) {
@@ -240,16 +209,13 @@ TEST_F(ValidateFeaturesTest, DayfileRootThatFillsThePathBufferIsKeptLongerIsNot)
     const std::string tooLong = "C:\\" + std::string(257, 'd');   // 261 bytes
     SetString(kLocalKey, "DayfileDirRoot", fits);
     SetString(kDomainKey, "DayfileDirRoot", tooLong);
+    SetString(kHostKey, "DayfileDirRoot", "");
 
     EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
 
+    // A marker is the whole path buffer as REG_SZ; an empty root is recorded too.
     EXPECT_EQ(Marker("REMOVELACDAYFILES"), ExpectedMarker("REMOVELACDAYFILES", fits));
     EXPECT_FALSE(Marker("REMOVEDACDAYFILES"));
-}
-
-TEST_F(ValidateFeaturesTest, EmptyDayfileRootStillReadsAndIsRecorded) {
-    SetString(kHostKey, "DayfileDirRoot", "");
-    EXPECT_EQ(Run("ValidateFeatures"), kErrorSuccess);
     EXPECT_EQ(Marker("REMOVEDAHDAYFILES"), ExpectedMarker("REMOVEDAHDAYFILES", ""));
 }
 

@@ -84,34 +84,6 @@ TEST_F(FaultInjectionTest, AValueThatCannotBeWrittenStaysAsItWasAndTheRestIsWrit
     }
 }
 
-TEST_F(FaultInjectionTest, AStringWhoseKeyCannotBeOpenedStaysAsItWas) {
-    // A string write opens its key once; refusing that one opening (the
-    // string is the 27th value the save writes) keeps the old text.
-    Populate(machine.registry, kNetworkValues, kNetworkKey, kNetworkKey);
-    NetworkSettings network(context);
-    network.Load(kNetworkSettingsKey, false);
-    network.Buffer(NetworkValue::ChallengeGroup).SetText("NEW");
-    network.Buffer(NetworkValue::RegistrationGroup).SetText("NEW");
-    Fail("RegCreateKeyExA:" + kNetworkKey + "#27");
-    Mark();
-    network.SaveAll();
-    EXPECT_EQ(GetValue(kNetworkKey, "ChallengeGroup"),
-              Distinct(kNetworkValues[RowIndex(NetworkValue::ChallengeGroup)], RowIndex(NetworkValue::ChallengeGroup)));
-    EXPECT_EQ(GetString(kNetworkKey, "RegistrationGroup"), "NEW");
-    EXPECT_EQ(OpenHandles(), 0u);
-}
-
-TEST_F(FaultInjectionTest, ARefusedDigestWriteLeavesTheStoredDigest) {
-    SetBinary(kGinaKey, "ReservePassword", {1, 2, 3});
-    GinaSettings gina(context);
-    gina.Load(kGinaSettingsKey, false);
-    gina.SetNewReservePassword("new");
-    Fail("RegSetValueExA:" + kGinaKey + "\\ReservePassword");
-    gina.SaveAll();
-    EXPECT_EQ(GetValue(kGinaKey, "ReservePassword")->data, (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_EQ(GetDword(kGinaKey, "Enabled"), 0u);
-}
-
 TEST_F(FaultInjectionTest, ARefusedSubkeyLeavesTheMainKeyLoading) {
     SetDword(kRasKey, "EapMode", 6);
     SetDword(kRasKey + "\\15", "RequireConfigUI", 1);

@@ -14,10 +14,7 @@ using platform::Dword;
 
 const std::string kUpgradeNetwork = kUpgradePath + "\\KVNETWORK";
 
-class NetworkSettingsTest : public SettingsFixture {
-protected:
-    void PopulateNetwork() { Populate(machine.registry, kNetworkValues, kNetworkKey, kNetworkKey); }
-};
+class NetworkSettingsTest : public SettingsFixture {};
 
 TEST_F(NetworkSettingsTest, AnAbsentBinaryValueIsForcedOutAs1024ZeroBytes) {
     SetBinary(kNetworkKey, "DCKey", {1, 2, 3});
@@ -58,19 +55,6 @@ TEST_F(NetworkSettingsTest, ABinaryValueIsChangedOnlyOverItsCurrentLength) {
     EXPECT_EQ(GetValue(kNetworkKey, "DCCert")->data, (std::vector<std::uint8_t>{1, 9}));
 }
 
-TEST_F(NetworkSettingsTest, AMultiuserDelimiterOfEightCharactersIsNeverWritten) {
-    SetString(kNetworkKey, "MultiuserDelimiter", "/");
-    NetworkSettings network(context);
-    network.Load(kNetworkSettingsKey, false);
-    network.Buffer(NetworkValue::MultiuserDelimiter).SetText("12345678");
-    network.SaveChanged();
-    network.SaveAll();
-    EXPECT_EQ(GetString(kNetworkKey, "MultiuserDelimiter"), "/");
-    network.Buffer(NetworkValue::MultiuserDelimiter).SetText("1234567");
-    network.SaveChanged();
-    EXPECT_EQ(GetString(kNetworkKey, "MultiuserDelimiter"), "1234567");
-}
-
 TEST_F(NetworkSettingsTest, TheCorrectlySpelledNetBiosValueIsNeitherReadNorWritten) {
     SetDword(kNetworkKey, "DisableNetBIOSLookup", 1);
     NetworkSettings network(context);
@@ -80,21 +64,6 @@ TEST_F(NetworkSettingsTest, TheCorrectlySpelledNetBiosValueIsNeitherReadNorWritt
     network.SaveAll();
     EXPECT_EQ(GetDword(kNetworkKey, "DisableNetBIOSLookup"), 1u);
     EXPECT_EQ(GetDword(kNetworkKey, "DisbaleNetBIOSLookup"), 5u);
-}
-
-TEST_F(NetworkSettingsTest, ChangingOnlyServerWritesNothingUntilForced) {
-    NetworkSettings network(context);
-    network.Load(kNetworkSettingsKey, false);
-    network.Number(NetworkValue::Server) = 1;
-    Mark();
-    network.SaveChanged();
-    EXPECT_TRUE(Changes().empty());
-    network.SaveAll();
-    EXPECT_EQ(GetDword(kNetworkKey, "Server"), 1u);
-    EXPECT_EQ(GetDword(kNetworkKey, "AuthenticationMode"), 0u);
-    // Empty strings stay unwritten, forced or not.
-    EXPECT_FALSE(GetValue(kNetworkKey, "InstallPath"));
-    EXPECT_FALSE(GetValue(kNetworkKey, "ChallengeGroup"));
 }
 
 TEST_F(NetworkSettingsTest, ABinaryAccessorWritesExactlyTheGivenBytes) {

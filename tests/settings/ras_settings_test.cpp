@@ -2,6 +2,8 @@
 // EAP subkeys, the dial-mode registration, and the object without buffers.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "settings/ras_settings.h"
 #include "settings_fixture.h"
 #include "value_tables.h"
@@ -54,98 +56,48 @@ TEST_F(RasSettingsTest, AFreshObjectSavesNonZeroNumbersNonEmptyStringsAndNasAgen
     EXPECT_TRUE(Changes().empty());
 }
 
-TEST_F(RasSettingsTest, ANumberStoredAsDwordWhereTextIsExpectedLoadsAsItsBytesAndSavesAsText) {
-    SetDword(kRasKey, "ProtocolId", 1);
-    SetDword(kRasKey, "SendDomainName", '7');
-    RasSettings ras(context);
-    ras.Load(kRasSettingsKey, false);
-    EXPECT_EQ(ras.Number(RasValue::ProtocolId), 0u);
-    EXPECT_EQ(ras.Number(RasValue::SendDomainName), 7u);
-    ras.SaveAll();
-    EXPECT_EQ(GetValue(kRasKey, "ProtocolId")->type, platform::kRegSz);
-    EXPECT_EQ(GetString(kRasKey, "ProtocolId"), "0");
-    EXPECT_EQ(GetString(kRasKey, "SendDomainName"), "7");
-}
-
-TEST_F(RasSettingsTest, AChangedStringAsLongAsItsCapacityIsWrittenOnlyWhenForced) {
-    RasSettings ras(context);
-    ras.Load(kRasSettingsKey, false);
-    ras.Buffer(RasValue::DefaultDomain).SetText(std::string(254, 'd'));
-    Mark();
-    ras.SaveChanged();
-    EXPECT_TRUE(Changes().empty());
-    ras.SaveAll();
-    EXPECT_EQ(GetString(kRasKey, "DefaultDomain"), std::string(254, 'd'));
-
-    ras.Buffer(RasValue::DefaultDomain).SetText(std::string(253, 'e'));
-    ras.SaveChanged();
-    EXPECT_EQ(GetString(kRasKey, "DefaultDomain"), std::string(253, 'e'));
-}
-
-TEST_F(RasSettingsTest, AValueLargerThanItsBufferLoadsAsAbsent) {
-    SetString(kRasKey, "DefaultDomain", std::string(254, 'x'));  // 255 bytes with the terminator
-    SetString(kRasKey, "BannerText", "fits");
-    RasSettings ras(context);
-    ras.Load(kRasSettingsKey, false);
-    EXPECT_EQ(ras.Buffer(RasValue::DefaultDomain).Text(), "");
-    EXPECT_EQ(ras.Buffer(RasValue::DefaultDomain).size(), 254u);
-    EXPECT_EQ(ras.Buffer(RasValue::BannerText).Text(), "fits");
-    EXPECT_EQ(ras.Buffer(RasValue::BannerText).size(), 5u);
-}
-
-TEST_F(RasSettingsTest, SavingASecondTimeWritesTheSameChangesAgain) {
-    RasSettings ras(context);
-    ras.Load(kRasSettingsKey, false);
-    ras.Number(RasValue::RegTimeOut) = 30;
-    ras.SaveChanged();
-    Mark();
-    ras.SaveChanged();
-    EXPECT_EQ(Calls("RegSetValueExA"), std::vector<std::string>{kRasKey + "\\RegTimeOut"});
-}
-
 // --- dial mode ----------------------------------------------------------------------
 
-TEST_F(RasSettingsTest, DialModeOneRegistersTheSecurityHostBeforeWritingTheMode) {
-    SetString(kCommonKey, "InstallPath", "C:\\Program Files\\Veltra\\");
-    RasSettings ras(context);
-    ras.Load(kRasSettingsKey, false);
-    ras.Number(RasValue::DialMode) = 1;
-    Mark();
-    ras.SaveChanged();
-    EXPECT_EQ(GetString(kSecurityHost, "DLLPath"), "C:\\Program Files\\Veltra\\kvras40.dll");
-    EXPECT_EQ(GetDword(kRasKey, "DialMode"), 1u);
-    EXPECT_EQ(Calls("RegSetValueExA"),
-              (std::vector<std::string>{kSecurityHost + "\\DLLPath", kRasKey + "\\DialMode"}));
-}
-
-TEST_F(RasSettingsTest, OtherDialModesWriteOnlyTheMode) {
-    SetString(kCommonKey, "InstallPath", "C:\\Agent\\");
-    SetString(kSecurityHost, "DLLPath", "C:\\Other\\host.dll");
-    RasSettings ras(context);
-    for (const Dword mode : {0u, 2u}) {
+// Dial mode 1 registers the security host (install path + "kvras40.dll",
+// below 260 characters) before the mode is written, through a save or the
+// accessor; other modes, or no usable path, write the mode alone.
+TEST_F(RasSettingsTest, DialModeOneRegistersTheSecurityHostFirst) {
+    const std::string fits(248, 'p');
+    struct Case {
+        const char* label;
+        std::optional<std::string> installPath;
+        Dword mode;
+        bool viaSave;
+        std::string host;  // DLLPath afterwards
+    };
+    const Case cases[] = {
+        {"mode 1 saved", "C:\\Program Files\\Veltra\\", 1, true, "C:\\Program Files\\Veltra\\kvras40.dll"},
+        {"mode 1 set", fits, 1, false, fits + "kvras40.dll"},
+        {"mode 0", "C:\\Agent\\", 0, false, "C:\\Other\\host.dll"},
+        {"mode 2", "C:\\Agent\\", 2, true, "C:\\Other\\host.dll"},
+        {"no install path", std::nullopt, 1, false, "C:\\Other\\host.dll"},
+        {"path too long", fits + "q", 1, false, "C:\\Other\\host.dll"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine.registry = sim::RegistryTree();
+        if (c.installPath) SetString(kCommonKey, "InstallPath", *c.installPath);
+        SetString(kSecurityHost, "DLLPath", "C:\\Other\\host.dll");
+        RasSettings ras(context);
+        ras.Load(kRasSettingsKey, false);
         Mark();
-        EXPECT_EQ(ras.Set(RasValue::DialMode, mode), 0u);
-        EXPECT_EQ(ChangedValues(), std::vector<std::string>{kRasKey + "\\DialMode"}) << mode;
-        EXPECT_EQ(GetString(kSecurityHost, "DLLPath"), "C:\\Other\\host.dll");
+        if (c.viaSave) {
+            ras.Number(RasValue::DialMode) = c.mode;
+            ras.SaveChanged();
+        } else {
+            EXPECT_EQ(ras.Set(RasValue::DialMode, c.mode), 0u);
+        }
+        EXPECT_EQ(GetString(kSecurityHost, "DLLPath"), c.host);
+        EXPECT_EQ(GetDword(kRasKey, "DialMode"), c.mode);
+        std::vector<std::string> calls = {kRasKey + "\\DialMode"};
+        if (c.host != "C:\\Other\\host.dll") calls.insert(calls.begin(), kSecurityHost + "\\DLLPath");
+        EXPECT_EQ(Calls("RegSetValueExA"), calls);
     }
-}
-
-// Through the accessor too: none without an install path or with one too long.
-TEST_F(RasSettingsTest, NoRegistrationWithoutAnInstallPathOrWhenThePathIsTooLong) {
-    RasSettings ras(context);
-    ras.Set(RasValue::DialMode, 1);
-    EXPECT_FALSE(KeyExists(kSecurityHost));
-    EXPECT_EQ(GetDword(kRasKey, "DialMode"), 1u);
-
-    const std::string fits(248, 'p');  // with "kvras40.dll": 259 characters, below 260
-    SetString(kCommonKey, "InstallPath", fits);
-    ras.Set(RasValue::DialMode, 1);
-    EXPECT_EQ(GetString(kSecurityHost, "DLLPath"), fits + "kvras40.dll");
-
-    machine.registry.DeleteKeyTree(kSecurityHost);
-    SetString(kCommonKey, "InstallPath", fits + "q");  // with the name: 260, not below it
-    ras.Set(RasValue::DialMode, 1);
-    EXPECT_FALSE(KeyExists(kSecurityHost));
 }
 
 TEST_F(RasSettingsTest, TheSecurityHostGoesUnderTheRasRootWithTheComponentRootsInstallPath) {
@@ -181,10 +133,6 @@ TEST_F(RasSettingsTest, AccessorsReachTheEapSubkeysAndDoNotTouchTheObject) {
     EXPECT_EQ(GetValue(kRasKey + "\\15", "Path")->type, platform::kRegExpandSz);
     EXPECT_EQ(GetDword(kRasKey + "\\32", "InvokeUsernameDialog"), 1u);
 
-    char path[260] = {};
-    Dword size = sizeof path;
-    EXPECT_EQ(ras.Get(RasValue::Path15, path, &size), 0u);
-    EXPECT_STREQ(path, "%SystemRoot%\\eap.dll");
     Dword flag = 0;
     EXPECT_EQ(ras.Get(RasValue::InvokeUsernameDialog32, &flag), 0u);
     EXPECT_EQ(flag, 1u);

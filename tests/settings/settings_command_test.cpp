@@ -58,26 +58,23 @@ protected:
     TempDir folder;
 };
 
-TEST_F(SettingsCommandTest, TextShowsNameTypeAndValueGroupedByKey) {
-    const std::string out = Run({"--machine", folder.path().string(), "RasSettings"});
-    EXPECT_EQ(out.find("GinaSettings"), std::string::npos);
-    EXPECT_NE(out.find("RasSettings\n  HKEY_LOCAL_MACHINE\\" + std::string(settings::kRasSettingsKey) + "\n"),
-              std::string::npos);
-    EXPECT_NE(out.find("    EapMode                               REG_DWORD         2\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("    ProtocolId                            REG_SZ (decimal)  17\n"), std::string::npos);
-    EXPECT_NE(out.find("    BannerEnabled                         REG_SZ (decimal)  0  (not read)\n"),
-              std::string::npos);
-    EXPECT_NE(out.find("\\KVRAS\\15\n    FriendlyName                          REG_SZ            \"Kesh \xC3\xA9\"\n"),
-              std::string::npos);
-}
-
-TEST_F(SettingsCommandTest, SecretsAreMasked) {
+// Name, type and value grouped by key; a value not read is marked; secrets
+// are masked, read or not.
+TEST_F(SettingsCommandTest, TextShowsEachValueUnderItsKeyWithSecretsMasked) {
+    EXPECT_EQ(Run({"--machine", folder.path().string(), "RasSettings"}).find("GinaSettings"), std::string::npos);
     const std::string out = Run({"--machine", folder.path().string()});
     for (const char* hex : {"ab cd", "5e c2"}) EXPECT_EQ(out.find(hex), std::string::npos) << hex;
-    EXPECT_NE(out.find("    ReservePassword                       REG_BINARY        ********\n"), std::string::npos);
-    EXPECT_NE(out.find("    DomainSecret                          REG_BINARY        ********\n"), std::string::npos);
-    EXPECT_NE(out.find("    DCKey                                 REG_BINARY        ********  (not read)\n"),
-              std::string::npos);
+    for (const std::string& line : {
+             "RasSettings\n  HKEY_LOCAL_MACHINE\\" + std::string(settings::kRasSettingsKey) + "\n",
+             std::string("    EapMode                               REG_DWORD         2\n"),
+             std::string("    ProtocolId                            REG_SZ (decimal)  17\n"),
+             std::string("    BannerEnabled                         REG_SZ (decimal)  0  (not read)\n"),
+             std::string("\\KVRAS\\15\n    FriendlyName                          REG_SZ            \"Kesh \xC3\xA9\"\n"),
+             std::string("    ReservePassword                       REG_BINARY        ********\n"),
+             std::string("    DCKey                                 REG_BINARY        ********  (not read)\n"),
+         }) {
+        EXPECT_NE(out.find(line), std::string::npos) << line;
+    }
 }
 
 TEST_F(SettingsCommandTest, JsonListsEveryClassAndValue) {
@@ -98,14 +95,10 @@ TEST_F(SettingsCommandTest, JsonListsEveryClassAndValue) {
         return nlohmann::json();
     };
     EXPECT_EQ(find(0, "EapMode").at("value"), 2);
-    EXPECT_EQ(find(0, "EapMode").at("read"), true);
-    EXPECT_EQ(find(2, "Server").at("value"), 1);
     EXPECT_EQ(find(2, "DomainSecret").at("value"), "********");
     EXPECT_EQ(find(1, "AllowLocalAuth").at("key"), kHklm + settings::kNetworkSettingsKey);
-    EXPECT_EQ(find(3, "PrimaryInterfaceIP").at("value"), "0.0.0.0");
     EXPECT_EQ(find(3, "PrimaryInterfaceIP").at("read"), false);
     EXPECT_EQ(find(5, "Local Authentication Client").at("value"), 1);
-    EXPECT_EQ(find(5, "InstallPath").at("value"), "C:\\");
 }
 
 TEST_F(SettingsCommandTest, AnUnknownClassOrMachineIsAUsageError) {

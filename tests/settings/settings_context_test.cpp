@@ -26,26 +26,6 @@ TEST_F(SettingsContextTest, TheLastLoadOrSaveOfAnyObjectDecidesWhereTheClassAcce
     EXPECT_EQ(GetDword(kRasKey, "EapMode"), 3u);
 }
 
-TEST_F(SettingsContextTest, AccessorsAfterAForcedSaveActOnTheSavedCopy) {
-    SetString(kRasKey + "\\15", "Path", "old.dll", platform::kRegExpandSz);
-    RasSettings ras(context);
-    ras.Load(kRasSettingsKey, false);
-    ras.Save(kUpgradePath + "\\KVRAS", true, true);
-    EXPECT_EQ(ras.SetText(RasValue::Path32, "old.dll"), 0u);
-    EXPECT_EQ(GetString(kHkcu + kUpgradePath + "\\KVRAS\\32", "Path"), "old.dll");
-    EXPECT_FALSE(GetValue(kRasKey + "\\32", "Path"));
-}
-
-TEST_F(SettingsContextTest, ClassesKeepTheirOwnPlaces) {
-    GinaSettings gina(context);
-    RasSettings ras(context);
-    gina.SetRoot("SOFTWARE\\Elsewhere", true);
-    EXPECT_EQ(context.ras.keyPath, kRasSettingsKey);
-    EXPECT_EQ(context.network.keyPath, kNetworkSettingsKey);
-    EXPECT_EQ(context.gina.keyPath, "SOFTWARE\\Elsewhere");
-    EXPECT_EQ(context.gina.root, platform::kHkeyCurrentUser);
-}
-
 TEST_F(SettingsContextTest, TwoContextsNeverShareAPlace) {
     SettingsContext other(registry());
     RasSettings mine(context);

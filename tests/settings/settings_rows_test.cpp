@@ -6,10 +6,13 @@
 // which are spelled out here rather than taken from the tables.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "settings/client_settings.h"
 #include "settings/gina_settings.h"
 #include "settings/network_settings.h"
 #include "settings/ras_settings.h"
+#include "settings/settings_context.h"
 #include "settings/trace_settings.h"
 #include "settings_fixture.h"
 #include "value_tables.h"
@@ -144,6 +147,51 @@ TYPED_TEST(SettingsRowsTest, AForcedSaveCarriesEverySavedRowToAnotherKey) {
     }
     EXPECT_EQ(this->Calls("RegSetValueExA").size(), TypeParam::kForcedWrites);
     EXPECT_EQ(this->OpenHandles(), 0u);
+}
+
+
+// A text as long as its capacity: a changed one is not written; a forced save
+// writes it unless the row must always fit. One character less is written.
+template <class Settings, class Row>
+std::function<void(SettingsContext&, const std::string&, bool)> TextSave(const char* keyPath, Row row) {
+    return [keyPath, row](SettingsContext& context, const std::string& text, bool force) {
+        Settings settings(context);
+        settings.Load(keyPath, false);
+        settings.Buffer(row).SetText(text);
+        force ? settings.SaveAll() : settings.SaveChanged();
+    };
+}
+
+class TextLimitTest : public SettingsFixture {};
+
+TEST_F(TextLimitTest, AChangedTextIsWrittenOnlyWhileShorterThanItsCapacity) {
+    struct Case {
+        std::string key;
+        const char* name;
+        std::size_t capacity;
+        bool forcedWritesFull;
+        std::function<void(SettingsContext&, const std::string&, bool)> save;
+    };
+    const Case cases[] = {
+        {kRasKey, "DefaultDomain", 254, true, TextSave<RasSettings>(kRasSettingsKey, RasValue::DefaultDomain)},
+        {kClientKey, "PrimaryInterfaceIP", 16, true,
+         TextSave<ClientSettings>(kClientSettingsKey, ClientValue::PrimaryInterfaceIP)},
+        {kClientKey, "TraceFile", 260, true, TextSave<TraceSettings>(kTraceSettingsKey, TraceValue::TraceFile)},
+        {kNetworkKey, "MultiuserDelimiter", 8, false,
+         TextSave<NetworkSettings>(kNetworkSettingsKey, NetworkValue::MultiuserDelimiter)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        machine.registry = sim::RegistryTree();
+        SetString(c.key, c.name, "old");
+        const std::string full(c.capacity, 'f');
+        c.save(context, full, false);
+        EXPECT_EQ(GetString(c.key, c.name), "old");
+        c.save(context, full, true);
+        EXPECT_EQ(GetString(c.key, c.name), c.forcedWritesFull ? full : "old");
+        c.save(context, std::string(c.capacity - 1, 's'), false);
+        EXPECT_EQ(GetString(c.key, c.name), std::string(c.capacity - 1, 's'));
+    }
 }
 
 }  // namespace

@@ -122,13 +122,6 @@ bool FieldHolds(const Settings& settings, std::size_t row, const sim::RegValue& 
     return false;
 }
 
-// Whether an unforced save writes a changed field of this row.
-inline bool SavedWhenChanged(const settings::ValueInfo& info) {
-    using settings::SaveRule;
-    return info.save == SaveRule::kChangedOrForced || info.save == SaveRule::kForcedOrChangedFits ||
-           info.save == SaveRule::kFitsChangedOrForced;
-}
-
 // Whether a forced save writes this row (given a value that fits).
 inline bool SavedWhenForced(const settings::ValueInfo& info) {
     using settings::SaveRule;
