@@ -27,7 +27,8 @@ SequenceRun Simulate(SimulatedInstall& machine, const InstallerFacts& facts, con
     options.folders = {{"SystemFolder", facts.systemFolder},
                        {"TempFolder", facts.tempFolder},
                        {"SourceDir", facts.sourceDir},
-                       {"ProgramFiles64Folder", "C:\\Program Files\\"}};
+                       {"ProgramFiles64Folder", "C:\\Program Files\\"},
+                       {"CommonAppDataFolder", "C:\\ProgramData\\"}};
     options.allOnlyAsWholeValue = true;  // as Wine's installer reads ADDLOCAL and REMOVE
     options.skipActionsNotBuilt = false;
     const std::size_t logged = machine.machine().session.log.size();

@@ -194,9 +194,11 @@ Dword SimFiles::GetFileAttributes(const char* path) {
     const auto normal = NormalizeWindowsPath(subject);
     const DriveEntry* entry = normal ? machine_.drives.Find(*normal) : nullptr;
     if (entry == nullptr) {
+        // A path that names no drive folder at all ("" among them) fails as a
+        // missing path, as a path whose folder is missing does.
         std::string_view parent, name;
         const bool folderMissing =
-            normal && (!SplitParent(*normal, parent, name) || machine_.drives.Find(parent) == nullptr);
+            !normal || !SplitParent(*normal, parent, name) || machine_.drives.Find(parent) == nullptr;
         Fail("GetFileAttributesA", subject,
              folderMissing ? platform::kErrorPathNotFound : platform::kErrorFileNotFound);
         return platform::kInvalidFileAttributes;

@@ -197,6 +197,11 @@ void Installation::StartSession() {
         {"ProgramFiles64Folder", Trailing(env("ProgramFiles"))},
         {"CommonFilesFolder", Trailing(env("CommonProgramFiles"))},
         {"TempFolder", Trailing(env("TEMP"))},
+        // Vista and later name it in the environment; NT 5 keeps it in the
+        // All Users profile.
+        {"CommonAppDataFolder", !env("ProgramData").empty() ? Trailing(env("ProgramData"))
+                                : env("ALLUSERSPROFILE").empty() ? std::string()
+                                                                 : Trailing(env("ALLUSERSPROFILE")) + "Application Data\\"},
         {"ComputerName", machine_.computerName},
         {"ROOTDRIVE", "C:\\"},
     };
