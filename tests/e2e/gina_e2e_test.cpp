@@ -84,6 +84,7 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
     const sim::RegistryTree simSeeded = simulated->registry();
     const SequenceRun simInstall =
         SimulateInstallation(*simulated, facts, {{"ADDLOCAL", kAddLocal}});
+    const auto simServices = simulated->machine().services;
     const sim::RegistryTree simInstalled = simulated->registry();
     const SequenceRun simRemove = SimulateRemoval(*simulated, facts);
     const sim::RegistryTree simRemoved = simulated->registry();
@@ -112,6 +113,7 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
         kAgentGina + ";" + kQuietUiLevel)
         << "the package gave EnableGina other data than the simulated run";
     const sim::RegistryTree wineInstalled = ExportWatched("installed");
+    ExpectSameServices(simServices, "installed");
 
     const MsiLog removeLog =
         RunMsiexec({"/x", WinePrefix::WindowsPath(package)}, "remove");

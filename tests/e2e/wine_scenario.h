@@ -16,6 +16,7 @@
 
 #include "msi_log.h"
 #include "package_sequence.h"
+#include "platform/sim/machine.h"
 #include "platform/sim/registry_tree.h"
 #include "wine_prefix.h"
 
@@ -101,6 +102,10 @@ protected:
     // the simulated one).
     static void ExpectSameLogLines(const MsiLog& log, const SequenceRun& simulated,
                                    const InstallerFacts& facts, const char* phase);
+    // Every service the simulated run registered is in Wine's Service Control
+    // Manager with the same parameters, as its key under
+    // HKLM\SYSTEM\CurrentControlSet\Services records them.
+    void ExpectSameServices(const sim::NameMap<sim::ServiceRecord>& simulated, const std::string& step);
     // The changes of the watched keys agree, key by key.
     void ExpectSameRegistryChanges(const std::vector<sim::RegChange>& wine,
                                    const std::vector<sim::RegChange>& simulated,
