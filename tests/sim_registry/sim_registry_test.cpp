@@ -326,53 +326,34 @@ TEST_F(SimRegistryTest, EnumerationFollowsChangesBetweenCalls) {
     reg.CloseKey(key);
 }
 
-struct NameBufferCase {
-    Dword capacity;
-    Dword result;
-};
-
-class EnumNameBuffer : public SimRegistryTest, public ::testing::WithParamInterface<NameBufferCase> {};
-
-TEST_P(EnumNameBuffer, KeyNamesCountTheTerminator) {
+// Key and value names count the terminator: one byte short is refused and
+// leaves the buffer and its size alone.
+TEST_F(SimRegistryTest, EnumNamesNeedRoomForTheTerminator) {
     tree.CreateKey("HKLM\\S\\abcd");
-    const HKey key = Open("S", platform::kKeyRead);
-    char name[16];
-    std::memset(name, '#', sizeof name);
-    Dword cch = GetParam().capacity;
-    EXPECT_EQ(reg.EnumKeyEx(key, 0, name, &cch), GetParam().result);
-    if (GetParam().result == 0) {
-        EXPECT_STREQ(name, "abcd");
-        EXPECT_EQ(cch, 4u);
-    } else {
-        EXPECT_EQ(cch, GetParam().capacity) << "left as it was";
-        EXPECT_EQ(name[0], '#');
-    }
-    reg.CloseKey(key);
-}
-
-TEST_P(EnumNameBuffer, ValueNamesCountTheTerminator) {
     Put("HKEY_LOCAL_MACHINE\\S", "abcd", 4, {1, 0, 0, 0});
     const HKey key = Open("S", platform::kKeyRead);
-    char name[16];
-    std::memset(name, '#', sizeof name);
-    Dword cch = GetParam().capacity;
-    Dword type = 0;
-    Dword size = 0;
-    EXPECT_EQ(reg.EnumValue(key, 0, name, &cch, &type, nullptr, &size), GetParam().result);
-    if (GetParam().result == 0) {
-        EXPECT_STREQ(name, "abcd");
-        EXPECT_EQ(cch, 4u);
-        EXPECT_EQ(type, 4u);
-        EXPECT_EQ(size, 4u);
-    } else {
-        EXPECT_EQ(cch, GetParam().capacity);
-        EXPECT_EQ(name[0], '#');
+    for (const bool values : {false, true}) {
+        SCOPED_TRACE(values ? "value" : "key");
+        for (const Dword capacity : {4u, 5u}) {
+            char name[16];
+            std::memset(name, '#', sizeof name);
+            Dword cch = capacity;
+            Dword size = 0;
+            EXPECT_EQ(values ? reg.EnumValue(key, 0, name, &cch, nullptr, nullptr, &size)
+                             : reg.EnumKeyEx(key, 0, name, &cch),
+                      capacity == 5 ? 0u : 234u);
+            if (capacity == 5) {
+                EXPECT_STREQ(name, "abcd");
+                EXPECT_EQ(cch, 4u);
+                EXPECT_EQ(size, values ? 4u : 0u);
+            } else {
+                EXPECT_EQ(cch, capacity) << "left as it was";
+                EXPECT_EQ(name[0], '#');
+            }
+        }
     }
     reg.CloseKey(key);
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, EnumNameBuffer,
-                         ::testing::Values(NameBufferCase{4, 234}, NameBufferCase{5, 0}));
 
 TEST_F(SimRegistryTest, EnumValueDataBuffer) {
     Put("HKEY_LOCAL_MACHINE\\S", "first", 1, Sz("xyz"));
