@@ -60,13 +60,12 @@ TEST(RegFileWrite, EmptyTree) {
               "Windows Registry Editor Version 5.00\r\n\r\n");
 }
 
-TEST(RegFileWrite, RootOrderAndEnumerationOrder) {
+TEST(RegFileWrite, RootOrderAndValueOrder) {
     RegistryTree tree;
     tree.CreateKey("HKEY_CURRENT_CONFIG\\c");
     tree.CreateKey("HKEY_USERS\\u");
     tree.Root("HKEY_CLASSES_ROOT")->SetValue("", 1, Sz("root value only"));
-    for (const char* name : {"b", "_x", "Z", "a", "B2"}) tree.CreateKey(std::string("HKLM\\S\\") + name);
-    const auto s = tree.FindKey("HKLM\\S");
+    const auto s = tree.CreateKey("HKLM\\S");
     for (const char* name : {"z", "a", "M"}) s->SetValue(name, 4, DwordBytes(0));
     EXPECT_EQ(AsText(WriteRegFile(tree, RegFormat::Regedit4)),
               "REGEDIT4\r\n"
@@ -74,11 +73,6 @@ TEST(RegFileWrite, RootOrderAndEnumerationOrder) {
               "\r\n[HKEY_LOCAL_MACHINE]\r\n"
               "\r\n[HKEY_LOCAL_MACHINE\\S]\r\n"
               "\"z\"=dword:00000000\r\n\"a\"=dword:00000000\r\n\"M\"=dword:00000000\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\S\\a]\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\S\\b]\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\S\\B2]\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\S\\Z]\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\S\\_x]\r\n"
               "\r\n[HKEY_USERS]\r\n"
               "\r\n[HKEY_USERS\\u]\r\n"
               "\r\n[HKEY_CURRENT_CONFIG]\r\n"
@@ -156,6 +150,8 @@ TEST(RegFileWrap, RegeditLineOfEighteenThenTwentyFive) {
               "  2b,2c");
 }
 
+// A line breaks once a byte brings it to 77 characters, never after the
+// last byte, and never before the first; escapes and the type count.
 TEST(RegFileWrap, AtTheBoundary) {
     // "name"=hex: is the name's length + 7 wide.
     const std::string name74(74 - 7, 'n');  // 74 + 3 reaches 77 after the first byte
@@ -163,15 +159,8 @@ TEST(RegFileWrap, AtTheBoundary) {
     EXPECT_EQ(ValueLines(name74, 3, {0xa0}), "\"" + name74 + "\"=hex:a0") << "no break after the last byte";
     const std::string name73(73 - 7, 'n');  // 76 after one byte
     EXPECT_EQ(ValueLines(name73, 3, {0xa0, 0xa1}), "\"" + name73 + "\"=hex:a0,a1");
-}
-
-TEST(RegFileWrap, LongNameStillTakesOneByte) {
-    const std::string name(120, 'n');
-    EXPECT_EQ(ValueLines(name, 0x100, {1, 2, 3}),
-              "\"" + name + "\"=hex(100):01,\\\r\n  02,03");
-}
-
-TEST(RegFileWrap, CountsTheTypeAndEscapes) {
+    const std::string name120(120, 'n');
+    EXPECT_EQ(ValueLines(name120, 0x100, {1, 2, 3}), "\"" + name120 + "\"=hex(100):01,\\\r\n  02,03");
     // "a\\b"=hex(7): is 14 wide: 21 bytes bring it to 77.
     std::string first = "\"a\\\\b\"=hex(7):";
     for (int i = 0; i < 21; ++i) first += "41,";
