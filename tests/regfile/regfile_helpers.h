@@ -34,10 +34,6 @@ inline std::vector<std::uint8_t> WideAscii(std::string_view text, bool bom = tru
     return Wide(std::u16string(text.begin(), text.end()), bom);
 }
 
-inline std::vector<std::uint8_t> Bytes(std::string_view text) {
-    return std::vector<std::uint8_t>(text.begin(), text.end());
-}
-
 // A string value's data as RegSetValueExA stores it: text and terminator.
 inline std::vector<std::uint8_t> Sz(std::string_view text) {
     std::vector<std::uint8_t> data(text.begin(), text.end());

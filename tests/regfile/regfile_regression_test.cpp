@@ -26,18 +26,18 @@ void ExpectCleanRoundTrip(const std::vector<std::uint8_t>& bytes) {
 
 TEST(RegFileRegression, Inputs) {
     const std::vector<std::vector<std::uint8_t>> inputs = {
-        Bytes(""),
-        Bytes(std::string_view("\0", 1)),
-        Bytes("\xff\xfe"),
-        Bytes("\xff\xfe\x00"),
-        Bytes("REGEDIT4\n["),
-        Bytes("REGEDIT4\n[-"),
-        Bytes("REGEDIT4\n[-]"),
-        Bytes("REGEDIT4\n[\\]"),
-        Bytes("REGEDIT4\n[HKEY_USERS\\\\\\]\n@=hex:\\"),
-        Bytes("REGEDIT4\n[HKEY_USERS]\n\"\\"),
-        Bytes("REGEDIT4\n[HKEY_USERS]\n@=hex(2"),
-        Bytes("REGEDIT4\n[HKEY_USERS]\n@=dword:"),
+        Ansi(""),
+        Ansi(std::string_view("\0", 1)),
+        Ansi("\xff\xfe"),
+        Ansi("\xff\xfe\x00"),
+        Ansi("REGEDIT4\n["),
+        Ansi("REGEDIT4\n[-"),
+        Ansi("REGEDIT4\n[-]"),
+        Ansi("REGEDIT4\n[\\]"),
+        Ansi("REGEDIT4\n[HKEY_USERS\\\\\\]\n@=hex:\\"),
+        Ansi("REGEDIT4\n[HKEY_USERS]\n\"\\"),
+        Ansi("REGEDIT4\n[HKEY_USERS]\n@=hex(2"),
+        Ansi("REGEDIT4\n[HKEY_USERS]\n@=dword:"),
     };
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         SCOPED_TRACE(i);
@@ -50,11 +50,11 @@ TEST(RegFileRegression, ZeroCharactersInNamesAreRefused) {
     RegistryTree tree;
     constexpr char kValue[] = "REGEDIT4\n[HKEY_USERS\\X]\n\"a\0b\"=dword:1\n";
     constexpr char kKey[] = "REGEDIT4\n[HKEY_USERS\\X\0Y]\n";
-    const auto inValue = ApplyRegFile(tree, Bytes(std::string_view(kValue, sizeof kValue - 1)));
+    const auto inValue = ApplyRegFile(tree, Ansi(std::string_view(kValue, sizeof kValue - 1)));
     ASSERT_TRUE(inValue);
     EXPECT_EQ(inValue->line, 3);
     EXPECT_EQ(inValue->message, "the value name holds a zero character");
-    const auto inKey = ApplyRegFile(tree, Bytes(std::string_view(kKey, sizeof kKey - 1)));
+    const auto inKey = ApplyRegFile(tree, Ansi(std::string_view(kKey, sizeof kKey - 1)));
     ASSERT_TRUE(inKey);
     EXPECT_EQ(inKey->line, 2);
     EXPECT_EQ(inKey->message, "the key name holds a zero character");

@@ -18,54 +18,40 @@ RegistryTree SmallTree() {
     return tree;
 }
 
-TEST(RegFileWrite, Version5Exactly) {
-    const auto bytes = WriteRegFile(SmallTree(), RegFormat::Version5);
-    ASSERT_GE(bytes.size(), 2u);
-    EXPECT_EQ(bytes[0], 0xFF);
-    EXPECT_EQ(bytes[1], 0xFE);
-    EXPECT_EQ(WideToText(bytes),
-              "Windows Registry Editor Version 5.00\r\n"
-              "\r\n"
-              "[HKEY_CURRENT_USER]\r\n"
-              "\r\n"
-              "[HKEY_CURRENT_USER\\Z]\r\n"
-              "\"e\"=hex(2):25,00,41,00,25,00,00,00\r\n"
-              "\r\n"
-              "[HKEY_LOCAL_MACHINE]\r\n"
-              "\r\n"
-              "[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"
-              "\r\n"
-              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra]\r\n"
-              "@=\"d\"\r\n"
-              "\"Path\"=\"C:\\\\x \\\"q\\\"\"\r\n"
-              "\"Count\"=dword:0000002a\r\n"
-              "\"Bin\"=hex:01,fe\r\n"
-              "\r\n"
-              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra\\Sub]\r\n"
-              "\r\n");
-}
-
-TEST(RegFileWrite, Regedit4Exactly) {
+// The same export in both formats: only the header, the encoding and the
+// string data of hex(2) differ.
+TEST(RegFileWrite, BothFormatsExactly) {
+    const std::string body =
+        "\r\n"
+        "[HKEY_CURRENT_USER]\r\n"
+        "\r\n"
+        "[HKEY_CURRENT_USER\\Z]\r\n"
+        "\"e\"=%s\r\n"
+        "\r\n"
+        "[HKEY_LOCAL_MACHINE]\r\n"
+        "\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"
+        "\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra]\r\n"
+        "@=\"d\"\r\n"
+        "\"Path\"=\"C:\\\\x \\\"q\\\"\"\r\n"
+        "\"Count\"=dword:0000002a\r\n"
+        "\"Bin\"=hex:01,fe\r\n"
+        "\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra\\Sub]\r\n"
+        "\r\n";
+    const auto with = [&](const std::string& head, const std::string& expand) {
+        std::string text = head + body;
+        return text.replace(text.find("%s"), 2, expand);
+    };
     EXPECT_EQ(AsText(WriteRegFile(SmallTree(), RegFormat::Regedit4)),
-              "REGEDIT4\r\n"
-              "\r\n"
-              "[HKEY_CURRENT_USER]\r\n"
-              "\r\n"
-              "[HKEY_CURRENT_USER\\Z]\r\n"
-              "\"e\"=hex(2):25,41,25,00\r\n"
-              "\r\n"
-              "[HKEY_LOCAL_MACHINE]\r\n"
-              "\r\n"
-              "[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"
-              "\r\n"
-              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra]\r\n"
-              "@=\"d\"\r\n"
-              "\"Path\"=\"C:\\\\x \\\"q\\\"\"\r\n"
-              "\"Count\"=dword:0000002a\r\n"
-              "\"Bin\"=hex:01,fe\r\n"
-              "\r\n"
-              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra\\Sub]\r\n"
-              "\r\n");
+              with("REGEDIT4\r\n", "hex(2):25,41,25,00"));
+    const auto wide = WriteRegFile(SmallTree(), RegFormat::Version5);
+    ASSERT_GE(wide.size(), 2u);
+    EXPECT_EQ(wide[0], 0xFF);
+    EXPECT_EQ(wide[1], 0xFE);
+    EXPECT_EQ(WideToText(wide), with("Windows Registry Editor Version 5.00\r\n",
+                                     "hex(2):25,00,41,00,25,00,00,00"));
 }
 
 TEST(RegFileWrite, EmptyTree) {
@@ -74,13 +60,12 @@ TEST(RegFileWrite, EmptyTree) {
               "Windows Registry Editor Version 5.00\r\n\r\n");
 }
 
-TEST(RegFileWrite, RootOrderAndEnumerationOrder) {
+TEST(RegFileWrite, RootOrderAndValueOrder) {
     RegistryTree tree;
     tree.CreateKey("HKEY_CURRENT_CONFIG\\c");
     tree.CreateKey("HKEY_USERS\\u");
     tree.Root("HKEY_CLASSES_ROOT")->SetValue("", 1, Sz("root value only"));
-    for (const char* name : {"b", "_x", "Z", "a", "B2"}) tree.CreateKey(std::string("HKLM\\S\\") + name);
-    const auto s = tree.FindKey("HKLM\\S");
+    const auto s = tree.CreateKey("HKLM\\S");
     for (const char* name : {"z", "a", "M"}) s->SetValue(name, 4, DwordBytes(0));
     EXPECT_EQ(AsText(WriteRegFile(tree, RegFormat::Regedit4)),
               "REGEDIT4\r\n"
@@ -88,11 +73,6 @@ TEST(RegFileWrite, RootOrderAndEnumerationOrder) {
               "\r\n[HKEY_LOCAL_MACHINE]\r\n"
               "\r\n[HKEY_LOCAL_MACHINE\\S]\r\n"
               "\"z\"=dword:00000000\r\n\"a\"=dword:00000000\r\n\"M\"=dword:00000000\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\S\\a]\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\S\\b]\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\S\\B2]\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\S\\Z]\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\S\\_x]\r\n"
               "\r\n[HKEY_USERS]\r\n"
               "\r\n[HKEY_USERS\\u]\r\n"
               "\r\n[HKEY_CURRENT_CONFIG]\r\n"
@@ -120,27 +100,20 @@ INSTANTIATE_TEST_SUITE_P(
     Table, RegFileValueData,
     ::testing::Values(
         DataCase{"string", {"n", 1, Sz("a\\b\"c;#")}, "\"a\\\\b\\\"c;#\"", "\"a\\\\b\\\"c;#\""},
-        DataCase{"empty string", {"n", 1, Sz("")}, "\"\"", "\"\""},
         DataCase{"high characters", {"n", 1, Sz("\x80\xe9")}, "\"\x80\xe9\"", "\"\x80\xe9\""},
         // Strings the quoted form cannot carry exactly keep every byte as hex(1).
         DataCase{"embedded zero", {"n", 1, {'a', 0, 'b', 0}}, "hex(1):61,00,00,00,62,00,00,00",
                  "hex(1):61,00,62,00"},
         DataCase{"no terminator", {"n", 1, {'a'}}, "hex(1):61,00", "hex(1):61"},
-        DataCase{"no data", {"n", 1, {}}, "hex(1):", "hex(1):"},
         DataCase{"line break", {"n", 1, Sz("a\r\nb")}, "hex(1):61,00,0d,00,0a,00,62,00,00,00",
                  "hex(1):61,0d,0a,62,00"},
         DataCase{"dword", {"n", 4, DwordBytes(1)}, "dword:00000001", "dword:00000001"},
-        DataCase{"dword max", {"n", 4, DwordBytes(0xFFFFFFFFu)}, "dword:ffffffff", "dword:ffffffff"},
         DataCase{"short dword", {"n", 4, {1, 2, 3}}, "hex(4):01,02,03", "hex(4):01,02,03"},
         DataCase{"binary", {"n", 3, {0x0a, 0xff}}, "hex:0a,ff", "hex:0a,ff"},
-        DataCase{"empty binary", {"n", 3, {}}, "hex:", "hex:"},
-        DataCase{"none", {"n", 0, {0x00}}, "hex(0):00", "hex(0):00"},
         DataCase{"expand", {"n", 2, Sz("%\x80%")}, "hex(2):25,00,ac,20,25,00,00,00",
                  "hex(2):25,80,25,00"},
         DataCase{"unassigned byte", {"n", 7, {0x81, 0, 0}}, "hex(7):81,00,00,00,00,00",
                  "hex(7):81,00,00"},
-        DataCase{"qword", {"n", 11, {1, 0, 0, 0, 0, 0, 0, 0}}, "hex(b):01,00,00,00,00,00,00,00",
-                 "hex(b):01,00,00,00,00,00,00,00"},
         DataCase{"other type", {"n", 0x100, {0xab}}, "hex(100):ab", "hex(100):ab"},
         DataCase{"largest type", {"n", 0xFFFFFFFFu, {}}, "hex(ffffffff):", "hex(ffffffff):"}));
 
@@ -177,53 +150,21 @@ TEST(RegFileWrap, RegeditLineOfEighteenThenTwentyFive) {
               "  2b,2c");
 }
 
+// A line breaks once a byte brings it to 77 characters, never after the
+// last byte, and never before the first; escapes and the type count.
 TEST(RegFileWrap, AtTheBoundary) {
     // "name"=hex: is the name's length + 7 wide.
     const std::string name74(74 - 7, 'n');  // 74 + 3 reaches 77 after the first byte
     EXPECT_EQ(ValueLines(name74, 3, {0xa0, 0xa1}), "\"" + name74 + "\"=hex:a0,\\\r\n  a1");
     EXPECT_EQ(ValueLines(name74, 3, {0xa0}), "\"" + name74 + "\"=hex:a0") << "no break after the last byte";
-
-    const std::string name73(73 - 7, 'n');  // 76 after one byte, 79 after two
+    const std::string name73(73 - 7, 'n');  // 76 after one byte
     EXPECT_EQ(ValueLines(name73, 3, {0xa0, 0xa1}), "\"" + name73 + "\"=hex:a0,a1");
-    EXPECT_EQ(ValueLines(name73, 3, {0xa0, 0xa1, 0xa2}), "\"" + name73 + "\"=hex:a0,a1,\\\r\n  a2");
-
-    const std::string name71(71 - 7, 'n');  // 77 after two bytes
-    EXPECT_EQ(ValueLines(name71, 3, {0xa0, 0xa1, 0xa2}), "\"" + name71 + "\"=hex:a0,a1,\\\r\n  a2");
-}
-
-TEST(RegFileWrap, LongNameStillTakesOneByte) {
-    const std::string name(120, 'n');
-    EXPECT_EQ(ValueLines(name, 0x100, {1, 2, 3}),
-              "\"" + name + "\"=hex(100):01,\\\r\n  02,03");
-}
-
-TEST(RegFileWrap, CountsTheTypeAndEscapes) {
+    const std::string name120(120, 'n');
+    EXPECT_EQ(ValueLines(name120, 0x100, {1, 2, 3}), "\"" + name120 + "\"=hex(100):01,\\\r\n  02,03");
     // "a\\b"=hex(7): is 14 wide: 21 bytes bring it to 77.
     std::string first = "\"a\\\\b\"=hex(7):";
     for (int i = 0; i < 21; ++i) first += "41,";
     EXPECT_EQ(ValueLines("a\\b", 7, std::vector<std::uint8_t>(23, 0x41)), first + "\\\r\n  41,41");
-}
-
-TEST(RegFileWrap, ContinuationLinesHoldAtMost78Characters) {
-    const std::string lines = ValueLines("x", 3, Counting(1000));
-    std::size_t start = 0;
-    int count = 0;
-    while (start < lines.size()) {
-        const auto end = std::min(lines.find("\r\n", start), lines.size());
-        const std::string line = lines.substr(start, end - start);
-        EXPECT_LE(line.size(), 78u) << line;
-        if (end < lines.size()) {
-            EXPECT_EQ(line.substr(line.size() - 2), ",\\");
-        } else {
-            EXPECT_NE(line.back(), ',');
-        }
-        if (count > 0) {
-            EXPECT_EQ(line.substr(0, 2), "  ");
-        }
-        start = end + 2;
-        ++count;
-    }
-    EXPECT_EQ(count, 1 + (1000 - 23 + 24) / 25);
 }
 
 // --- round trips ---------------------------------------------------------------
@@ -268,29 +209,6 @@ TEST_P(RegFileRoundTrip, WriteReadWriteIsByteIdentical) {
     EXPECT_EQ(DiffTrees(original, reread).size(), 0u);
     EXPECT_EQ(WriteRegFile(reread, GetParam()), first);
     EXPECT_EQ(DetectRegFormat(first), GetParam());
-}
-
-TEST_P(RegFileRoundTrip, ReadWriteOfAnExportIsByteIdentical) {
-    const std::string text =
-        "\r\n[HKEY_LOCAL_MACHINE]\r\n"
-        "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"
-        "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft]\r\n"
-        "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT]\r\n"
-        "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\r\n"
-        "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon]\r\n"
-        "\"GinaDLL\"=\"KeshGina.dll\"\r\n"
-        "\"AutoRestartShell\"=dword:00000001\r\n"
-        "\"Userinit\"=\"C:\\\\WINDOWS\\\\system32\\\\userinit.exe,\"\r\n"
-        "\r\n";
-    std::vector<std::uint8_t> bytes;
-    if (GetParam() == RegFormat::Version5) {
-        bytes = WideAscii("Windows Registry Editor Version 5.00\r\n" + text);
-    } else {
-        bytes = Ansi("REGEDIT4\r\n" + text);
-    }
-    RegistryTree tree;
-    ASSERT_FALSE(ApplyRegFile(tree, bytes));
-    EXPECT_EQ(WriteRegFile(tree, GetParam()), bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFormats, RegFileRoundTrip,

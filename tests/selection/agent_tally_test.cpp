@@ -124,9 +124,7 @@ TEST_F(AgentTallyTest, TallyAcceptsATallyThatMovedButDidNotReachZero) {
         {tally, "2", "1", "0", "1"},   // one of two deselected
         {tally, "2", "0", "0", "0"},   // both deselected
         {tally, "2", "2", "0", "0"},   // nothing changed
-        {tally, "0", "0", "0", "0"},   // nothing installed
         {tally, "2", "2", "1", "1"},   // an earlier "1" is left alone
-        {tally, "2", "0", "1", "1"},
         {tally, "1", "-1", "0", "1"},  // below zero still counts as moved
         {tally, "2", "02", "0", "0"},  // compared as numbers
         {tally, "x", "1", "0", "1"},   // unreadable count is 0

@@ -71,7 +71,6 @@ TEST_P(ListTest, ExtendsTheListsAndRaisesTheFlags) {
     EXPECT_TRUE(machine.dialogs.empty());
 }
 
-
 const char* const kServerAndFiles = "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -79,9 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The remote-access server needs the record but is no GINA component.
         ListCase{"RemoteServer", {}, "RemoteAuthServer", nullptr, "RemoteAuthServer,KeshServerConfigurationRecord",
-                 nullptr, "MustDisableGina", {}, false},
-        // Features that bring no server file leave the list as it came.
-        ListCase{"RemoteClientAndRegistration", {}, "Autoreg,RemoteAuthClient", nullptr, "Autoreg,RemoteAuthClient",
                  nullptr, "MustDisableGina", {}, false},
         // Each file is added once, however many components want it.
         ListCase{"FileWantedTwice", {}, "LocalAuthClient,RemoteAuthServer", nullptr,
@@ -295,8 +291,6 @@ INSTANTIATE_TEST_SUITE_P(
                          {"INSTALL_OASVC_DOMAINHOST", "MustEnableGina", "ISSCHEDULEREBOOT"}},
         WriteFailureCase{"ServiceAddlocal", "DomainAuthServer", "", "ADDLOCAL", 2, kErrorSuccess, {"ISSCHEDULEREBOOT"}, {}},
         WriteFailureCase{"ServiceRemove", "DomainAuthServer", "", "REMOVE", 0, kErrorSuccess, {"ISSCHEDULEREBOOT"}, {}},
-        WriteFailureCase{"InstallService", "DomainAuthServer", "", "INSTALL_OASVC_DOMAINHOST", 0, kErrorSuccess,
-                         {"ISSCHEDULEREBOOT"}, {}},
         WriteFailureCase{"SystemFolder", "", "", "INSTALLDIR_SYS32", 0, kErrorSuccess, {"ISSCHEDULEREBOOT"}, {}},
         WriteFailureCase{"MustEnableGina", "DomainAuthServer", "", "MustEnableGina", 0, kErrorInstallFailure,
                          {"INSTALL_OASVC_DOMAINHOST"},

@@ -73,7 +73,6 @@ TEST_F(RasSettingsTest, DialModeOneRegistersTheSecurityHostFirst) {
     const Case cases[] = {
         {"mode 1 saved", "C:\\Program Files\\Veltra\\", 1, true, "C:\\Program Files\\Veltra\\kvras40.dll"},
         {"mode 1 set", fits, 1, false, fits + "kvras40.dll"},
-        {"mode 0", "C:\\Agent\\", 0, false, "C:\\Other\\host.dll"},
         {"mode 2", "C:\\Agent\\", 2, true, "C:\\Other\\host.dll"},
         {"no install path", std::nullopt, 1, false, "C:\\Other\\host.dll"},
         {"path too long", fits + "q", 1, false, "C:\\Other\\host.dll"},

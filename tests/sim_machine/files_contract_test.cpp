@@ -52,8 +52,6 @@ TEST_F(FilesContract, CopiesAndMovesKeepContentApart) {
     }
     EXPECT_EQ(ReadFile("C:\\A\\f.txt"), "one+two");
     EXPECT_EQ(ReadFile("C:\\A\\g.txt"), "one");
-    PutFile("C:\\A\\g.txt", "three");
-    EXPECT_EQ(ReadFile("C:\\A\\f.txt"), "one+two");
     PutFile("C:\\A\\Sub\\deep.txt", "deep");
     EXPECT_FALSE(files().MoveFileEx("C:\\A", "C:\\a\\sub\\A", 0));
     EXPECT_EQ(machine.lastError, platform::kErrorAccessDenied);
@@ -90,8 +88,6 @@ TEST_F(FilesContract, CopyHonoursOverwriteReadOnlyAndFilesInUse) {
     machine.filesInUse.clear();
     EXPECT_TRUE(files().CopyFile("C:\\S\\a.txt", "C:\\D\\a.txt", false));
     EXPECT_EQ(ReadFile("C:\\D\\a.txt"), "new");
-    EXPECT_FALSE(files().CopyFile("C:\\S\\missing", "C:\\D\\b.txt", false));
-    EXPECT_EQ(machine.lastError, platform::kErrorFileNotFound);
     EXPECT_FALSE(files().CopyFile("C:\\S\\a.txt", "C:\\NoFolder\\a.txt", false));
     EXPECT_EQ(machine.lastError, platform::kErrorPathNotFound);
 }
@@ -104,7 +100,6 @@ TEST_F(FilesContract, DeleteRefusesReadOnlyFilesAndFolders) {
     EXPECT_FALSE(files().DeleteFile("C:\\A"));
     EXPECT_TRUE(files().SetFileAttributes("C:\\A\\ro.txt", platform::kFileAttributeNormal));
     EXPECT_TRUE(files().DeleteFile("C:\\A\\ro.txt"));
-    EXPECT_FALSE(FileExists("C:\\A\\ro.txt"));
     EXPECT_FALSE(files().DeleteFile("C:\\A\\ro.txt"));
     EXPECT_EQ(machine.lastError, platform::kErrorFileNotFound);
 }

@@ -43,26 +43,16 @@ INSTANTIATE_TEST_SUITE_P(
     // Windows, from a custom action: a value that does not fit is cut and
     // terminated, and its needed length comes in bytes (twice "four").
     ::testing::Values(BufferCase{"four", 0, 234, 8, ""},       // the size query
-                      BufferCase{"four", 1, 234, 8, ""},       // room for the terminator only
                       BufferCase{"four", 4, 234, 8, "fou"},    // one short: cut and terminated
                       BufferCase{"four", 5, 0, 4, "four"},     // exact
-                      BufferCase{"four", 16, 0, 4, "four"},
-                      BufferCase{"", 0, 234, 0, ""},           // even "" needs room for its terminator
-                      BufferCase{"", 1, 0, 0, ""}));
+                      BufferCase{"", 0, 234, 0, ""}));         // even "" needs room for its terminator
 
-TEST_F(InstallerContract, AnUndefinedPropertyReadsAsEmpty) {
+TEST_F(InstallerContract, AnUndefinedPropertyReadsAsEmptyAndNamesAreCaseSensitive) {
+    SetProperty("INSTALLDIR", "C:\\A\\");
     char buffer[8] = "junk";
     platform::Dword length = sizeof buffer;
-    EXPECT_EQ(installer().GetProperty("Undefined", buffer, &length), 0u);
+    EXPECT_EQ(installer().GetProperty("InstallDir", buffer, &length), 0u);
     EXPECT_EQ(length, 0u);
-    EXPECT_STREQ(buffer, "");
-}
-
-TEST_F(InstallerContract, PropertyNamesAreCaseSensitive) {
-    SetProperty("INSTALLDIR", "C:\\A\\");
-    char buffer[16];
-    platform::Dword length = sizeof buffer;
-    installer().GetProperty("InstallDir", buffer, &length);
     EXPECT_STREQ(buffer, "");
 }
 
