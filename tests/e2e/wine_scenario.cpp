@@ -228,15 +228,15 @@ void WineScenarioTest::ExpectSameServices(const sim::NameMap<sim::ServiceRecord>
     }
 }
 
-MsiLog WineScenarioTest::RunMsiexec(const std::vector<std::string>& arguments,
-                                    const std::string& step) {
+MsiLog WineScenarioTest::RunMsiexec(const std::vector<std::string>& arguments, const std::string& step,
+                                    const std::string& uiLevel, int exitCode) {
     const fs::path log = work / (step + ".log");
     std::vector<std::string> command = {"msiexec"};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    command.insert(command.end(), {"/qn", "/l*v", WinePrefix::WindowsPath(log)});
+    command.insert(command.end(), {uiLevel, "/l*v", WinePrefix::WindowsPath(log)});
     const ProcessResult result = wine->Wine(command, step, 180s);
     EXPECT_FALSE(result.timedOut) << "msiexec " << arguments[0] << " did not finish in time";
-    EXPECT_EQ(result.exitCode, 0) << "msiexec " << arguments[0] << " failed:\n" << result.output;
+    EXPECT_EQ(result.exitCode, exitCode) << "msiexec " << arguments[0] << " ended otherwise:\n" << result.output;
     wine->WaitForServer();
     return ParseMsiLog(ReadText(log));
 }

@@ -77,8 +77,12 @@ protected:
                       const sim::RegistryTree& simSeeded) const;
     // The watched keys of Wine's registry, exported and read back.
     sim::RegistryTree ExportWatched(const std::string& step);
-    // msiexec <arguments> /qn with a verbose log; the log's parsed content.
-    MsiLog RunMsiexec(const std::vector<std::string>& arguments, const std::string& step);
+    // msiexec <arguments> at a user-interface level (/qn unless given) with a
+    // verbose log; the log's parsed content. The exit status must be the one
+    // given (0 unless an installation ends by design with 1603, which
+    // msiexec reports truncated to 8 bits: 67).
+    MsiLog RunMsiexec(const std::vector<std::string>& arguments, const std::string& step,
+                      const std::string& uiLevel = "/qn", int exitCode = 0);
     // The host path of a file in the prefix, given its Windows path on
     // drive C: (names matched ignoring case, as Windows does).
     std::filesystem::path PrefixPath(const std::string& windowsPath) const;
