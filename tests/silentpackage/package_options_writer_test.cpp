@@ -73,7 +73,6 @@ TEST_F(OptionsWriter, AValueLongerThanItsBufferCountsAsUnreadable) {
     } cases[] = {
         {"InstallSilentDAC", std::string(127, '1'), "InstallSilentDAC=" + std::string(127, '1')},
         {"InstallSilentDAC", std::string(128, '1'), "InstallSilentDAC=0"},
-        {"AUTHCONFIGSELECTED", std::string(128, '0'), "AUTHCONFIGSELECTED=1"},
         {"_ATTEMPTS", std::string(128, '5'), "PIN_UNLOCK_ATTEMPTS="},
         {"_ENABLE_NOVELL_PASSWORD_UPDATE", "1abc", "ENABLE_NOVELL_PASSWORD_UPDATE=1"},
         {"_ENABLE_NOVELL_PASSWORD_UPDATE", "1abcd", "ENABLE_NOVELL_PASSWORD_UPDATE=0"},
