@@ -27,25 +27,13 @@ TEST_F(OptionsWriter, AFullWizardIsWrittenLineByLineInTheFilesOrder) {
     EXPECT_EQ(Run("RecordInstallOptions"), 1603u);
 
     EXPECT_EQ(ReadFile(kOptionsFile),
-              "InstallSilentDAC=0\r\n"
-              "InstallSilentLAC=1\r\n"
-              "InstallSilentAUTOREG=1\r\n"
-              "InstallSilentRAS=0\r\n"
-              "InstallSilentEAP=1\r\n"
-              "AUTH_CONFIG_DIALOG=1\r\n"
-              "AUTHCONFIGSELECTED=2\r\n"
-              "AGENT_ACTIVATION_STATE=True\r\n"
-              "WINDOWS_PASSWORD_STATE=False\r\n"
-              "IMPORT_CUSTOMBITMAP_STATE=True\r\n"
-              "ENABLE_NOVELL_PASSWORD_UPDATE=1\r\n"
-              "PIN_UNLOCK_ENABLED_STATE=True\r\n"
-              "PIN_UNLOCK_TIMEOUT=\r\n"
-              "PIN_UNLOCK_ATTEMPTS=15abc\r\n"
+              "InstallSilentDAC=0\r\nInstallSilentLAC=1\r\nInstallSilentAUTOREG=1\r\nInstallSilentRAS=0\r\n"
+              "InstallSilentEAP=1\r\nAUTH_CONFIG_DIALOG=1\r\nAUTHCONFIGSELECTED=2\r\nAGENT_ACTIVATION_STATE=True\r\n"
+              "WINDOWS_PASSWORD_STATE=False\r\nIMPORT_CUSTOMBITMAP_STATE=True\r\nENABLE_NOVELL_PASSWORD_UPDATE=1\r\n"
+              "PIN_UNLOCK_ENABLED_STATE=True\r\nPIN_UNLOCK_TIMEOUT=\r\nPIN_UNLOCK_ATTEMPTS=15abc\r\n"
               "WINLOGON_LEGALNOTICETEXT=Authorised use only.\x01" "All use is logged.\r\x01" "Bye\r\n"
-              "WINLOGON_LEGALNOTICECAPTION=Notice = read\r\n"
-              "REGISTRY_CONFIG_STATE=False\r\n"
-              "REGISTRY_CONFIG_GROUP=True\r\n"
-              "REGISTRY_CONFIG_PASSWD=False\r\n");
+              "WINLOGON_LEGALNOTICECAPTION=Notice = read\r\nREGISTRY_CONFIG_STATE=False\r\n"
+              "REGISTRY_CONFIG_GROUP=True\r\nREGISTRY_CONFIG_PASSWD=False\r\n");
     EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
     EXPECT_FALSE(FileExists(kPackageOut + "registryConfigFile.bin")) << "only with the registry configuration";
 }
