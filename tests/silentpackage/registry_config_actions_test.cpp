@@ -2,6 +2,7 @@
 // creation writes, what the silent installation applies, and the small
 // actions around them.
 #include "platform/sim/faults.h"
+#include "silentpackage/hex_text.h"
 #include "silentpackage/registry_config_file.h"
 #include "silentpackage/scrambling.h"
 #include "support/sim_fixture.h"
@@ -42,14 +43,14 @@ protected:
         return RunDeferred("ConfigFromRegistryFile",
                            kRepository + ";" + kClearText + ";" + kScrambled + ";" + group + ";" + password);
     }
-    // The settings key's values in order: "name=text;" or "name=#dword;"; binary data by its size.
+    // The settings key's values in order: "name=text;", "name=#dword;" or "name=hex;".
     std::string GinaValues() const {
         std::string all;
         const auto key = machine.registry.FindKey(kGina);
         for (const sim::RegValue& v : key ? key->values() : std::vector<sim::RegValue>{}) {
             all += v.name + "=" + (v.type == platform::kRegDword ? "#" + std::to_string(*GetDword(kGina, v.name))
                                    : v.type == platform::kRegSz  ? *GetString(kGina, v.name)
-                                                                 : std::to_string(v.data.size()) + " bytes") + ";";
+                                                                 : silentpackage::EncodeHex(v.data)) + ";";
         }
         return all;
     }
@@ -63,10 +64,15 @@ TEST_F(RegistryConfig, PackageCreationDumpsTheChosenKeysScrambled) {
     SetString(kGina, "Banner", "%WINDIR%\\b.bmp", platform::kRegExpandSz);
     machine.registry.CreateKey(kGina)->SetValue("List", platform::kRegMultiSz, {'a', 0, 0});
     SetString(kGina, "Line", "one\ntwo");
+    machine.registry.CreateKey(kGina)->SetValue("Cut", platform::kRegSz, {'a', 0, 'b', 0});  // ends at its zero byte
+    SetDword(kGina, "Low", 0x80000000);
+    machine.registry.CreateKey(kGina)->SetValue("Short", platform::kRegDword, {0x05});  // shorter than four bytes
+    SetBinary(kGina, "Empty", {});
     SetBinary(kGina, std::string(1019, 'n'), std::vector<std::uint8_t>(1020, 0xAB));
     SetBinary(kGina, "TooLong", std::vector<std::uint8_t>(1021, 0xAB));  // ends this key's dump
     SetDword(kGina, "NotReached", 1);
     SetDword(kRas, "EapMode", 2);
+    SetString(kRas, "", "unnamed", platform::kRegExpandSz);  // an unnamed string is left out
     SetDword(kRas, std::string(1020, 'n'), 1);  // so does a name that does not fit
     SetDword(kRas, "NotReached", 1);
     SetString(kRas + "\\15", "FriendlyName", "EAP");
@@ -76,7 +82,8 @@ TEST_F(RegistryConfig, PackageCreationDumpsTheChosenKeysScrambled) {
         "LAC_ChallengeGroup=Tokara`Users` TYPE=REG_SZ\r\nLAC_Enabled=-1` TYPE=REG_DWORD\r\n"
         "LAC_ReservePassword=0aff` TYPE=REG_BINARY\r\nLAC_=7` TYPE=REG_DWORD\r\n"
         "LAC_Banner=%WINDIR%\\b.bmp` TYPE=REG_EXPAND_SZ\r\nUnsupportedDataType=?\r\n"
-        "LAC_Line=one\r\ntwo` TYPE=REG_SZ\r\nLAC_" + std::string(1019, 'n') + "=" + hex + "` TYPE=REG_BINARY\r\n";
+        "LAC_Line=one\r\ntwo` TYPE=REG_SZ\r\nLAC_Cut=a` TYPE=REG_SZ\r\nLAC_Low=-2147483648` TYPE=REG_DWORD\r\n"
+        "LAC_Short=5` TYPE=REG_DWORD\r\nLAC_" + std::string(1019, 'n') + "=" + hex + "` TYPE=REG_BINARY\r\n";
     const std::string ras = "RAS_EapMode=2` TYPE=REG_DWORD\r\nRAS15_FriendlyName=EAP` TYPE=REG_SZ\r\n";
 
     const std::pair<bool, bool> choices[] = {{true, true}, {false, true}, {true, false}, {false, false}};
@@ -130,7 +137,7 @@ TEST_F(RegistryConfig, TheSilentInstallationAppliesOnlyTheChosenPairs) {
         std::string applied, group = "True", password = "True";
         bool marker = true, key = true;
     } cases[] = {
-        {"password only", everyLine, "ReserveOption=1;ReservePassword=2 bytes;", "False"},
+        {"password only", everyLine, "ReserveOption=1;ReservePassword=0aff;", "False"},
         {"group only", everyLine, "ChallengeGroup=Tokara Users;Enabled=#4294967295;", "True", "False"},
         {"case matters", everyLine, "", "true", "TRUE"},
         {"no local client", everyLine, "", "True", "True", false},
@@ -141,6 +148,13 @@ TEST_F(RegistryConfig, TheSilentInstallationAppliesOnlyTheChosenPairs) {
         {"line of 1019 characters", Scrambled(fits), "ChallengeGroup=" + std::string(987, 'g') + ";"},
         {"line of 1020 characters", Scrambled(tooLong + "LAC_Enabled=2` TYPE=REG_DWORD\n"), "Enabled=#2;"},
         {"backtick in the group", Scrambled("LAC_ChallengeGroup=Tok`ara` TYPE=REG_SZ\r\n"), "ChallengeGroup=Tok;"},
+        {"lines without a value, a type, a known type or a name",
+         Scrambled("LAC_Enabled=`1` TYPE=REG_DWORD\nLAC_Enabled=1\nLAC_Enabled=1` TYPE\nLAC_Enabled=1` TYPE=REG_MULTI_SZ\n"
+                   "=1` TYPE=REG_DWORD\nLACEnabled=1` TYPE=REG_DWORD\nLAC_=1` TYPE=REG_DWORD\n"
+                   "UnsupportedDataType=?` TYPE=REG_SZ\n"),
+         ""},
+        {"hexadecimal pairs in either case", Scrambled("LAC_ReservePassword=0AfFzz10a` TYPE=REG_BINARY\n"),
+         "ReservePassword=0aff0010;"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
