@@ -37,15 +37,22 @@ protected:
     TempDir dir;
 };
 
-TEST_F(ServiceRoads, InstallationRegistersTheLocalServiceAndTheReportShowsIt) {
+TEST_F(ServiceRoads, InstallationRegistersTheLocalServiceAndOpensTheRegistrationPage) {
     auto loaded = Sample(cli::SampleKind::Plain);
     ASSERT_NE(loaded, nullptr);
     sim::Machine& machine = loaded->machine();
     const cli::MachineSnapshot before = cli::TakeSnapshot(machine);
 
-    const engine::InstallOutcome outcome = cli::RunRoad(*cli::FindRoad("install"), ThePackage(), machine);
+    engine::EngineOptions options;  // the install road with the registration feature
+    options.commandLine = {{"ADDLOCAL", "LocalAuthClient,Autoreg"}};
+    options.uiLevel = 5;
+    const engine::InstallOutcome outcome = engine::RunInstallation(ThePackage(), machine, options);
 
     ASSERT_EQ(outcome.result, 0u) << outcome.error;
+    EXPECT_EQ(machine.shellOpens.size(), 1u);
+    EXPECT_EQ(machine.shellOpens.at(0).file,
+              "http://www.veltrasecurity.com/go/register/agent.asp?Product=NT+Agent&Components=L,&Version=1.0"
+              "&Upgrade=NO&OS=Microsoft+Windows&OS+Version=5");
     cli::RunReport report;
     cli::CompareSnapshots(before, cli::TakeSnapshot(machine), report);
     cli::TakeRecords(machine, report);
@@ -83,23 +90,6 @@ TEST_F(ServiceRoads, RemovalDeletesTheServiceAndReinstallationRegistersItAgain) 
     const engine::InstallOutcome again = cli::RunRoad(*cli::FindRoad("silent"), ThePackage(), machine);
     ASSERT_EQ(again.result, 0u) << again.error;
     EXPECT_EQ(machine.services.at("OASVC_Local").config.binaryPath, "\"" + kAgentDir + "da_svc.exe\" -local");
-}
-
-TEST_F(ServiceRoads, ARegistrationFeatureOpensThePageWithTheInstalledComponents) {
-    auto loaded = Sample(cli::SampleKind::Plain);
-    ASSERT_NE(loaded, nullptr);
-    sim::Machine& machine = loaded->machine();
-    engine::EngineOptions options;
-    options.commandLine = {{"ADDLOCAL", "LocalAuthClient,Autoreg"}};
-    options.uiLevel = 5;
-
-    const engine::InstallOutcome outcome = engine::RunInstallation(ThePackage(), machine, options);
-
-    ASSERT_EQ(outcome.result, 0u) << outcome.error;
-    ASSERT_EQ(machine.shellOpens.size(), 1u);
-    EXPECT_EQ(machine.shellOpens[0].file,
-              "http://www.veltrasecurity.com/go/register/agent.asp?Product=NT+Agent&Components=L,&Version=1.0"
-              "&Upgrade=NO&OS=Microsoft+Windows&OS+Version=5");
 }
 
 TEST_F(ServiceRoads, MachineFolderKeepsEveryFieldOfAService) {
