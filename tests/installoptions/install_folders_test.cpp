@@ -21,8 +21,6 @@ struct FolderCase {
     std::string installDir, localRoot, globalRoot;
 };
 
-void PrintTo(const FolderCase& c, std::ostream* out) { *out << c.label; }
-
 class InstallFolders : public SimFixture, public ::testing::WithParamInterface<FolderCase> {};
 
 TEST_P(InstallFolders, FollowTheEarlierInstallationOrTheDefaults) {
