@@ -1,5 +1,6 @@
 // The package's own road through the simulated installer: machine A creates a
-// package with the wizard's choices and its agent settings; a silent
+// package with the wizard's choices (written into the options file in its
+// order) and its agent settings; a silent
 // installation from the folder it made, on a fresh machine B, sees those
 // choices again and applies exactly the chosen settings.
 #include "cli/roads.h"
@@ -49,13 +50,22 @@ TEST_F(PackageTest, ASilentInstallationFromACreatedPackageSeesWhatItsBuilderChos
         {{"PACKAGE_CREATE", "1"}, {"_LAC", "1"}, {"_AUTOREG", "1"}, {"PATHTOFILE", "E:\\Chosen\\kvconf.rec"},
          {"PATHTOFILE_KVROOT", "E:\\Chosen\\kvroot.crt"}, {kCertPathProperty, "E:\\Chosen\\server.cer"},
          {"_UNLOCK_ENABLED", "True"}, {"_TIME_OUT", "15"}, {"_ATTEMPTS", "3"},
-         {"WINLOGON_LEGALNOTICETEXT", "Line one\nLine = two\n\nEnd"},
-         {"_REGISTRY_CONFIG_STATE", "True"}, {"_REGISTRY_CONFIG_PASSWD", "True"}},
+         {"WINLOGON_LEGALNOTICETEXT", "Line one\nLine = two\r\n\nEnd"}, {"WINLOGON_LEGALNOTICECAPTION", "Notice = read"},
+         {"_WINDOWS_PASSWORD_STATE", "true"}, {"_IMPORT_BITMAP", "TRUE"}, {"_ENABLE_NOVELL_PASSWORD_UPDATE", "1"},
+         {"AUTHCONFIGSELECTED", "2"}, {"_REGISTRY_CONFIG_STATE", "True"}, {"_REGISTRY_CONFIG_PASSWD", "True"}},
         5);
 
     EXPECT_EQ(creation.result, 1603u) << "package creation never goes on into an installation";
     EXPECT_EQ(creation.properties.count("PACKAGE_CREATE_ERROR"), 0u);
     EXPECT_EQ(ReadFile(kPackageOut + "Veltra Authentication Agent for Windows.msi"), "the package");
+    // Only the exact "True" is on; the notice's line breaks travel as byte 1.
+    EXPECT_EQ(ReadFile(kOptionsFile),
+              "InstallSilentDAC=0\r\nInstallSilentLAC=1\r\nInstallSilentAUTOREG=1\r\nInstallSilentRAS=0\r\n"
+              "InstallSilentEAP=0\r\nAUTH_CONFIG_DIALOG=1\r\nAUTHCONFIGSELECTED=2\r\nAGENT_ACTIVATION_STATE=False\r\n"
+              "WINDOWS_PASSWORD_STATE=False\r\nIMPORT_CUSTOMBITMAP_STATE=False\r\nENABLE_NOVELL_PASSWORD_UPDATE=1\r\n"
+              "PIN_UNLOCK_ENABLED_STATE=True\r\nPIN_UNLOCK_TIMEOUT=15\r\nPIN_UNLOCK_ATTEMPTS=3\r\n"
+              "WINLOGON_LEGALNOTICETEXT=Line one\x01Line = two\r\x01\x01" "End\r\nWINLOGON_LEGALNOTICECAPTION=Notice = read\r\n"
+              "REGISTRY_CONFIG_STATE=True\r\nREGISTRY_CONFIG_GROUP=False\r\nREGISTRY_CONFIG_PASSWD=True\r\n");
     EXPECT_EQ(ReadFile(kPackageOut + "registryConfigFile.bin").find("ReserveOption"), std::string::npos);
 
     // The administrator runs silentInstall.bat on machine B: a new session, from the package folder.
@@ -68,7 +78,7 @@ TEST_F(PackageTest, ASilentInstallationFromACreatedPackageSeesWhatItsBuilderChos
     EXPECT_EQ(silent.result, 0u) << silent.error;
     for (const auto& [name, value] : std::map<std::string, std::string>{
              {"PIN_UNLOCK_ENABLED_STATE", "True"}, {"PIN_UNLOCK_TIMEOUT", "15"}, {"REGISTRY_CONFIG_GROUP", "False"},
-             {"WINLOGON_LEGALNOTICETEXT", "Line one\nLine = two\n\nEnd"}, {kCertPathProperty, "C:\\Temp\\server.cer"}}) {
+             {"WINLOGON_LEGALNOTICETEXT", "Line one\nLine = two\r\n\nEnd"}, {kCertPathProperty, "C:\\Temp\\server.cer"}}) {
         EXPECT_EQ(silent.properties.count(name) ? silent.properties.at(name) : "(absent)", value) << name;
     }
     EXPECT_TRUE(silent.properties.at("ADDLOCAL").starts_with("LocalAuthClient,Autoreg")) << silent.properties.at("ADDLOCAL");
