@@ -124,19 +124,14 @@ TEST_F(EngineTest, ImmediateResultsDecideHowTheSequenceGoesOn) {
     Schedule(package, seq, "Ignored", kImmediate + kContinue, 1100);
     Schedule(package, seq, "SkipsTheRest", kImmediate, 1200);
     Schedule(package, seq, "AfterSkip", kImmediate, 1300);
-    results = {{"Ignored", 1603}, {"SkipsTheRest", 259}};
-    const InstallOutcome skipped = Install(package);
-    EXPECT_EQ(skipped.result, 0u);
-    EXPECT_EQ(calls, (std::vector<std::string>{"Ignored", "SkipsTheRest"}));
-    EXPECT_FALSE(DriveFileExists(machine, kMainDll)) << "the rest of the sequence, InstallFiles included, is skipped";
-
-    calls.clear();
-    results = {{"SkipsTheRest", 1603}};
-    EXPECT_EQ(Install(package).result, 1603u);
-    EXPECT_EQ(calls, (std::vector<std::string>{"Ignored", "SkipsTheRest"}));
-    calls.clear();
-    results = {{"SkipsTheRest", 1602}};
-    EXPECT_EQ(Install(package).result, 1602u) << "a user's cancel ends the installation as a user exit";
+    // 259 skips the rest of the sequence (InstallFiles included) with success; 1602 is a user's cancel.
+    for (const platform::Dword skip : {259u, 1603u, 1602u}) {
+        calls.clear();
+        results = {{"Ignored", 1603}, {"SkipsTheRest", skip}};
+        EXPECT_EQ(Install(package).result, skip == 259 ? 0u : skip);
+        EXPECT_EQ(calls, (std::vector<std::string>{"Ignored", "SkipsTheRest"}));
+        EXPECT_FALSE(DriveFileExists(machine, kMainDll));
+    }
 }
 
 TEST_F(EngineTest, TheUserInterfaceSequenceRunsAtLevelsFourAndFiveOnly) {
@@ -172,15 +167,13 @@ TEST_F(EngineTest, FeatureStatesFollowTheCommandLineAndWhatIsInstalled) {
     Schedule(package, package.executeSequence, "MainGoing", kImmediate, 1110, "&Main = 2");
     Schedule(package, package.executeSequence, "ExtraComing", kImmediate, 1120, "&Extra = 3");
     Schedule(package, package.executeSequence, "WasInstalled", kImmediate, 1130, "Installed AND !Main = 3");
-    struct Case {
+    const struct Case {
         const char* name;
         std::vector<std::pair<std::string, std::string>> commandLine;
-        bool installedBefore;
-        bool wineAll;
+        bool installedBefore, wineAll;
         std::vector<std::string> expected;
         bool installedAfter;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"levels decide a plain first installation", {}, false, false, {"MainComing"}, true},
         {"ADDLOCAL names the features", {{"ADDLOCAL", "Extra"}}, false, false, {"ExtraComing"}, true},
         {"ADDLOCAL=ALL takes every feature", {{"ADDLOCAL", "ALL"}}, false, false, {"MainComing", "ExtraComing"}, true},

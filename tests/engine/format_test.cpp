@@ -20,39 +20,21 @@ TEST(FormatTest, ExpandsReferencesEscapesGroupsAndLeavesLoneMarkup) {
     session.files = {{"KeshGina.dll", "C:\\Windows\\system32\\KeshGina.dll"}};
     session.folders = {{"GinaComponent", "C:\\Windows\\system32\\"}};
 
-    struct Case {
-        const char* text;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"[INSTALLDIR]KeshGina.dll;5", "C:\\Program Files\\Veltra\\KeshGina.dll;5"},
-        {"[Unset]|[Empty]|[p]", "||"},
-        {"[%TEMP]\\x", "C:\\Temp\\x"},
+    const std::pair<const char*, std::string> cases[] = {
+        {"[INSTALLDIR]KeshGina.dll;5", "C:\\Program Files\\Veltra\\KeshGina.dll;5"}, {"[Unset]|[Empty]|[p]", "||"},
+        {"[%TEMP]\\x", "C:\\Temp\\x"}, {"[$GinaComponent]x", "C:\\Windows\\system32\\x"}, {"[#Nope][$Nope][%NOPE]", ""},
         {"[#KeshGina.dll]|[!KeshGina.dll]", "C:\\Windows\\system32\\KeshGina.dll|C:\\Windows\\system32\\KeshGina.dll"},
-        {"[$GinaComponent]x", "C:\\Windows\\system32\\x"},
-        {"[#Nope][$Nope][%NOPE]", ""},
         // escapes: one character, nothing after it, no further expansion
-        {"[\\[]P[\\]]", "[P]"},
-        {"[\\abc]", "a"},
-        {"a[~]b", std::string("a\0b", 3)},
+        {"[\\[]P[\\]]", "[P]"}, {"[\\abc]", "a"}, {"a[~]b", std::string("a\0b", 3)},
         // nested references resolve from the inside out; values are not rescanned
-        {"[[Ref]]", "v"},
-        {"[[Unset]]", ""},
-        {"[Markup]", "[P]{[Q]}"},
+        {"[[Ref]]", "v"}, {"[[Unset]]", ""}, {"[Markup]", "[P]{[Q]}"},
         // lone markup stays as text
-        {"[P", "[P"},
-        {"[]", "[]"},
-        {"[a[P]b", "[avb"},
-        {"{a[P]", "{av"},
-        // groups
-        {"{abc}", "{abc}"},
-        {"{a[P]b[Q]c}", "avbwc"},
-        {"x{a[P]b[Unset]c}y", "xy"},
-        {"{{def}hi}", "{{def}hi}"},
-        {"{{[P]}x}", "vx"},
-        {"{abc}{[P]} {[Unset]}", "{abc}v "},
+        {"[P", "[P"}, {"[]", "[]"}, {"[a[P]b", "[avb"}, {"{a[P]", "{av"},
+        // groups: without a reference they stay; a reference that is empty takes the group away
+        {"{abc}", "{abc}"}, {"{a[P]b[Q]c}", "avbwc"}, {"x{a[P]b[Unset]c}y", "xy"}, {"{{def}hi}", "{{def}hi}"},
+        {"{{[P]}x}", "vx"}, {"{abc}{[P]} {[Unset]}", "{abc}v "},
     };
-    for (const Case& c : cases) EXPECT_EQ(FormatText(c.text, session), c.expected) << c.text;
+    for (const auto& [text, expected] : cases) EXPECT_EQ(FormatText(text, session), expected) << text;
 
     // Nesting far past anything real ends in a name no property has, never a crash.
     const std::string deep = std::string(50000, '[') + "P" + std::string(50000, ']');
