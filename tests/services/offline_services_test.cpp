@@ -11,13 +11,6 @@ namespace {
 
 const std::string kAgentDir = "C:\\Program Files\\Agent\\";
 
-struct ServiceCase {
-    std::string action, data;
-    std::string record, progressText;  // the whole registration, as Describe shows it
-};
-
-void PrintTo(const ServiceCase& c, std::ostream* out) { *out << c.action << " " << c.data; }
-
 // Every field the Service Control Manager is given, and the description.
 std::string Describe(const sim::ServiceRecord& r) {
     const platform::ServiceConfig& c = r.config;
@@ -26,46 +19,38 @@ std::string Describe(const sim::ServiceRecord& r) {
            "|" + c.loadOrderGroup + "|" + c.dependencies + "|" + c.account + "|" + r.description;
 }
 
-// Access 0xF01FF, own process, automatic start, normal errors, LocalSystem.
-const std::string kFixed = "|983551,16,2,1||||Enables Kesh offline authentication";
+// The local service along the package's road shows the rest.
+class OfflineServices : public SimFixture {};
 
-class OfflineServices : public SimFixture, public ::testing::WithParamInterface<ServiceCase> {};
-
-TEST_P(OfflineServices, RegisterWithExactlyTheirParameters) {
-    const ServiceCase& c = GetParam();
-    ASSERT_EQ(RunDeferred(c.action, c.data), 0u);
-
-    ASSERT_EQ(machine.services.size(), 1u);
-    EXPECT_EQ(Describe(machine.services.begin()->second), c.record + kFixed);
-    ASSERT_EQ(machine.session.messages.size(), 1u);
-    EXPECT_EQ(machine.session.messages[0].first, 0x08000000u);
-    EXPECT_EQ(machine.session.messages[0].second.fields,
-              (std::vector<std::string>{"", c.action, c.progressText, ""}));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Actions, OfflineServices,
-    ::testing::Values(
-        ServiceCase{"InstallLocalDAService", kAgentDir,
-                    "OASVC_Local|Veltra Authentication Agent Offline Local|\"C:\\Program Files\\Agent\\da_svc.exe\" -local",
-                    "Installing Local Offline Auth Service"},
-        ServiceCase{"InstallDomainDAService", kAgentDir,
-                    "OASVC_DomainClient|Veltra Authentication Agent Offline DomainClient|"
-                    "\"C:\\Program Files\\Agent\\da_svc.exe\" -domain",
-                    "Installing Domain Offline Auth Service"},
-        ServiceCase{"InstallDomainHostDAService", kAgentDir,
-                    "OASVC_DomainHost|Veltra Authentication Agent Offline DomainHost|"
-                    "\"C:\\Program Files\\Agent\\da_svc.exe\" -domainhost",
-                    "Installing DomainHost Offline Auth Service"},
+TEST_F(OfflineServices, RegisterWithExactlyTheirParameters) {
+    const std::string program = "\"C:\\Program Files\\Agent\\da_svc.exe\" -domain";
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+        {"InstallDomainDAService", kAgentDir, "OASVC_DomainClient|Veltra Authentication Agent Offline DomainClient|" + program,
+         "Installing Domain Offline Auth Service"},
+        {"InstallDomainHostDAService", kAgentDir,
+         "OASVC_DomainHost|Veltra Authentication Agent Offline DomainHost|" + program + "host",
+         "Installing DomainHost Offline Auth Service"},
         // The folder is taken as given: no backslash is added, and none is needed.
-        ServiceCase{"InstallDomainDAService", "",
-                    "OASVC_DomainClient|Veltra Authentication Agent Offline DomainClient|\"da_svc.exe\" -domain",
-                    "Installing Domain Offline Auth Service"},
+        {"InstallDomainDAService", "", "OASVC_DomainClient|Veltra Authentication Agent Offline DomainClient|\"da_svc.exe\" -domain",
+         "Installing Domain Offline Auth Service"},
         // 340 characters of folder make a command line of 359, the most its buffer holds.
-        ServiceCase{"InstallLocalDAService", "C:\\" + std::string(336, 'a') + "\\",
-                    "OASVC_Local|Veltra Authentication Agent Offline Local|\"C:\\" + std::string(336, 'a') +
-                        "\\da_svc.exe\" -local",
-                    "Installing Local Offline Auth Service"}));
+        {"InstallLocalDAService", "C:\\" + std::string(336, 'a') + "\\",
+         "OASVC_Local|Veltra Authentication Agent Offline Local|\"C:\\" + std::string(336, 'a') + "\\da_svc.exe\" -local",
+         "Installing Local Offline Auth Service"},
+    };
+    for (const auto& [action, data, record, progress] : cases) {
+        machine.services.clear();
+        machine.session.messages.clear();
+        ASSERT_EQ(RunDeferred(action, data), 0u) << action;
+
+        ASSERT_EQ(machine.services.size(), 1u);
+        // Access 0xF01FF, own process, automatic start, normal errors, LocalSystem.
+        EXPECT_EQ(Describe(machine.services.begin()->second), record + "|983551,16,2,1||||Enables Kesh offline authentication");
+        ASSERT_EQ(machine.session.messages.size(), 1u);
+        EXPECT_EQ(machine.session.messages[0].first, 0x08000000u);
+        EXPECT_EQ(machine.session.messages[0].second.fields, (std::vector<std::string>{"", action, progress, ""}));
+    }
+}
 
 struct FailureCase {
     std::string label;
