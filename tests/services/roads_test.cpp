@@ -75,24 +75,10 @@ TEST_F(ServiceRoads, InstallationRegistersTheLocalServiceAndOpensTheRegistration
               "added \"" + kAgentDir + "da_svc.exe\" -local null");
 }
 
-// The package's own tables delete the services with their features, so a
-// later installation can register them again.
-TEST_F(ServiceRoads, RemovalDeletesTheServiceAndReinstallationRegistersItAgain) {
-    auto loaded = Sample(cli::SampleKind::Installed);
-    ASSERT_NE(loaded, nullptr);
-    sim::Machine& machine = loaded->machine();
-    ASSERT_TRUE(machine.services.contains("OASVC_Local"));
-
-    const engine::InstallOutcome removal = cli::RunRoad(*cli::FindRoad("remove"), ThePackage(), machine);
-
-    ASSERT_EQ(removal.result, 0u) << removal.error;
-    EXPECT_FALSE(machine.services.contains("OASVC_Local"));
-    const engine::InstallOutcome again = cli::RunRoad(*cli::FindRoad("silent"), ThePackage(), machine);
-    ASSERT_EQ(again.result, 0u) << again.error;
-    EXPECT_EQ(machine.services.at("OASVC_Local").config.binaryPath, "\"" + kAgentDir + "da_svc.exe\" -local");
-}
-
-TEST_F(ServiceRoads, MachineFolderKeepsEveryFieldOfAService) {
+// machine.json keeps every field of a service for the next run; the package's
+// own tables delete its services with their features, and no other, so a later
+// installation can register them again.
+TEST_F(ServiceRoads, AServiceSurvivesTheMachineFolderAndRemovalDeletesOnlyTheAgents) {
     auto loaded = Sample(cli::SampleKind::Installed);
     ASSERT_NE(loaded, nullptr);
     const platform::ServiceConfig other{"Other", "Other service", 0xF01FF, 0x20, platform::kServiceDemandStart, 0,
@@ -100,9 +86,7 @@ TEST_F(ServiceRoads, MachineFolderKeepsEveryFieldOfAService) {
     loaded->machine().services["Other"] = sim::ServiceRecord{other, "described"};
     std::string error;
     ASSERT_TRUE(loaded->SaveTo(dir.path() / "saved", error)) << error;
-
     const auto reread = cli::LoadedMachine::Open(dir.path() / "saved", error);
-
     ASSERT_NE(reread, nullptr) << error;
     const auto fields = [](const sim::Machine& m) {
         std::string all;
@@ -113,8 +97,17 @@ TEST_F(ServiceRoads, MachineFolderKeepsEveryFieldOfAService) {
         }
         return all;
     };
-    EXPECT_EQ(fields(reread->machine()), fields(loaded->machine()));
-    EXPECT_EQ(reread->machine().services.size(), 2u);
+    sim::Machine& machine = reread->machine();
+    EXPECT_EQ(fields(machine), fields(loaded->machine()));
+    ASSERT_EQ(machine.services.size(), 2u);
+
+    const engine::InstallOutcome removal = cli::RunRoad(*cli::FindRoad("remove"), ThePackage(), machine);
+
+    ASSERT_EQ(removal.result, 0u) << removal.error;
+    EXPECT_EQ(fields(machine), "Other|Other|Other service|C:\\other.exe -x|32,3,0|.\\runner|described\n");
+    const engine::InstallOutcome again = cli::RunRoad(*cli::FindRoad("silent"), ThePackage(), machine);
+    ASSERT_EQ(again.result, 0u) << again.error;
+    EXPECT_EQ(machine.services.at("OASVC_Local").config.binaryPath, "\"" + kAgentDir + "da_svc.exe\" -local");
 }
 
 }  // namespace
