@@ -21,6 +21,8 @@ struct FolderCase {
     std::string installDir, localRoot, globalRoot;
 };
 
+void PrintTo(const FolderCase& c, std::ostream* out) { *out << c.label; }
+
 class InstallFolders : public SimFixture, public ::testing::WithParamInterface<FolderCase> {};
 
 TEST_P(InstallFolders, FollowTheEarlierInstallationOrTheDefaults) {

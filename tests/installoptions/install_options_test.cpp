@@ -114,6 +114,8 @@ struct OptionCase {
     std::optional<std::string> bannerAfter;  // nullopt: no banner in the repository
 };
 
+void PrintTo(const OptionCase& c, std::ostream* out) { *out << c.label; }
+
 class EachOption : public InstallOptions, public ::testing::WithParamInterface<OptionCase> {};
 
 TEST_P(EachOption, AppliesOnlyUnderItsCondition) {
@@ -170,6 +172,8 @@ struct SwitchCase {
     std::optional<std::string> ginaDll, superseded, dacEnabled;
     std::vector<std::string> messages;  // each compared on its own length
 };
+
+void PrintTo(const SwitchCase& c, std::ostream* out) { *out << c.label; }
 
 class Switches : public InstallOptions, public ::testing::WithParamInterface<SwitchCase> {};
 
