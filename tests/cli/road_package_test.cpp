@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include <nlohmann/json.hpp>
 
 #include "cli/roads.h"
 #include "cli_runner.h"
@@ -41,21 +40,6 @@ protected:
     fs::path package = dir.path() / "changed.msi";
 };
 
-TEST_F(RoadPackage, TheBundledPackageAndAnUnchangedCopyGiveTheSameRoad) {
-    const Outcome bundled = Agentca({"road", "install", "--machine", machine.string(), "--json"});
-    const Outcome copy = Agentca({"road", "install", "--machine", machine.string(), "--json", "--package",
-                                  package.string()});
-    ASSERT_EQ(bundled.status, 0);
-    ASSERT_EQ(copy.status, 0);
-    // Only the title names the package given.
-    auto report = [](const std::string& out) {
-        nlohmann::json json = nlohmann::json::parse(out);
-        json.erase("action");
-        return json;
-    };
-    EXPECT_EQ(report(bundled.out), report(copy.out));
-}
-
 TEST_F(RoadPackage, AMalformedConditionStopsTheRoadAndIsNamed) {
     Edit("UPDATE `InstallExecuteSequence` SET `Condition` = '(MustEnableGina = 1' WHERE `Action` = 'EnableGina'");
     const Outcome road = Road("install");
@@ -77,13 +61,6 @@ TEST_F(RoadPackage, DataPackedWrongShowsWhereItLands) {
                             "Security\\Veltra Authentication Agent\\\""),
               std::string::npos)
         << "the log shows the data the action got";
-}
-
-TEST_F(RoadPackage, AFileThatIsNoPackageIsAUsageError) {
-    const Outcome road = Agentca({"road", "install", "--machine", machine.string(), "--package",
-                                  (machine / "registry.reg").string()});
-    EXPECT_EQ(road.status, 2);
-    EXPECT_NE(road.out.find("not a Windows Installer package"), std::string::npos) << road.out;
 }
 
 }  // namespace

@@ -80,12 +80,14 @@ TEST_F(EngineTest, DeferredActionsRunAtInstallFinalizeWithTheDataOfWhenTheyWereS
     Schedule(package, seq, "SetA2", kSetProperty, 1530, "", "second");
     package.customActions.back().source = "A";
     Schedule(package, seq, "Early", kImmediate, 1540);
+    Schedule(package, seq, "Commit", kCommitAction, 1550);
+    Schedule(package, seq, "Undo", kRollbackAction, 1560);
     Schedule(package, seq, "B", kDeferred, 4010, "", "");
     Schedule(package, seq, "Late", kImmediate, 6700);
 
     const InstallOutcome outcome = Install(package);
     EXPECT_EQ(outcome.result, 0u) << outcome.error;
-    EXPECT_EQ(calls, (std::vector<std::string>{"Early", "A(first {PRODUCT})", "B()", "Late"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"Early", "A(first {PRODUCT})", "B()", "Commit()", "Late"}));
     EXPECT_EQ(leaked, "") << "a deferred call's data stayed visible to a later immediate action";
     EXPECT_TRUE(DriveFileExists(machine, kMainDll));
     EXPECT_EQ(machine.session.featureStates["{PRODUCT}"]["Main"], kStateLocal);
@@ -117,33 +119,19 @@ TEST_F(EngineTest, AFailingDeferredActionRollsBackWhatTheScriptDidInReverse) {
     EXPECT_EQ(machine.session.products.count("{PRODUCT}"), 0u) << "a rolled-back product is not registered";
 }
 
-TEST_F(EngineTest, CommitActionsRunOnlyAfterTheScriptSucceeded) {
-    auto& seq = package.executeSequence;
-    Schedule(package, seq, "Commit", kCommitAction, 1510);
-    Schedule(package, seq, "Undo", kRollbackAction, 1520);
-    Schedule(package, seq, "Work", kDeferred, 1530);
-    EXPECT_EQ(Install(package).result, 0u);
-    EXPECT_EQ(calls, (std::vector<std::string>{"Work()", "Commit()"}));
-}
-
 TEST_F(EngineTest, ImmediateResultsDecideHowTheSequenceGoesOn) {
     auto& seq = package.executeSequence;
     Schedule(package, seq, "Ignored", kImmediate + kContinue, 1100);
     Schedule(package, seq, "SkipsTheRest", kImmediate, 1200);
     Schedule(package, seq, "AfterSkip", kImmediate, 1300);
-    results = {{"Ignored", 1603}, {"SkipsTheRest", 259}};
-    const InstallOutcome skipped = Install(package);
-    EXPECT_EQ(skipped.result, 0u);
-    EXPECT_EQ(calls, (std::vector<std::string>{"Ignored", "SkipsTheRest"}));
-    EXPECT_FALSE(DriveFileExists(machine, kMainDll)) << "the rest of the sequence, InstallFiles included, is skipped";
-
-    calls.clear();
-    results = {{"SkipsTheRest", 1603}};
-    EXPECT_EQ(Install(package).result, 1603u);
-    EXPECT_EQ(calls, (std::vector<std::string>{"Ignored", "SkipsTheRest"}));
-    calls.clear();
-    results = {{"SkipsTheRest", 1602}};
-    EXPECT_EQ(Install(package).result, 1602u) << "a user's cancel ends the installation as a user exit";
+    // 259 skips the rest of the sequence (InstallFiles included) with success; 1602 is a user's cancel.
+    for (const platform::Dword skip : {259u, 1603u, 1602u}) {
+        calls.clear();
+        results = {{"Ignored", 1603}, {"SkipsTheRest", skip}};
+        EXPECT_EQ(Install(package).result, skip == 259 ? 0u : skip);
+        EXPECT_EQ(calls, (std::vector<std::string>{"Ignored", "SkipsTheRest"}));
+        EXPECT_FALSE(DriveFileExists(machine, kMainDll));
+    }
 }
 
 TEST_F(EngineTest, TheUserInterfaceSequenceRunsAtLevelsFourAndFiveOnly) {
@@ -159,22 +147,17 @@ TEST_F(EngineTest, TheUserInterfaceSequenceRunsAtLevelsFourAndFiveOnly) {
     }
 }
 
-TEST_F(EngineTest, AMalformedConditionStopsTheInstallationAndIsNamed) {
+TEST_F(EngineTest, AMalformedConditionOrAMissingActionStopsTheInstallationAndIsNamed) {
     Schedule(package, package.executeSequence, "Bad", kImmediate, 1100, "NOT (Installed");
     Schedule(package, package.executeSequence, "After", kImmediate, 1200);
-    const InstallOutcome outcome = Install(package);
-    EXPECT_EQ(outcome.result, 1603u);
-    EXPECT_NE(outcome.error.find("Bad"), std::string::npos) << outcome.error;
-    EXPECT_TRUE(calls.empty());
-}
-
-TEST_F(EngineTest, AnActionTheSequenceNamesButThePackageLacksIsAnError) {
-    package.executeSequence.push_back({"Missing", "", 1100});
-    std::stable_sort(package.executeSequence.begin(), package.executeSequence.end(),
-                     [](const SequenceRow& a, const SequenceRow& b) { return a.sequence < b.sequence; });
-    const InstallOutcome outcome = Install(package);
-    EXPECT_EQ(outcome.result, 1603u);
-    EXPECT_NE(outcome.error.find("Missing"), std::string::npos);
+    package.executeSequence.push_back({"Missing", "", 1300});
+    for (const std::string name : {"Bad", "Missing"}) {
+        const InstallOutcome outcome = Install(package);
+        EXPECT_EQ(outcome.result, 1603u);
+        EXPECT_NE(outcome.error.find(name), std::string::npos) << outcome.error;
+        for (SequenceRow& row : package.executeSequence) row.condition = "";
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{"Bad", "After"})) << "only the second run reaches them";
 }
 
 // Feature choices as CostFinalize settles them, seen by the conditions that
@@ -184,15 +167,13 @@ TEST_F(EngineTest, FeatureStatesFollowTheCommandLineAndWhatIsInstalled) {
     Schedule(package, package.executeSequence, "MainGoing", kImmediate, 1110, "&Main = 2");
     Schedule(package, package.executeSequence, "ExtraComing", kImmediate, 1120, "&Extra = 3");
     Schedule(package, package.executeSequence, "WasInstalled", kImmediate, 1130, "Installed AND !Main = 3");
-    struct Case {
+    const struct Case {
         const char* name;
         std::vector<std::pair<std::string, std::string>> commandLine;
-        bool installedBefore;
-        bool wineAll;
+        bool installedBefore, wineAll;
         std::vector<std::string> expected;
         bool installedAfter;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"levels decide a plain first installation", {}, false, false, {"MainComing"}, true},
         {"ADDLOCAL names the features", {{"ADDLOCAL", "Extra"}}, false, false, {"ExtraComing"}, true},
         {"ADDLOCAL=ALL takes every feature", {{"ADDLOCAL", "ALL"}}, false, false, {"MainComing", "ExtraComing"}, true},

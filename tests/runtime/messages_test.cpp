@@ -9,32 +9,25 @@ namespace {
 
 class Messages : public testing::SimFixture {};
 
-TEST_F(Messages, CarryTheLibraryCaptionAndTheirStyle) {
-    Answer(platform::kIdYes);
-    EXPECT_EQ(ShowMessage(sim.platform().windows, {}, "Line 1\nLine 2", style::kForegroundYesNo), platform::kIdYes);
-    ASSERT_EQ(machine.dialogs.size(), 1u);
-    EXPECT_EQ(machine.dialogs[0].caption, "Veltra Authentication Agent for Windows");
-    EXPECT_EQ(machine.dialogs[0].text, "Line 1\nLine 2");
-    EXPECT_EQ(machine.dialogs[0].style, 0x00010024u);
-    EXPECT_EQ(machine.dialogs[0].owner, "none");
-}
-
-TEST_F(Messages, TheOwnerWindowIsATopmostDialogClassPopupThatGoesAway) {
+// The owner window is a topmost dialog-class popup that goes away with its owner.
+TEST_F(Messages, CarryTheLibraryCaptionAndTheirStyleAboveTheirOwnerWindow) {
     auto& ui = dynamic_cast<sim::SimUi&>(sim.platform().windows);
+    machine.trace.enabled = true;
     {
-        machine.trace.enabled = true;
         const platform::Window owner = CreateOwnerWindow(sim.platform().windows);
-        EXPECT_TRUE(static_cast<bool>(owner.get()));
         EXPECT_EQ(ui.OpenWindowCount(), 1u);
-        Answer(platform::kIdOk);
-        ShowMessage(sim.platform().windows, owner.get(), "text", style::kForegroundNotice);
-        EXPECT_EQ(machine.dialogs.back().owner, "owner window");
+        Answer(platform::kIdYes);
+        EXPECT_EQ(ShowMessage(sim.platform().windows, owner.get(), "Line 1\nLine 2", style::kForegroundYesNo),
+                  platform::kIdYes);
     }
     EXPECT_EQ(ui.OpenWindowCount(), 0u);
-    ASSERT_GE(machine.trace.lines().size(), 2u);
-    EXPECT_EQ(machine.trace.lines()[0].operation, "CreateWindowExA");
-    EXPECT_EQ(machine.trace.lines()[0].subject, "#32770");
-    EXPECT_EQ(machine.trace.lines()[1].operation, "SetWindowPos");
+    ASSERT_EQ(machine.dialogs.size(), 1u);
+    const sim::DialogRecord& shown = machine.dialogs[0];
+    EXPECT_EQ(shown.caption + "|" + shown.text + "|" + std::to_string(shown.style) + "|" + shown.owner,
+              "Veltra Authentication Agent for Windows|Line 1\nLine 2|" + std::to_string(0x00010024) + "|owner window");
+    const auto& calls = machine.trace.lines();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[0].operation + " " + calls[0].subject + " " + calls[1].operation, "CreateWindowExA #32770 SetWindowPos");
 }
 
 }  // namespace

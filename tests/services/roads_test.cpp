@@ -37,15 +37,22 @@ protected:
     TempDir dir;
 };
 
-TEST_F(ServiceRoads, InstallationRegistersTheLocalServiceAndTheReportShowsIt) {
+TEST_F(ServiceRoads, InstallationRegistersTheLocalServiceAndOpensTheRegistrationPage) {
     auto loaded = Sample(cli::SampleKind::Plain);
     ASSERT_NE(loaded, nullptr);
     sim::Machine& machine = loaded->machine();
     const cli::MachineSnapshot before = cli::TakeSnapshot(machine);
 
-    const engine::InstallOutcome outcome = cli::RunRoad(*cli::FindRoad("install"), ThePackage(), machine);
+    engine::EngineOptions options;  // the install road with the registration feature
+    options.commandLine = {{"ADDLOCAL", "LocalAuthClient,Autoreg"}};
+    options.uiLevel = 5;
+    const engine::InstallOutcome outcome = engine::RunInstallation(ThePackage(), machine, options);
 
     ASSERT_EQ(outcome.result, 0u) << outcome.error;
+    EXPECT_EQ(machine.shellOpens.size(), 1u);
+    EXPECT_EQ(machine.shellOpens.at(0).file,
+              "http://www.veltrasecurity.com/go/register/agent.asp?Product=NT+Agent&Components=L,&Version=1.0"
+              "&Upgrade=NO&OS=Microsoft+Windows&OS+Version=5");
     cli::RunReport report;
     cli::CompareSnapshots(before, cli::TakeSnapshot(machine), report);
     cli::TakeRecords(machine, report);
@@ -61,78 +68,46 @@ TEST_F(ServiceRoads, InstallationRegistersTheLocalServiceAndTheReportShowsIt) {
                         "    description: Enables Kesh offline authentication\n"),
               std::string::npos)
         << text;
-    const nlohmann::json json = cli::RenderJson(report);
-    ASSERT_EQ(json["services"].size(), 1u) << json["services"].dump(1);
-    EXPECT_EQ(json["services"][0]["change"], "added");
-    EXPECT_EQ(json["services"][0]["after"]["binary_path"], "\"" + kAgentDir + "da_svc.exe\" -local");
-    EXPECT_TRUE(json["services"][0]["before"].is_null());
-    EXPECT_TRUE(json["shell_opens"].empty()) << "the registration page is offered only with its feature";
+    const nlohmann::json json = cli::RenderJson(report)["services"];
+    EXPECT_EQ(json.size(), 1u) << json.dump(1);
+    EXPECT_EQ(json[0]["change"].get<std::string>() + " " + json[0]["after"]["binary_path"].get<std::string>() + " " +
+                  json[0]["before"].dump(),
+              "added \"" + kAgentDir + "da_svc.exe\" -local null");
 }
 
-// The package's own tables delete the services with their features, so a
-// later installation can register them again.
-TEST_F(ServiceRoads, RemovalDeletesTheServiceAndReinstallationRegistersItAgain) {
+// machine.json keeps every field of a service for the next run; the package's
+// own tables delete its services with their features, and no other, so a later
+// installation can register them again.
+TEST_F(ServiceRoads, AServiceSurvivesTheMachineFolderAndRemovalDeletesOnlyTheAgents) {
     auto loaded = Sample(cli::SampleKind::Installed);
     ASSERT_NE(loaded, nullptr);
-    sim::Machine& machine = loaded->machine();
-    ASSERT_TRUE(machine.services.contains("OASVC_Local"));
+    const platform::ServiceConfig other{"Other", "Other service", 0xF01FF, 0x20, platform::kServiceDemandStart, 0,
+                                        "C:\\other.exe -x", "", "", ".\\runner"};
+    loaded->machine().services["Other"] = sim::ServiceRecord{other, "described"};
+    std::string error;
+    ASSERT_TRUE(loaded->SaveTo(dir.path() / "saved", error)) << error;
+    const auto reread = cli::LoadedMachine::Open(dir.path() / "saved", error);
+    ASSERT_NE(reread, nullptr) << error;
+    const auto fields = [](const sim::Machine& m) {
+        std::string all;
+        for (const auto& [name, r] : m.services) {
+            all += name + "|" + r.config.name + "|" + r.config.displayName + "|" + r.config.binaryPath + "|" +
+                   std::to_string(r.config.serviceType) + "," + std::to_string(r.config.startType) + "," +
+                   std::to_string(r.config.errorControl) + "|" + r.config.account + "|" + r.description + "\n";
+        }
+        return all;
+    };
+    sim::Machine& machine = reread->machine();
+    EXPECT_EQ(fields(machine), fields(loaded->machine()));
+    ASSERT_EQ(machine.services.size(), 2u);
 
     const engine::InstallOutcome removal = cli::RunRoad(*cli::FindRoad("remove"), ThePackage(), machine);
 
     ASSERT_EQ(removal.result, 0u) << removal.error;
-    EXPECT_FALSE(machine.services.contains("OASVC_Local"));
+    EXPECT_EQ(fields(machine), "Other|Other|Other service|C:\\other.exe -x|32,3,0|.\\runner|described\n");
     const engine::InstallOutcome again = cli::RunRoad(*cli::FindRoad("silent"), ThePackage(), machine);
     ASSERT_EQ(again.result, 0u) << again.error;
     EXPECT_EQ(machine.services.at("OASVC_Local").config.binaryPath, "\"" + kAgentDir + "da_svc.exe\" -local");
-}
-
-TEST_F(ServiceRoads, ARegistrationFeatureOpensThePageWithTheInstalledComponents) {
-    auto loaded = Sample(cli::SampleKind::Plain);
-    ASSERT_NE(loaded, nullptr);
-    sim::Machine& machine = loaded->machine();
-    engine::EngineOptions options;
-    options.commandLine = {{"ADDLOCAL", "LocalAuthClient,Autoreg"}};
-    options.uiLevel = 5;
-
-    const engine::InstallOutcome outcome = engine::RunInstallation(ThePackage(), machine, options);
-
-    ASSERT_EQ(outcome.result, 0u) << outcome.error;
-    ASSERT_EQ(machine.shellOpens.size(), 1u);
-    EXPECT_EQ(machine.shellOpens[0].file,
-              "http://www.veltrasecurity.com/go/register/agent.asp?Product=NT+Agent&Components=L,&Version=1.0"
-              "&Upgrade=NO&OS=Microsoft+Windows&OS+Version=5");
-}
-
-TEST_F(ServiceRoads, MachineFolderKeepsEveryFieldOfAService) {
-    auto loaded = Sample(cli::SampleKind::Installed);
-    ASSERT_NE(loaded, nullptr);
-    platform::ServiceConfig config;
-    config.name = "Other";
-    config.displayName = "Other service";
-    config.binaryPath = "C:\\other.exe -x";
-    config.serviceType = 0x20;
-    config.startType = platform::kServiceDemandStart;
-    config.errorControl = 0;
-    config.account = ".\\runner";
-    loaded->machine().services["Other"] = sim::ServiceRecord{config, "described"};
-    std::string error;
-    ASSERT_TRUE(loaded->SaveTo(dir.path() / "saved", error)) << error;
-
-    const auto reread = cli::LoadedMachine::Open(dir.path() / "saved", error);
-
-    ASSERT_NE(reread, nullptr) << error;
-    ASSERT_EQ(reread->machine().services.size(), 2u);
-    for (const auto& [name, kept] : loaded->machine().services) {
-        const sim::ServiceRecord& read = reread->machine().services.at(name);
-        EXPECT_EQ(read.config.name, kept.config.name);
-        EXPECT_EQ(read.config.displayName, kept.config.displayName);
-        EXPECT_EQ(read.config.binaryPath, kept.config.binaryPath);
-        EXPECT_EQ(read.config.serviceType, kept.config.serviceType);
-        EXPECT_EQ(read.config.startType, kept.config.startType);
-        EXPECT_EQ(read.config.errorControl, kept.config.errorControl);
-        EXPECT_EQ(read.config.account, kept.config.account);
-        EXPECT_EQ(read.description, kept.description);
-    }
 }
 
 }  // namespace

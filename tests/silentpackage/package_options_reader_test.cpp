@@ -14,114 +14,64 @@ const std::string kOptionsMissing =
     "run before performing a Silent Installation, or\nbe sure to run the Silent Installation from the\n"
     "\"Silent Install Package\" directory.|65552";
 
-class OptionsReader : public PackageTest {
-protected:
-    OptionsReader() { SetProperty("UILevel", "2"); }
-};
-
-struct StopCase {
-    std::string label;
-    std::string file;  // bytes on disk
-    std::map<std::string, std::optional<std::string>> properties;  // nullopt: not set
-};
-
-void PrintTo(const StopCase& c, std::ostream* out) { *out << c.label; }
-
-class OptionsStop : public OptionsReader, public ::testing::WithParamInterface<StopCase> {};
-
-TEST_P(OptionsStop, ReadingStopsAtTheFirstLineWithoutNameOrValue) {
-    PutFile(kOptionsBeside, GetParam().file);
-
-    EXPECT_EQ(Run("GetSilentInstallOptions"), 0u);
-
-    for (const auto& [name, value] : GetParam().properties) {
-        EXPECT_EQ(machine.session.properties.contains(name) ? std::optional(Property(name)) : std::nullopt, value)
-            << name;
-    }
-    EXPECT_EQ(Property("DoInstallOptions"), "True");
-    EXPECT_EQ(Property("SILENT_INSTALL_SET_GINA_ON"), "True");
-}
-
-const std::string kLong = std::string(2000, 'n') + "=" + std::string(999, 'v');  // 3,000 characters
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, OptionsStop,
-    ::testing::Values(
-        StopCase{"line ends on disk are read as one line feed and byte 1 as a line break",
-                 "A=x\r\nNOTICE=one\x01two\r\x01three\r\nEQ=a=b==\r\nLAST=no line end",
-                 {{"A", "x"}, {"NOTICE", "one\ntwo\r\nthree"}, {"EQ", "a=b=="}, {"LAST", "no line end"}}},
-        StopCase{"an empty value", "A=x\r\nPIN_UNLOCK_TIMEOUT=\r\nB=y\r\n",
-                 {{"A", "x"}, {"PIN_UNLOCK_TIMEOUT", std::nullopt}, {"B", std::nullopt}}},
-        StopCase{"a blank line", "A=x\r\n\r\nB=y\r\n", {{"A", "x"}, {"B", std::nullopt}}},
-        StopCase{"a line without =", "A=x\r\nB\r\nC=y\r\n", {{"A", "x"}, {"C", std::nullopt}}},
-        StopCase{"a line without a name", "=x\r\nB=y\r\n", {{"B", std::nullopt}}},
-        StopCase{"Ctrl-Z ends the text", "A=x\r\nB=y\x1A" "C=z\r\n", {{"A", "x"}, {"B", "y"}, {"C", std::nullopt}}},
-        StopCase{"a line of 3,000 characters is read in pieces of 2,048", kLong + "\r\nB=y\r\n",
-                 {{std::string(2000, 'n'), std::string(47, 'v')}, {"B", std::nullopt}}},
-        StopCase{"its second piece can be a line of its own",
-                 std::string(2000, 'n') + "=" + std::string(47, 'v') + "X=y\r\nB=z\r\n",
-                 {{"X", "y"}, {"B", "z"}}},
-        StopCase{"a line of exactly 2,048 characters leaves its line end as a blank line",
-                 "A=" + std::string(2046, 'v') + "\r\nB=y\r\n", {{"A", std::string(2046, 'v')}, {"B", std::nullopt}}}),
-    [](const ::testing::TestParamInfo<StopCase>& info) { return LabelName(info.param.label); });
-
-TEST_F(OptionsReader, TheFeaturesFollowTheFiveComponentsInTheirOrder) {
+TEST_F(PackageTest, ReadingStopsAtTheFirstLineWithoutNameOrValueAndChoosesTheFeatures) {
+    const std::string kDomain = "DomainAuthClient";
     const struct {
-        std::string dac, lac, autoreg, ras, eap;
-        std::string addlocal;
+        std::string label, file;                                        // bytes on disk
+        std::map<std::string, std::optional<std::string>> properties;  // nullopt: not set
     } cases[] = {
-        {"0", "0", "0", "0", "0", "DomainAuthClient"},
-        {"", "", "1", "", "", "DomainAuthClient,Autoreg"},
-        {"0", "true", "0", "0", "0", "DomainAuthClient"},
-        {"1", "1", "1", "1", "1", "DomainAuthClient,LocalAuthClient,Autoreg,RemoteAuthServer,RemoteAuthClient"},
-        {"0", "1", "1", "0", "1", "LocalAuthClient,Autoreg,RemoteAuthClient"},
-        {"0", "0", "0", "1", "0", "RemoteAuthServer"},
-        {"1 ", "01", "0", "0", "0", "DomainAuthClient"},
+        {"line ends on disk are read as one line feed and byte 1 as a line break",
+         "A=x\r\nNOTICE=one\x01two\r\x01three\r\nEQ=a=b==\r\nLAST=no line end",
+         {{"A", "x"}, {"NOTICE", "one\ntwo\r\nthree"}, {"EQ", "a=b=="}, {"LAST", "no line end"}}},
+        {"an empty value", "A=x\r\nPIN_UNLOCK_TIMEOUT=\r\nB=y\r\n", {{"A", "x"}, {"PIN_UNLOCK_TIMEOUT", {}}, {"B", {}}}},
+        {"a line without =", "A=x\r\nB\r\nC=y\r\n", {{"A", "x"}, {"C", {}}}},
+        {"a line without a name", "=x\r\nB=y\r\n", {{"B", {}}}},
+        {"Ctrl-Z ends the text", "A=x\r\nB=y\x1A" "C=z\r\n", {{"A", "x"}, {"B", "y"}, {"C", {}}}},
+        {"a line of 3,000 characters is read in pieces of 2,048",
+         std::string(2000, 'n') + "=" + std::string(999, 'v') + "\r\nB=y\r\n",
+         {{std::string(2000, 'n'), std::string(47, 'v')}, {"B", {}}}},
+        {"a line of exactly 2,048 characters leaves its line end as a blank line",
+         "A=" + std::string(2046, 'v') + "\r\nB=y\r\n", {{"A", std::string(2046, 'v')}, {"B", {}}}},
+        // The features follow the five components in their order; only an exact
+        // "1" chooses one, and without an agent the domain client is installed.
+        {"the autoregistration is no agent", "InstallSilentAUTOREG=1",
+         {{"ADDLOCAL", kDomain + ",Autoreg"}, {kCertPathProperty, "C:\\Temp\\server.cer"}}},
+        {"every component", "InstallSilentDAC=1\nInstallSilentLAC=1\nInstallSilentAUTOREG=1\nInstallSilentRAS=1\n"
+                            "InstallSilentEAP=1",
+         {{"ADDLOCAL", kDomain + ",LocalAuthClient,Autoreg,RemoteAuthServer,RemoteAuthClient"}}},
+        {"one agent", "InstallSilentEAP=1", {{"ADDLOCAL", "RemoteAuthClient"}, {kCertPathProperty, {}}}},
+        {"nearly 1", "InstallSilentDAC=1 \nInstallSilentLAC=true\nInstallSilentRAS=01", {{"ADDLOCAL", kDomain}}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.addlocal);
-        machine.session.properties.clear();
-        SetProperty("UILevel", "2");
-        SetProperty("TempFolder", "C:\\Temp\\");
-        SetProperty("ADDLOCAL", "LocalAuthClient");
-        std::string file;
-        const std::pair<std::string, std::string> lines[] = {{"InstallSilentDAC", c.dac},
-                                                             {"InstallSilentLAC", c.lac},
-                                                             {"InstallSilentAUTOREG", c.autoreg},
-                                                             {"InstallSilentRAS", c.ras},
-                                                             {"InstallSilentEAP", c.eap}};
-        for (const auto& [name, value] : lines) {
-            if (!value.empty()) file += name + "=" + value + "\r\n";
-        }
-        PutFile(kOptionsBeside, file);
+        SCOPED_TRACE(c.label);
+        machine.session.properties = {{"UILevel", "2"}, {"TempFolder", "C:\\Temp\\"}, {"ADDLOCAL", "LocalAuthClient"}};
+        PutFile(kOptionsBeside, c.file);
 
         EXPECT_EQ(Run("GetSilentInstallOptions"), 0u);
 
-        EXPECT_EQ(Property("ADDLOCAL"), c.addlocal);
-        EXPECT_EQ(Property(kCertPathProperty), c.autoreg == "1" ? "C:\\Temp\\server.cer" : "");
+        for (const auto& [name, value] : c.properties) {
+            EXPECT_EQ(machine.session.properties.contains(name) ? std::optional(Property(name)) : std::nullopt, value)
+                << name;
+        }
+        EXPECT_EQ(Property("DoInstallOptions") + Property("SILENT_INSTALL_SET_GINA_ON"), "TrueTrue");
     }
 }
 
 // Outside a first silent installation the file is ignored; without it a
 // silent installation stops.
-TEST_F(OptionsReader, OnlyAFirstSilentInstallationReadsTheFileAndNeedsIt) {
-    const struct {
-        std::string uiLevel, patch;
-        bool file;
-        platform::Dword result;
-    } cases[] = {{"2", "", false, 1603}, {"3", "", true, 0}, {"5", "", true, 0}, {"2", "D:\\fix.msp", true, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE("UILevel " + c.uiLevel + " PATCH " + c.patch);
-        machine.session.properties = {{"UILevel", c.uiLevel}, {"PATCH", c.patch}, {"ADDLOCAL", "LocalAuthClient"}};
-        if (c.file) PutFile(kOptionsBeside, "InstallSilentRAS=1\r\n");
-        if (!c.file) Answer(platform::kIdOk);
+TEST_F(PackageTest, OnlyAFirstSilentInstallationReadsTheOptionsFileAndNeedsIt) {
+    const std::tuple<std::string, std::string, platform::Dword> cases[] = {
+        {"2", "", 1603}, {"3", "", 0}, {"5", "", 0}, {"2", "D:\\fix.msp", 0}};
+    for (const auto& [uiLevel, patch, result] : cases) {
+        SCOPED_TRACE("UILevel " + uiLevel + " PATCH " + patch);
+        machine.session.properties = {{"UILevel", uiLevel}, {"PATCH", patch}, {"ADDLOCAL", "LocalAuthClient"}};
+        if (result == 0) PutFile(kOptionsBeside, "InstallSilentRAS=1\r\n");
+        if (result != 0) Answer(platform::kIdOk);
 
-        EXPECT_EQ(Run("GetSilentInstallOptions"), c.result);
+        EXPECT_EQ(Run("GetSilentInstallOptions"), result);
 
         EXPECT_EQ(Property("ADDLOCAL"), "LocalAuthClient");
-        for (const char* name : {"InstallSilentRAS", "DoInstallOptions", "SILENT_INSTALL_SET_GINA_ON"}) {
-            EXPECT_EQ(Property(name), "") << name;
-        }
+        EXPECT_EQ(Property("InstallSilentRAS") + Property("DoInstallOptions") + Property("SILENT_INSTALL_SET_GINA_ON"), "");
     }
     EXPECT_EQ(Messages(), std::vector<std::string>{kOptionsMissing});
 }

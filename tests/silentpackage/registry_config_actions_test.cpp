@@ -2,6 +2,7 @@
 // creation writes, what the silent installation applies, and the small
 // actions around them.
 #include "platform/sim/faults.h"
+#include "silentpackage/hex_text.h"
 #include "silentpackage/registry_config_file.h"
 #include "silentpackage/scrambling.h"
 #include "support/sim_fixture.h"
@@ -42,12 +43,16 @@ protected:
         return RunDeferred("ConfigFromRegistryFile",
                            kRepository + ";" + kClearText + ";" + kScrambled + ";" + group + ";" + password);
     }
-    std::vector<std::string> GinaValueNames() const {
-        std::vector<std::string> names;
-        if (const auto key = machine.registry.FindKey(kGina)) {
-            for (const sim::RegValue& value : key->values()) names.push_back(value.name);
+    // The settings key's values in order: "name=text;", "name=#dword;" or "name=hex;".
+    std::string GinaValues() const {
+        std::string all;
+        const auto key = machine.registry.FindKey(kGina);
+        for (const sim::RegValue& v : key ? key->values() : std::vector<sim::RegValue>{}) {
+            all += v.name + "=" + (v.type == platform::kRegDword ? "#" + std::to_string(*GetDword(kGina, v.name))
+                                   : v.type == platform::kRegSz  ? *GetString(kGina, v.name)
+                                                                 : silentpackage::EncodeHex(v.data)) + ";";
         }
-        return names;
+        return all;
     }
 };
 
@@ -55,16 +60,19 @@ TEST_F(RegistryConfig, PackageCreationDumpsTheChosenKeysScrambled) {
     SetString(kGina, "ChallengeGroup", "Tokara`Users");
     SetDword(kGina, "Enabled", 0xFFFFFFFF);
     SetBinary(kGina, "ReservePassword", {0x0A, 0xFF});
-    SetString(kGina, "", "unnamed string");
     SetDword(kGina, "", 7);
     SetString(kGina, "Banner", "%WINDIR%\\b.bmp", platform::kRegExpandSz);
-    SetBinary(kGina, "Nothing", {});
     machine.registry.CreateKey(kGina)->SetValue("List", platform::kRegMultiSz, {'a', 0, 0});
     SetString(kGina, "Line", "one\ntwo");
+    machine.registry.CreateKey(kGina)->SetValue("Cut", platform::kRegSz, {'a', 0, 'b', 0});  // ends at its zero byte
+    SetDword(kGina, "Low", 0x80000000);
+    machine.registry.CreateKey(kGina)->SetValue("Short", platform::kRegDword, {0x05});  // shorter than four bytes
+    SetBinary(kGina, "Empty", {});
     SetBinary(kGina, std::string(1019, 'n'), std::vector<std::uint8_t>(1020, 0xAB));
     SetBinary(kGina, "TooLong", std::vector<std::uint8_t>(1021, 0xAB));  // ends this key's dump
     SetDword(kGina, "NotReached", 1);
     SetDword(kRas, "EapMode", 2);
+    SetString(kRas, "", "unnamed", platform::kRegExpandSz);  // an unnamed string is left out
     SetDword(kRas, std::string(1020, 'n'), 1);  // so does a name that does not fit
     SetDword(kRas, "NotReached", 1);
     SetString(kRas + "\\15", "FriendlyName", "EAP");
@@ -74,7 +82,8 @@ TEST_F(RegistryConfig, PackageCreationDumpsTheChosenKeysScrambled) {
         "LAC_ChallengeGroup=Tokara`Users` TYPE=REG_SZ\r\nLAC_Enabled=-1` TYPE=REG_DWORD\r\n"
         "LAC_ReservePassword=0aff` TYPE=REG_BINARY\r\nLAC_=7` TYPE=REG_DWORD\r\n"
         "LAC_Banner=%WINDIR%\\b.bmp` TYPE=REG_EXPAND_SZ\r\nUnsupportedDataType=?\r\n"
-        "LAC_Line=one\r\ntwo` TYPE=REG_SZ\r\nLAC_" + std::string(1019, 'n') + "=" + hex + "` TYPE=REG_BINARY\r\n";
+        "LAC_Line=one\r\ntwo` TYPE=REG_SZ\r\nLAC_Cut=a` TYPE=REG_SZ\r\nLAC_Low=-2147483648` TYPE=REG_DWORD\r\n"
+        "LAC_Short=5` TYPE=REG_DWORD\r\nLAC_" + std::string(1019, 'n') + "=" + hex + "` TYPE=REG_BINARY\r\n";
     const std::string ras = "RAS_EapMode=2` TYPE=REG_DWORD\r\nRAS15_FriendlyName=EAP` TYPE=REG_SZ\r\n";
 
     const std::pair<bool, bool> choices[] = {{true, true}, {false, true}, {true, false}, {false, false}};
@@ -112,73 +121,52 @@ TEST_F(RegistryConfig, ScramblingStartsEachBlockOfALongFileAgain) {
     EXPECT_EQ(ReadFile(kTemp + "out.bin"), std::string(key.begin(), key.end()) + static_cast<char>(key[0]));
 }
 
-// Every line the reader could apply, and lines it must leave.
-const std::string kEveryLine =
-    "LAC_ChallengeGroup=Tokara Users` TYPE=REG_SZ\r\nLAC_Enabled=-1` TYPE=REG_DWORD\r\n"
-    "LAC_ReserveOption=1` TYPE=REG_SZ\r\nLAC_ReservePassword=0aff` TYPE=REG_BINARY\r\n"
-    "LAC_PinAttempts=3` TYPE=REG_DWORD\r\nRAS_Enabled=1` TYPE=REG_DWORD\r\nUnsupportedDataType=?\r\n";
-
-// The values themselves arrive as the road from machine to machine shows.
+// The silent installation applies only the chosen pairs, and whatever of a bad
+// file parses; it never fails and leaves neither file behind.
 TEST_F(RegistryConfig, TheSilentInstallationAppliesOnlyTheChosenPairs) {
-    struct Case {
-        std::string label, group, password;
-        bool marker, key;
-        std::vector<std::string> applied;
+    const std::string everyLine = Scrambled(
+        "LAC_ChallengeGroup=Tokara Users` TYPE=REG_SZ\r\nLAC_Enabled=-1` TYPE=REG_DWORD\r\n"
+        "LAC_ReserveOption=1` TYPE=REG_SZ\r\nLAC_ReservePassword=0aff` TYPE=REG_BINARY\r\n"
+        "LAC_PinAttempts=3` TYPE=REG_DWORD\r\nRAS_Enabled=1` TYPE=REG_DWORD\r\nUnsupportedDataType=?\r\n");
+    // 1019 characters and the line feed fit the reader's line; one more does not.
+    const std::string fits = "LAC_ChallengeGroup=" + std::string(987, 'g') + "` TYPE=REG_SZ\n";
+    const std::string tooLong = "LAC_ChallengeGroup=" + std::string(988, 'g') + "` TYPE=REG_SZ\n";
+    const struct {
+        std::string label;
+        std::optional<std::string> file;  // scrambled content; nullopt: absent
+        std::string applied, group = "True", password = "True";
+        bool marker = true, key = true;
+    } cases[] = {
+        {"password only", everyLine, "ReserveOption=1;ReservePassword=0aff;", "False"},
+        {"group only", everyLine, "ChallengeGroup=Tokara Users;Enabled=#4294967295;", "True", "False"},
+        {"case matters", everyLine, "", "true", "TRUE"},
+        {"no local client", everyLine, "", "True", "True", false},
+        {"no settings key", everyLine, "", "True", "True", true, false},
+        {"absent", std::nullopt, ""},
+        {"truncated in a line", Scrambled("LAC_Enabled=5` TYPE=REG_DWORD\r\nLAC_ChallengeGroup=Adm"), "Enabled=#5;"},
+        {"truncated in the type word", Scrambled("LAC_Enabled=5` TYPE=REG_DWO"), ""},
+        {"line of 1019 characters", Scrambled(fits), "ChallengeGroup=" + std::string(987, 'g') + ";"},
+        {"line of 1020 characters", Scrambled(tooLong + "LAC_Enabled=2` TYPE=REG_DWORD\n"), "Enabled=#2;"},
+        {"backtick in the group", Scrambled("LAC_ChallengeGroup=Tok`ara` TYPE=REG_SZ\r\n"), "ChallengeGroup=Tok;"},
+        {"lines without a value, a type, a known type or a name",
+         Scrambled("LAC_Enabled=`1` TYPE=REG_DWORD\nLAC_Enabled=1\nLAC_Enabled=1` TYPE\nLAC_Enabled=1` TYPE=REG_MULTI_SZ\n"
+                   "=1` TYPE=REG_DWORD\nLACEnabled=1` TYPE=REG_DWORD\nLAC_=1` TYPE=REG_DWORD\n"
+                   "UnsupportedDataType=?` TYPE=REG_SZ\n"),
+         ""},
+        {"hexadecimal pairs in either case", Scrambled("LAC_ReservePassword=0AfFzz10a` TYPE=REG_BINARY\n"),
+         "ReservePassword=0aff0010;"},
     };
-    const Case cases[] = {
-        {"password only", "False", "True", true, true, {"ReserveOption", "ReservePassword"}},
-        {"group only", "True", "False", true, true, {"ChallengeGroup", "Enabled"}},
-        {"case matters", "true", "TRUE", true, true, {}},
-        {"no local client", "True", "True", false, true, {}},
-        {"no settings key", "True", "True", true, false, {}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         machine.registry.DeleteKeyTree(kGina);
         if (c.key) machine.registry.CreateKey(kGina);
         PutFile(kRepository + "LocalClientKEY.txt");
         if (!c.marker) sim.platform().files.DeleteFile((kRepository + "LocalClientKEY.txt").c_str());
-        PutFile(kScrambled, Scrambled(kEveryLine));
+        if (c.file) PutFile(kScrambled, *c.file);
 
         EXPECT_EQ(Apply(c.group, c.password), 0u);
 
-        EXPECT_EQ(GinaValueNames(), c.applied);
-        EXPECT_FALSE(FileExists(kClearText));
-        EXPECT_FALSE(FileExists(kScrambled));
-    }
-}
-
-TEST_F(RegistryConfig, BadFilesApplyWhatParsesAndNeverFail) {
-    // 1019 characters and the line feed fit the reader's line; one more does not.
-    const std::string fits = "LAC_ChallengeGroup=" + std::string(987, 'g') + "` TYPE=REG_SZ\n";
-    const std::string tooLong = "LAC_ChallengeGroup=" + std::string(988, 'g') + "` TYPE=REG_SZ\n";
-    struct Case {
-        std::string label;
-        std::optional<std::string> file;  // scrambled content; nullopt: absent
-        std::optional<std::string> group;
-        std::optional<platform::Dword> enabled;
-    };
-    const Case cases[] = {
-        {"absent", std::nullopt, std::nullopt, std::nullopt},
-        {"empty", "", std::nullopt, std::nullopt},
-        {"truncated in a line", Scrambled("LAC_Enabled=5` TYPE=REG_DWORD\r\nLAC_ChallengeGroup=Adm"), std::nullopt, 5},
-        {"truncated in the type word", Scrambled("LAC_Enabled=5` TYPE=REG_DWO"), std::nullopt, std::nullopt},
-        {"line of 1019 characters", Scrambled(fits), std::string(987, 'g'), std::nullopt},
-        {"line of 1020 characters", Scrambled(tooLong + "LAC_Enabled=2` TYPE=REG_DWORD\n"), std::nullopt, 2},
-        {"backtick in the group", Scrambled("LAC_ChallengeGroup=Tok`ara` TYPE=REG_SZ\r\n"), "Tok", std::nullopt},
-        {"another build's key", "\x01\x02garbage\r\n", std::nullopt, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        machine.registry.DeleteKeyTree(kGina);
-        machine.registry.CreateKey(kGina);
-        PutFile(kRepository + "LocalClientKEY.txt");
-        if (c.file) PutFile(kScrambled, *c.file);
-
-        EXPECT_EQ(Apply("True", "True"), 0u);
-
-        EXPECT_EQ(GetString(kGina, "ChallengeGroup"), c.group);
-        EXPECT_EQ(GetDword(kGina, "Enabled"), c.enabled);
+        EXPECT_EQ(GinaValues(), c.applied);
         EXPECT_FALSE(FileExists(kClearText));
         EXPECT_FALSE(FileExists(kScrambled));
     }
@@ -203,7 +191,7 @@ TEST_F(RegistryConfig, TheSetterPacksOnlyWhenThePackageCarriesSettings) {
     SetProperty("INSTALLDIR", "C:\\Agent\\");
     SetProperty("REGISTRY_CONFIG_GROUP", "True");
     SetProperty("REGISTRY_CONFIG_PASSWD", "False");
-    for (const std::string state : {"true", "", "True"}) {
+    for (const std::string state : {"true", "True"}) {
         SetProperty("REGISTRY_CONFIG_STATE", state);
         EXPECT_EQ(Run("SetDeferredConfigFromRegFile"), 0u);
         EXPECT_EQ(Property("ConfigFromRegistryFile"),
@@ -212,23 +200,22 @@ TEST_F(RegistryConfig, TheSetterPacksOnlyWhenThePackageCarriesSettings) {
 }
 
 TEST_F(RegistryConfig, ConfigStateTellsTheWizardWhatCanBePassedOn) {
-    // ReserveOption, ChallengeGroup (none: no key) -> ReservedPasswordSet, LACProtectedGroup
-    const std::pair<std::optional<std::pair<std::string, std::string>>, std::string> cases[] = {
-        {std::nullopt, "00"}, {std::pair{"1", "Tokara"}, "11"}, {std::pair{"01", ""}, "00"},
-        {std::pair{"1", std::string(1020, 'g')}, "10"},  // a group that does not fit counts as absent
+    // ReserveOption and ChallengeGroup ("": not there) -> ReservedPasswordSet, LACProtectedGroup
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"", "", "00"}, {"1", "Tokara", "11"}, {"01", "", "00"},
+        {"1", std::string(1020, 'g'), "10"},  // a group that does not fit counts as absent
+        {"#1", "", "00"},                     // a DWORD 1 is not the text "1"
     };
-    for (const auto& [values, expected] : cases) {
+    for (const auto& [option, group, expected] : cases) {
         machine.registry.DeleteKeyTree(kGina);
-        if (values) SetString(kGina, "ReserveOption", values->first);
-        if (values) SetString(kGina, "ChallengeGroup", values->second);
+        if (option == "#1") SetDword(kGina, "ReserveOption", 1);
+        if (!option.empty() && option != "#1") SetString(kGina, "ReserveOption", option);
+        if (!group.empty()) SetString(kGina, "ChallengeGroup", group);
         SetProperty("ReservedPasswordSet", "1");
         SetProperty("LACProtectedGroup", "1");
         EXPECT_EQ(Run("GetConfigState"), 0u);
-        EXPECT_EQ(Property("ReservedPasswordSet") + Property("LACProtectedGroup"), expected);
+        EXPECT_EQ(Property("ReservedPasswordSet") + Property("LACProtectedGroup"), expected) << option;
     }
-    SetDword(kGina, "ReserveOption", 1);  // a DWORD 1 is not the text "1"
-    EXPECT_EQ(Run("GetConfigState"), 0u);
-    EXPECT_EQ(Property("ReservedPasswordSet"), "0");
 }
 
 }  // namespace
