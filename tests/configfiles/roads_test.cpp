@@ -4,7 +4,7 @@
 #include <cctype>
 #include <map>
 
-#include "cli/roads.h"
+#include "support/test_package.h"
 #include "configfiles_test_support.h"
 #include "platform/sim/engine/engine.h"
 
@@ -12,16 +12,6 @@ namespace veltra::testing {
 namespace {
 
 namespace engine = sim::engine;
-
-const engine::Package& ThePackage() {
-    static const engine::Package package = [] {
-        std::string error;
-        std::optional<engine::Package> read = engine::ReadPackage(cli::BenchPackage(), error);
-        EXPECT_TRUE(read) << error;
-        return read.value_or(engine::Package{});
-    }();
-    return package;
-}
 
 const std::string kProduct = "{8E5B2C71-4F0A-4D39-9B6E-2A7C1D3F5E90}";
 const std::string kAgentDir = "C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\";
@@ -193,7 +183,7 @@ TEST_P(ServerFileRoads, LeaveTheServerFilesWhereThePackageWantsThem) {
     options.commandLine = c.commandLine;
     options.uiLevel = c.uiLevel;
 
-    const engine::InstallOutcome outcome = engine::RunInstallation(ThePackage(), machine, options);
+    const engine::InstallOutcome outcome = engine::RunInstallation(TestPackage(), machine, options);
 
     if (c.result) {
         EXPECT_EQ(outcome.result, *c.result) << outcome.error;

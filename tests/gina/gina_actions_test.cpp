@@ -9,7 +9,7 @@
 #include <cctype>
 #include <map>
 
-#include "cli/roads.h"
+#include "support/test_package.h"
 #include "gina_fixture.h"
 #include "platform/sim/engine/engine.h"
 #include "platform/sim/regfile.h"
@@ -333,16 +333,6 @@ TEST_F(GinaFixture, TheStillLoadedQuestionNamesTheAgentGinaByItsFileName) {
 
 // --- the package's own roads ------------------------------------------------------
 
-const sim::engine::Package& ThePackage() {
-    static const sim::engine::Package package = [] {
-        std::string error;
-        std::optional<sim::engine::Package> read = sim::engine::ReadPackage(cli::BenchPackage(), error);
-        EXPECT_TRUE(read) << error;
-        return read.value_or(sim::engine::Package{});
-    }();
-    return package;
-}
-
 // The package links the GINA it lays down, with the installation's UI level,
 // and removal unlinks it again: another product's GINA is displaced only with
 // the administrator's consent, and comes back on removal.
@@ -379,7 +369,7 @@ TEST_F(GinaFixture, ThePackageLinksTheAgentGinaAndItsRemovalUnlinksIt) {
         options.commandLine = road.commandLine;
         options.uiLevel = road.uiLevel;
 
-        const sim::engine::InstallOutcome outcome = sim::engine::RunInstallation(ThePackage(), machine, options);
+        const sim::engine::InstallOutcome outcome = sim::engine::RunInstallation(TestPackage(), machine, options);
 
         EXPECT_EQ(outcome.result, road.result) << outcome.error;
         EXPECT_EQ(Winlogon("GinaDLL"), road.ginaDll);

@@ -3,7 +3,7 @@
 // for the components laid down, and the same along the package's own roads.
 #include <map>
 
-#include "cli/roads.h"
+#include "support/test_package.h"
 #include "platform/sim/engine/engine.h"
 #include "support/sim_fixture.h"
 
@@ -233,9 +233,7 @@ class Roads : public SimFixture, public ::testing::WithParamInterface<RoadCase> 
 
 TEST_P(Roads, CarryTheOptionsIntoTheScript) {
     const RoadCase& road = GetParam();
-    std::string error;
-    const std::optional<sim::engine::Package> package = sim::engine::ReadPackage(cli::BenchPackage(), error);
-    ASSERT_TRUE(package) << error;
+    const sim::engine::Package& package = TestPackage();
     machine.environment = {{"windir", "C:\\WINDOWS"}, {"ProgramFiles", "C:\\Program Files"}, {"TEMP", "C:\\Temp"}};
     for (const std::string file : {"D:\\Package\\kvconf.rec", "D:\\Package\\kvroot.crt"}) PutFile(file);
     PutFolder("C:\\Temp\\");
@@ -258,7 +256,7 @@ TEST_P(Roads, CarryTheOptionsIntoTheScript) {
         options.commandLine = {{"REINSTALL", "ALL"}};
     }
 
-    const sim::engine::InstallOutcome outcome = sim::engine::RunInstallation(*package, machine, options);
+    const sim::engine::InstallOutcome outcome = sim::engine::RunInstallation(package, machine, options);
 
     EXPECT_EQ(outcome.result, 0u) << outcome.error;
     EXPECT_EQ(GetDword(kGinaKey, "PinLifetime"), road.pinLifetime);

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <map>
 
-#include "cli/roads.h"
+#include "support/test_package.h"
 #include "platform/sim/engine/engine.h"
 #include "selection_fixture.h"
 
@@ -14,16 +14,6 @@ namespace veltra::testing {
 namespace {
 
 namespace engine = sim::engine;
-
-const engine::Package& ThePackage() {
-    static const engine::Package package = [] {
-        std::string error;
-        std::optional<engine::Package> read = engine::ReadPackage(cli::BenchPackage(), error);
-        EXPECT_TRUE(read) << error;
-        return read.value_or(engine::Package{});
-    }();
-    return package;
-}
 
 const std::string kPackageProduct = "{8E5B2C71-4F0A-4D39-9B6E-2A7C1D3F5E90}";
 constexpr int kLocal = platform::kInstallStateLocal;
@@ -104,7 +94,7 @@ TEST_P(SelectionRoads, TheFeatureChoicesDecideWhatTheInstallationDoes) {
     options.commandLine = c.commandLine;
     options.uiLevel = c.uiLevel;
 
-    const engine::InstallOutcome outcome = engine::RunInstallation(ThePackage(), machine, options);
+    const engine::InstallOutcome outcome = engine::RunInstallation(TestPackage(), machine, options);
 
     EXPECT_EQ(outcome.result, 0u) << outcome.error;
     for (const auto& [name, value] : c.properties) {

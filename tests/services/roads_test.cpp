@@ -4,6 +4,7 @@
 #include "cli/machine_folder.h"
 #include "cli/report.h"
 #include "cli/roads.h"
+#include "support/test_package.h"
 #include "cli/sample_machine.h"
 #include "support/sim_fixture.h"
 
@@ -11,16 +12,6 @@ namespace veltra::testing {
 namespace {
 
 namespace engine = sim::engine;
-
-const engine::Package& ThePackage() {
-    static const engine::Package package = [] {
-        std::string error;
-        std::optional<engine::Package> read = engine::ReadPackage(cli::BenchPackage(), error);
-        EXPECT_TRUE(read) << error;
-        return read.value_or(engine::Package{});
-    }();
-    return package;
-}
 
 const std::string kAgentDir = "C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\";
 
@@ -46,7 +37,7 @@ TEST_F(ServiceRoads, InstallationRegistersTheLocalServiceAndOpensTheRegistration
     engine::EngineOptions options;  // the install road with the registration feature
     options.commandLine = {{"ADDLOCAL", "LocalAuthClient,Autoreg"}};
     options.uiLevel = 5;
-    const engine::InstallOutcome outcome = engine::RunInstallation(ThePackage(), machine, options);
+    const engine::InstallOutcome outcome = engine::RunInstallation(TestPackage(), machine, options);
 
     ASSERT_EQ(outcome.result, 0u) << outcome.error;
     EXPECT_EQ(machine.shellOpens.size(), 1u);
@@ -101,11 +92,11 @@ TEST_F(ServiceRoads, AServiceSurvivesTheMachineFolderAndRemovalDeletesOnlyTheAge
     EXPECT_EQ(fields(machine), fields(loaded->machine()));
     ASSERT_EQ(machine.services.size(), 2u);
 
-    const engine::InstallOutcome removal = cli::RunRoad(*cli::FindRoad("remove"), ThePackage(), machine);
+    const engine::InstallOutcome removal = cli::RunRoad(*cli::FindRoad("remove"), TestPackage(), machine);
 
     ASSERT_EQ(removal.result, 0u) << removal.error;
     EXPECT_EQ(fields(machine), "Other|Other|Other service|C:\\other.exe -x|32,3,0|.\\runner|described\n");
-    const engine::InstallOutcome again = cli::RunRoad(*cli::FindRoad("silent"), ThePackage(), machine);
+    const engine::InstallOutcome again = cli::RunRoad(*cli::FindRoad("silent"), TestPackage(), machine);
     ASSERT_EQ(again.result, 0u) << again.error;
     EXPECT_EQ(machine.services.at("OASVC_Local").config.binaryPath, "\"" + kAgentDir + "da_svc.exe\" -local");
 }

@@ -3,7 +3,7 @@
 // order) and its agent settings; a silent
 // installation from the folder it made, on a fresh machine B, sees those
 // choices again and applies exactly the chosen settings.
-#include "cli/roads.h"
+#include "support/test_package.h"
 #include "package_fixture.h"
 #include "platform/sim/engine/engine.h"
 
@@ -18,13 +18,10 @@ const std::string kGina =
 
 engine::InstallOutcome Road(sim::Machine& machine, const std::vector<std::pair<std::string, std::string>>& commandLine,
                             int uiLevel) {
-    std::string error;
-    const std::optional<engine::Package> package = engine::ReadPackage(cli::BenchPackage(), error);
-    EXPECT_TRUE(package) << error;
     engine::EngineOptions options;
     options.commandLine = commandLine;
     options.uiLevel = uiLevel;
-    return engine::RunInstallation(package.value_or(engine::Package{}), machine, options);
+    return engine::RunInstallation(TestPackage(), machine, options);
 }
 
 TEST_F(PackageTest, ASilentInstallationFromACreatedPackageSeesWhatItsBuilderChose) {
