@@ -4,35 +4,80 @@
 #include <memory>
 #include <set>
 
+#include <dlfcn.h>
 #include <libmsi.h>
 
 namespace veltra::sim::engine {
 namespace {
 
+// msitools' library, loaded when a package is first read: it brings GLib,
+// GIO and libgsf with it, whose loading would otherwise slow every command
+// of the bench, most of which read no package.
+struct Libmsi {
+    decltype(&libmsi_database_new) databaseNew = nullptr;
+    decltype(&libmsi_query_new) queryNew = nullptr;
+    decltype(&libmsi_query_execute) queryExecute = nullptr;
+    decltype(&libmsi_query_fetch) queryFetch = nullptr;
+    decltype(&libmsi_query_close) queryClose = nullptr;
+    decltype(&libmsi_record_is_null) recordIsNull = nullptr;
+    decltype(&libmsi_record_get_string) recordGetString = nullptr;
+    decltype(&libmsi_record_get_int) recordGetInt = nullptr;
+    decltype(&g_object_unref) objectUnref = nullptr;
+    decltype(&g_free) free = nullptr;
+    decltype(&g_error_free) errorFree = nullptr;
+    bool loaded = false;
+};
+
+template <class Function>
+bool Bind(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+const Libmsi& Msi() {
+    static const Libmsi msi = [] {
+        Libmsi l;
+        void* library = dlopen("libmsi.so.0", RTLD_LAZY | RTLD_LOCAL);
+        if (library == nullptr) return l;
+        l.loaded = Bind(library, "libmsi_database_new", l.databaseNew) &&
+                   Bind(library, "libmsi_query_new", l.queryNew) &&
+                   Bind(library, "libmsi_query_execute", l.queryExecute) &&
+                   Bind(library, "libmsi_query_fetch", l.queryFetch) &&
+                   Bind(library, "libmsi_query_close", l.queryClose) &&
+                   Bind(library, "libmsi_record_is_null", l.recordIsNull) &&
+                   Bind(library, "libmsi_record_get_string", l.recordGetString) &&
+                   Bind(library, "libmsi_record_get_int", l.recordGetInt) &&
+                   Bind(library, "g_object_unref", l.objectUnref) && Bind(library, "g_free", l.free) &&
+                   Bind(library, "g_error_free", l.errorFree);
+        return l;
+    }();
+    return msi;
+}
+
 // GLib objects and strings, released on every path.
 struct GObjectRelease {
-    void operator()(void* object) const { g_object_unref(object); }
+    void operator()(void* object) const { Msi().objectUnref(object); }
 };
 template <class T>
 using GPtr = std::unique_ptr<T, GObjectRelease>;
 
 struct GErrorRelease {
-    void operator()(GError* error) const { g_error_free(error); }
+    void operator()(GError* error) const { Msi().errorFree(error); }
 };
 
 class Record {
 public:
     explicit Record(LibmsiRecord* record) : record_(record) {}
     std::string Text(unsigned field) const {
-        if (libmsi_record_is_null(record_.get(), field)) return {};
-        gchar* text = libmsi_record_get_string(record_.get(), field);
+        if (Msi().recordIsNull(record_.get(), field)) return {};
+        gchar* text = Msi().recordGetString(record_.get(), field);
         std::string result = text != nullptr ? text : "";
-        g_free(text);
+        Msi().free(text);
         return result;
     }
     int Number(unsigned field, int absent) const {
-        if (libmsi_record_is_null(record_.get(), field)) return absent;
-        const int value = libmsi_record_get_int(record_.get(), field);
+        if (Msi().recordIsNull(record_.get(), field)) return absent;
+        const int value = Msi().recordGetInt(record_.get(), field);
         return value == static_cast<int>(LIBMSI_NULL_INT) ? absent : value;
     }
 
@@ -47,19 +92,19 @@ bool Select(LibmsiDatabase* database, const std::string& table, const std::strin
             std::string& error) {
     GError* raw = nullptr;
     const std::string sql = "SELECT " + columns + " FROM `" + table + "`";
-    GPtr<LibmsiQuery> query(libmsi_query_new(database, sql.c_str(), &raw));
+    GPtr<LibmsiQuery> query(Msi().queryNew(database, sql.c_str(), &raw));
     std::unique_ptr<GError, GErrorRelease> failure(raw);
     if (!query || failure) {
         error = "cannot query the " + table + " table" + (failure ? std::string(": ") + failure->message : "");
         return false;
     }
-    if (!libmsi_query_execute(query.get(), nullptr, &raw)) {
+    if (!Msi().queryExecute(query.get(), nullptr, &raw)) {
         failure.reset(raw);
         error = "cannot read the " + table + " table" + (failure ? std::string(": ") + failure->message : "");
         return false;
     }
-    while (LibmsiRecord* row = libmsi_query_fetch(query.get(), nullptr)) onRow(Record(row));
-    libmsi_query_close(query.get(), nullptr);
+    while (LibmsiRecord* row = Msi().queryFetch(query.get(), nullptr)) onRow(Record(row));
+    Msi().queryClose(query.get(), nullptr);
     return true;
 }
 
@@ -95,9 +140,14 @@ std::optional<Package> ReadPackage(const std::filesystem::path& file, std::strin
         error = file.string() + ": no such package";
         return std::nullopt;
     }
+    if (auto tables = ReadPackageTables(file)) return tables;
+    if (!Msi().loaded) {
+        error = "cannot read " + file.string() + ": msitools' libmsi (libmsi.so.0) is not installed";
+        return std::nullopt;
+    }
     GError* raw = nullptr;
     GPtr<LibmsiDatabase> database(
-        libmsi_database_new(file.c_str(), LIBMSI_DB_FLAGS_READONLY, nullptr, &raw));
+        Msi().databaseNew(file.c_str(), LIBMSI_DB_FLAGS_READONLY, nullptr, &raw));
     std::unique_ptr<GError, GErrorRelease> failure(raw);
     if (!database || failure) {
         error = file.string() + ": not a Windows Installer package" +

@@ -16,18 +16,21 @@ struct CustomActionRow {
     int type = 0;
     std::string source;
     std::string target;
+    bool operator==(const CustomActionRow&) const = default;
 };
 
 struct SequenceRow {
     std::string action;
     std::string condition;
     int sequence = 0;
+    bool operator==(const SequenceRow&) const = default;
 };
 
 struct FeatureRow {
     std::string feature;
     std::string parent;
     int level = 1;
+    bool operator==(const FeatureRow&) const = default;
 };
 
 struct ComponentRow {
@@ -36,12 +39,14 @@ struct ComponentRow {
     int attributes = 0;
     std::string condition;
     std::string keyPath;
+    bool operator==(const ComponentRow&) const = default;
 };
 
 struct DirectoryRow {
     std::string directory;
     std::string parent;  // empty for a root
     std::string defaultDir;
+    bool operator==(const DirectoryRow&) const = default;
 };
 
 struct FileRow {
@@ -49,6 +54,7 @@ struct FileRow {
     std::string component;
     std::string fileName;  // "short|long" or one name
     int sequence = 0;
+    bool operator==(const FileRow&) const = default;
 };
 
 // What the installer does to a service when its component is installed or
@@ -57,6 +63,7 @@ struct ServiceControlRow {
     std::string name;  // formatted text
     int event = 0;
     std::string component;
+    bool operator==(const ServiceControlRow&) const = default;
 };
 
 struct Package {
@@ -74,11 +81,23 @@ struct Package {
     std::vector<std::string> dialogs;
 
     const CustomActionRow* FindCustomAction(const std::string& action) const;
+    bool operator==(const Package&) const = default;
 };
 
 // Reads the package's tables; nullopt with the reason when the file is not a
 // package or a table cannot be read. A table the package lacks is empty.
+// Tables written beside the package (below) are read instead while they are
+// at least as new as the package.
 std::optional<Package> ReadPackage(const std::filesystem::path& file, std::string& error);
+
+// The tables of a package written beside it ("FILE.msi.tables", JSON): the
+// build writes them for the bench's package, so that a road need not open the
+// package with msitools at every run.
+std::filesystem::path PackageTablesPath(const std::filesystem::path& file);
+bool WritePackageTables(const Package& package, std::string& error);
+// nullopt when there are no tables, they are older than the package, or they
+// cannot be read (the package itself is then read).
+std::optional<Package> ReadPackageTables(const std::filesystem::path& file);
 
 // The long name of a File or Directory name column ("SHORT~1|Long Name").
 std::string LongName(const std::string& name);
