@@ -13,16 +13,18 @@ std::string LogLine(std::string_view action, std::string_view text) {
 
 std::string EscapeFormatted(std::string_view text) {
     std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        if (c == '[' || c == ']' || c == '{' || c == '}') {
-            escaped += "[\\";
-            escaped += c;
-            escaped += ']';
-        } else {
-            escaped += c;
-        }
+    escaped.reserve(text.size() + 8);
+    std::size_t from = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c != '[' && c != ']' && c != '{' && c != '}') continue;
+        escaped.append(text, from, at - from);
+        escaped += "[\\";
+        escaped += c;
+        escaped += ']';
+        from = at + 1;
     }
+    escaped.append(text, from);
     return escaped;
 }
 

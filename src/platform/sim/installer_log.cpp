@@ -1,5 +1,7 @@
 #include "platform/sim/installer_log.h"
 
+#include <algorithm>
+
 namespace veltra::sim {
 
 std::string FormatLogText(std::string_view field0,
@@ -9,7 +11,9 @@ std::string FormatLogText(std::string_view field0,
     std::size_t i = 0;
     while (i < field0.size()) {
         if (field0[i] != '[') {
-            text += field0[i++];
+            const std::size_t open = std::min(field0.find('[', i), field0.size());
+            text.append(field0, i, open - i);
+            i = open;
             continue;
         }
         if (i + 3 < field0.size() && field0[i + 1] == '\\' && field0[i + 3] == ']') {
