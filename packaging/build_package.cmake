@@ -59,6 +59,15 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "wixl failed (${result})")
 endif()
 
+# One SQL statement on the built package; the build stops with `what` when
+# msibuild refuses it.
+function(veltra_msi_query sql what)
+  execute_process(COMMAND ${MSIBUILD} ${OUTPUT} -q "${sql}" RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "msibuild could not ${what}")
+  endif()
+endfunction()
+
 # wixl ignores Execute="rollback": give those rows their real type.
 list(LENGTH names count)
 math(EXPR last "${count} - 1")
@@ -68,12 +77,8 @@ foreach(index RANGE ${last})
     list(GET names ${index} name)
     veltra_custom_action_row_id(${name} row)
     veltra_custom_action_type(Rollback type)
-    execute_process(
-      COMMAND ${MSIBUILD} ${OUTPUT} -q "UPDATE `CustomAction` SET `Type` = ${type} WHERE `Action` = '${row}'"
-      RESULT_VARIABLE result)
-    if(NOT result EQUAL 0)
-      message(FATAL_ERROR "msibuild could not set the type of ${row}")
-    endif()
+    veltra_msi_query("UPDATE `CustomAction` SET `Type` = ${type} WHERE `Action` = '${row}'"
+                     "set the type of ${row}")
   endif()
 endforeach()
 
@@ -86,12 +91,8 @@ foreach(name IN LISTS planned)
   # One row per statement: msibuild's DELETE with OR skips rows.
   foreach(table InstallUISequence InstallExecuteSequence)
     foreach(action ${row} Set${name}Data)
-      execute_process(
-        COMMAND ${MSIBUILD} ${OUTPUT} -q "DELETE FROM `${table}` WHERE `Action` = '${action}'"
-        RESULT_VARIABLE result)
-      if(NOT result EQUAL 0)
-        message(FATAL_ERROR "msibuild could not take ${action} out of ${table}")
-      endif()
+      veltra_msi_query("DELETE FROM `${table}` WHERE `Action` = '${action}'"
+                       "take ${action} out of ${table}")
     endforeach()
   endforeach()
   math(EXPR unscheduled "${unscheduled} + 1")
