@@ -59,11 +59,16 @@ void ActionLog::Read(std::string_view call, std::string_view what, const char* n
     }
 }
 
-Dword ActionLog::GetProperty(const char* name, char* buffer, Dword* cch) {
+Dword ActionLog::Forward(Reader read, std::string_view call, std::string_view what, const char* name, bool secret,
+                         char* buffer, Dword* cch) {
     const Dword capacity = cch != nullptr ? *cch : 0;
-    const Dword result = session_.GetProperty(name, buffer, cch);
-    Read("MsiGetPropertyA", "property", name, true, result, buffer, capacity, cch);
+    const Dword result = (session_.*read)(name, buffer, cch);
+    Read(call, what, name, secret, result, buffer, capacity, cch);
     return result;
+}
+
+Dword ActionLog::GetProperty(const char* name, char* buffer, Dword* cch) {
+    return Forward(&platform::Installer::GetProperty, "MsiGetPropertyA", "property", name, true, buffer, cch);
 }
 
 Dword ActionLog::SetProperty(const char* name, const char* value) {
@@ -72,17 +77,13 @@ Dword ActionLog::SetProperty(const char* name, const char* value) {
 }
 
 Dword ActionLog::GetSourcePath(const char* folder, char* buffer, Dword* cch) {
-    const Dword capacity = cch != nullptr ? *cch : 0;
-    const Dword result = session_.GetSourcePath(folder, buffer, cch);
-    Read("MsiGetSourcePathA", "source folder", folder, false, result, buffer, capacity, cch);
-    return result;
+    return Forward(&platform::Installer::GetSourcePath, "MsiGetSourcePathA", "source folder", folder, false, buffer,
+                   cch);
 }
 
 Dword ActionLog::GetTargetPath(const char* folder, char* buffer, Dword* cch) {
-    const Dword capacity = cch != nullptr ? *cch : 0;
-    const Dword result = session_.GetTargetPath(folder, buffer, cch);
-    Read("MsiGetTargetPathA", "target folder", folder, false, result, buffer, capacity, cch);
-    return result;
+    return Forward(&platform::Installer::GetTargetPath, "MsiGetTargetPathA", "target folder", folder, false, buffer,
+                   cch);
 }
 
 int ActionLog::QueryFeatureState(const char* productCode, const char* feature) {

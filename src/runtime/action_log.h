@@ -34,6 +34,10 @@ private:
     void Read(std::string_view call, std::string_view what, const char* name, bool secret,
               platform::Dword result, const char* buffer, platform::Dword capacity,
               const platform::Dword* cch) noexcept;
+    // Forwards one of the session's string reads and logs it.
+    using Reader = platform::Dword (platform::Installer::*)(const char*, char*, platform::Dword*);
+    platform::Dword Forward(Reader read, std::string_view call, std::string_view what, const char* name,
+                            bool secret, char* buffer, platform::Dword* cch);
 
     platform::Installer& session_;
     std::string_view action_;
