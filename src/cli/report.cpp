@@ -199,14 +199,10 @@ void Compare(const MachineSnapshot& before, const MachineSnapshot& after, const 
 
 }  // namespace
 
-MachineSnapshot TakeSnapshot(const sim::Machine& machine) {
+MachineSnapshot TakeSnapshot(sim::Machine& machine) {
     MachineSnapshot snapshot = SnapshotWithoutRegistry(machine);
-    snapshot.registry = machine.registry;
+    snapshot.registry = machine.registry.StartBaseline();
     return snapshot;
-}
-
-void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& after, RunReport& report) {
-    Compare(before, after, after.registry, report);
 }
 
 void CompareWithMachine(const MachineSnapshot& before, const sim::Machine& machine, RunReport& report) {
@@ -228,7 +224,7 @@ void Compare(const MachineSnapshot& before, const MachineSnapshot& after, const 
         if (was != now) report.properties.push_back({name, was, now});
     }
 
-    report.registry = sim::DiffTrees(before.registry, afterRegistry);
+    report.registry = sim::DiffSince(*before.registry, afterRegistry);
 
     for (const auto& [path, state] : after.files) {
         const auto b = before.files.find(path);

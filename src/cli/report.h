@@ -22,7 +22,8 @@ struct FileState {
 };
 
 struct MachineSnapshot {
-    sim::RegistryTree registry;
+    // The registry is not copied: the baseline records what changes from here.
+    std::shared_ptr<sim::RegistryBaseline> registry;
     std::map<std::string, std::string> properties;
     sim::NameMap<FileState> files;  // by Windows path
     sim::NameMap<sim::ServiceRecord> services;
@@ -31,7 +32,7 @@ struct MachineSnapshot {
     sim::NameSet mutexes;
 };
 
-MachineSnapshot TakeSnapshot(const sim::Machine& machine);
+MachineSnapshot TakeSnapshot(sim::Machine& machine);
 
 struct PropertyChange {
     std::string name;
@@ -78,9 +79,7 @@ struct RunReport {
     std::optional<std::string> unansweredDialog;
 };
 
-// Fills the change lists from two snapshots and the run's records.
-void CompareSnapshots(const MachineSnapshot& before, const MachineSnapshot& after, RunReport& report);
-// The same against the machine as it stands, without copying its registry.
+// Fills the change lists: the snapshot against the machine as it stands.
 void CompareWithMachine(const MachineSnapshot& before, const sim::Machine& machine, RunReport& report);
 void TakeRecords(sim::Machine& machine, RunReport& report);
 

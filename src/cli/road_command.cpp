@@ -55,7 +55,7 @@ int RunRoadCommand(const RoadCommand& command) {
     machine.session.properties = std::move(kept);
     TakeRecords(machine, report);
     if (!outcome.error.empty()) std::cerr << "agentca: " << outcome.error << "\n";
-    return FinishRun(command.options, *loaded, report, outcome.result != 0);
+    return FinishRun(command.options, std::move(loaded), report, outcome.result != 0);
 }
 
 }  // namespace

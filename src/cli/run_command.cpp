@@ -49,7 +49,7 @@ int Run(const RunCommand& command) {
         *entry, machine, deferred ? std::optional<std::string>(command.data) : std::nullopt);
     CompareWithMachine(before, machine, report);
     TakeRecords(machine, report);
-    return FinishRun(command.options, *loaded, report, *report.result != 0);
+    return FinishRun(command.options, std::move(loaded), report, *report.result != 0);
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ void AddRunOptions(CLI::App& command, RunOptions& options);
 // --trace; nullptr with a message (exit status 2) on any problem.
 std::unique_ptr<LoadedMachine> PrepareMachine(const RunOptions& options, std::string& error);
 
-// Prints the report, writes --out, and gives the exit status.
-int FinishRun(const RunOptions& options, LoadedMachine& loaded, RunReport& report, bool failed);
+// Prints the report, writes --out, and gives the exit status. The machine is
+// kept until the process ends.
+int FinishRun(const RunOptions& options, std::unique_ptr<LoadedMachine> loaded, const RunReport& report, bool failed);
 
 }  // namespace veltra::cli

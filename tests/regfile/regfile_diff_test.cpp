@@ -1,6 +1,8 @@
 // Differences between two registry trees, in the order reports show them.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
 #include <sstream>
 
 #include "regfile_helpers.h"
@@ -87,6 +89,71 @@ TEST(RegFileDiff, KeysAndRootValuesInTreeOrderAcrossRoots) {
               "KeyAdded HKEY_LOCAL_MACHINE\\S\\_x\n"
               "ValueAdded HKEY_USERS [v] -> dword:00000003\n"
               "KeyAdded HKEY_CURRENT_CONFIG\\c\n");
+}
+
+// A baseline keeps no copy, so its report must come out exactly as a
+// comparison with a copy taken at the same moment would: whatever was
+// changed, deleted with its subtree, re-created under the same name or
+// changed back.
+TEST(RegFileDiff, BaselineReportsWhatACopyWould) {
+    using Script = std::function<void(RegistryTree&)>;
+    const std::vector<std::pair<const char*, Script>> scripts = {
+        {"changed back", [](RegistryTree& t) { t.FindKey("HKLM\\S\\A")->SetValue("v", 1, Sz("x")); t.FindKey("HKLM\\S\\A")->SetValue("v", 1, Sz("a")); }},
+        {"inner change, then the subtree deleted", [](RegistryTree& t) {
+             t.FindKey("HKLM\\S\\A\\Deep")->SetValue("d", 4, DwordBytes(9));
+             t.DeleteKeyTree("HKLM\\S\\A");
+         }},
+        {"deleted and re-created", [](RegistryTree& t) {
+             t.DeleteKeyTree("HKLM\\S\\A");
+             t.CreateKey("HKLM\\s\\a\\deep")->SetValue("v", 1, Sz("new"));
+         }},
+        {"a new key changed after it was made", [](RegistryTree& t) {
+             const auto key = t.CreateKey("HKCU\\New\\Sub");
+             key->SetValue("1", 1, Sz("1"));
+             key->DeleteValue("1");
+             t.CreateKey("HKCU\\New\\Other");
+             t.DeleteKeyTree("HKCU\\New\\Other");
+         }},
+        {"many values", [](RegistryTree& t) {
+             const auto key = t.FindKey("HKLM\\S\\Many");
+             for (int i = 0; i < 40; i += 3) key->DeleteValue("n" + std::to_string(i));
+             for (int i = 1; i < 40; i += 4) key->SetValue("N" + std::to_string(i), 4, DwordBytes(1));
+         }},
+        {"roots replaced", [](RegistryTree& t) { t = RegistryTree(); t.CreateKey("HKLM\\S\\B"); }},
+    };
+    for (const auto& [name, script] : scripts) {
+        RegistryTree tree;
+        tree.CreateKey("HKLM\\S\\A")->SetValue("v", 1, Sz("a"));
+        tree.CreateKey("HKLM\\S\\A\\Deep")->SetValue("d", 4, DwordBytes(1));
+        tree.CreateKey("HKLM\\S\\B")->SetValue("", 1, Sz("b"));
+        for (std::uint32_t i = 0; i < 40; ++i) tree.CreateKey("HKLM\\S\\Many")->SetValue("n" + std::to_string(i), 4, DwordBytes(i));
+        const RegistryTree copy = tree;
+        const auto baseline = tree.StartBaseline();
+        script(tree);
+        EXPECT_EQ(Describe(DiffSince(*baseline, tree)), Describe(DiffTrees(copy, tree))) << name;
+    }
+
+    // And over a long random walk of changes on a small name space, where
+    // keys and values come and go many times.
+    std::minstd_rand random(7);
+    RegistryTree tree;
+    const char* paths[] = {"HKLM\\A", "HKLM\\A\\B", "HKLM\\A\\B\\C", "HKLM\\D", "HKCU\\A"};
+    for (const char* path : paths) tree.CreateKey(path)->SetValue("a", 4, DwordBytes(0));
+    const RegistryTree start = tree;
+    const auto baseline = tree.StartBaseline();
+    for (int step = 0; step < 600; ++step) {
+        const std::string path = paths[random() % 5];
+        const std::string value = std::string(1, static_cast<char>('a' + random() % 3));
+        switch (random() % 4) {
+            case 0: tree.CreateKey(path)->SetValue(value, 4, DwordBytes(static_cast<std::uint32_t>(random() % 3))); break;
+            case 1: if (const auto key = tree.FindKey(path)) key->DeleteValue(value); break;
+            case 2: tree.DeleteKeyTree(path); break;
+            default: tree.CreateKey(path); break;
+        }
+        if (step % 50 == 0) {
+            ASSERT_EQ(Describe(DiffSince(*baseline, tree)), Describe(DiffTrees(start, tree))) << step;
+        }
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/registry.h"
@@ -834,18 +835,25 @@ private:
 // Differences
 // ---------------------------------------------------------------------------
 
+// Walks the tree as it was and the tree as it is side by side. The tree as it
+// was is either a tree of its own or a baseline of the tree as it is; with a
+// baseline, a key that is the same object on both sides and has nothing
+// changed at or below it is skipped whole.
 class Differ {
 public:
-    explicit Differ(std::vector<RegChange>& changes) : changes_(changes) {}
+    Differ(std::vector<RegChange>& changes, const RegistryBaseline* baseline)
+        : changes_(changes), baseline_(baseline) {}
 
     // Either side may be absent (an added or deleted key), not both.
     void Node(const RegNode* before, const RegNode* after, std::string& path, bool isRoot) {
+        const bool same = baseline_ != nullptr && before == after;
+        if (same && !baseline_->Touched(*before)) return;
         if (!isRoot && before == nullptr) changes_.push_back({RegChange::KeyAdded, path, {}, {}, {}});
         if (!isRoot && after == nullptr) changes_.push_back({RegChange::KeyDeleted, path, {}, {}, {}});
-        Values(before, after, path);
+        if (!same || baseline_->ValuesChanged(*before)) Values(before, after, path);
 
         static const SubkeyMap kNone;
-        const auto& left = before != nullptr ? before->subkeys() : kNone;
+        const auto& left = before != nullptr ? SubkeysBefore(*before) : kNone;
         const auto& right = after != nullptr ? after->subkeys() : kNone;
         auto l = left.begin();
         auto r = right.begin();
@@ -869,27 +877,65 @@ public:
     }
 
 private:
+    const std::vector<RegValue>& ValuesBefore(const RegNode& key) const {
+        return baseline_ != nullptr ? baseline_->ValuesBefore(key) : key.values();
+    }
+    const SubkeyMap& SubkeysBefore(const RegNode& key) const {
+        return baseline_ != nullptr ? baseline_->SubkeysBefore(key) : key.subkeys();
+    }
+
+    // A value of the key as it was, by name. The key's own index serves while
+    // its values are the ones it had; a list the baseline kept is searched,
+    // through a folded-name index when it is long.
+    class BeforeValues {
+    public:
+        BeforeValues(const RegNode* key, const std::vector<RegValue>* values) : key_(key), values_(values) {
+            if (values_ == nullptr || (key_ != nullptr && values_ == &key_->values()) || values_->size() <= 16) return;
+            for (std::size_t i = 0; i < values_->size(); ++i) index_.emplace(FoldCase((*values_)[i].name), i);
+        }
+        const RegValue* Find(std::string_view name) const {
+            if (values_ == nullptr) return nullptr;
+            if (key_ != nullptr && values_ == &key_->values()) return key_->FindValue(name);
+            if (!index_.empty()) {
+                const auto found = index_.find(FoldCase(name));
+                return found == index_.end() ? nullptr : &(*values_)[found->second];
+            }
+            for (const RegValue& value : *values_) {
+                if (value.name.size() == name.size() && CompareFolded(value.name, name) == 0) return &value;
+            }
+            return nullptr;
+        }
+
+    private:
+        const RegNode* key_;
+        const std::vector<RegValue>* values_;
+        std::unordered_map<std::string, std::size_t> index_;
+    };
+
     void Values(const RegNode* before, const RegNode* after, const std::string& path) {
-        if (before != nullptr) {
-            for (const RegValue& value : before->values()) {
+        const std::vector<RegValue>* old = before != nullptr ? &ValuesBefore(*before) : nullptr;
+        if (old != nullptr) {
+            for (const RegValue& value : *old) {
                 if (after == nullptr || after->FindValue(value.name) == nullptr) {
                     changes_.push_back({RegChange::ValueDeleted, path, value.name, value, std::nullopt});
                 }
             }
         }
         if (after != nullptr) {
+            const BeforeValues lookup(before, old);
             for (const RegValue& value : after->values()) {
-                const RegValue* old = before != nullptr ? before->FindValue(value.name) : nullptr;
-                if (old == nullptr) {
+                const RegValue* was = lookup.Find(value.name);
+                if (was == nullptr) {
                     changes_.push_back({RegChange::ValueAdded, path, value.name, std::nullopt, value});
-                } else if (!(*old == value)) {
-                    changes_.push_back({RegChange::ValueChanged, path, value.name, *old, value});
+                } else if (!(*was == value)) {
+                    changes_.push_back({RegChange::ValueChanged, path, value.name, *was, value});
                 }
             }
         }
     }
 
     std::vector<RegChange>& changes_;
+    const RegistryBaseline* baseline_;
 };
 
 }  // namespace
@@ -1014,10 +1060,21 @@ std::string FormatRegValueData(const RegValue& value, RegFormat format) {
 
 std::vector<RegChange> DiffTrees(const RegistryTree& before, const RegistryTree& after) {
     std::vector<RegChange> changes;
-    Differ differ(changes);
+    Differ differ(changes, nullptr);
     for (const std::string& rootName : RegistryTree::RootNames()) {
         std::string path = rootName;
         differ.Node(before.Root(rootName).get(), after.Root(rootName).get(), path, true);
+    }
+    return changes;
+}
+
+std::vector<RegChange> DiffSince(const RegistryBaseline& baseline, const RegistryTree& now) {
+    std::vector<RegChange> changes;
+    Differ differ(changes, &baseline);
+    const auto names = RegistryTree::RootNames();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::string path = names[i];
+        differ.Node(baseline.roots()[i].get(), now.Root(names[i]).get(), path, true);
     }
     return changes;
 }

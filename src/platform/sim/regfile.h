@@ -65,6 +65,9 @@ struct RegChange {
     std::optional<RegValue> before, after;
 };
 std::vector<RegChange> DiffTrees(const RegistryTree& before, const RegistryTree& after);
+// The same between a baseline and the tree it records, visiting only what
+// changed since the baseline began.
+std::vector<RegChange> DiffSince(const RegistryBaseline& baseline, const RegistryTree& now);
 
 // Windows-1252, the ANSI code page the simulated machine runs in. Every byte
 // has a character (the five bytes the code page leaves unassigned map to the

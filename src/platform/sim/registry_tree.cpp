@@ -1,6 +1,7 @@
 #include "platform/sim/registry_tree.h"
 
 #include <array>
+#include <atomic>
 #include <utility>
 
 namespace veltra::sim {
@@ -138,7 +139,15 @@ const RegValue* RegNode::FindValue(std::string_view name) const {
     return position ? &values_[*position] : nullptr;
 }
 
+RegistryBaseline* RegNode::RecordingBaseline() const {
+    const RegNode* root = this;
+    while (root->parent_ != nullptr) root = root->parent_;
+    RegistryBaseline* baseline = root->baseline_;
+    return baseline != nullptr && bornUnder_ != baseline->id_ ? baseline : nullptr;
+}
+
 void RegNode::SetValue(std::string_view name, Dword type, std::vector<std::uint8_t> data) {
+    if (auto* baseline = RecordingBaseline()) baseline->Record(*this, true);
     if (const auto position = PositionOf(name)) {
         // Replacing keeps the value's place and the spelling it was created with.
         RegValue& value = values_[*position];
@@ -153,6 +162,7 @@ void RegNode::SetValue(std::string_view name, Dword type, std::vector<std::uint8
 bool RegNode::DeleteValue(std::string_view name) {
     const auto position = PositionOf(name);
     if (!position) return false;
+    if (auto* baseline = RecordingBaseline()) baseline->Record(*this, true);
     values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(*position));
     valueSlots_.clear();  // positions after it moved: index again
     IndexValues();
@@ -167,7 +177,16 @@ std::shared_ptr<RegNode> RegNode::FindSubkey(std::string_view name) const {
 std::shared_ptr<RegNode> RegNode::CreateSubkey(std::string_view name) {
     auto where = subkeys_.lower_bound(name);
     if (where == subkeys_.end() || CompareFolded(where->first, name) != 0) {
-        where = subkeys_.emplace_hint(where, FoldCase(name), std::make_shared<RegNode>(std::string(name)));
+        // The root's baseline, if any, whether or not this key is new to it:
+        // the new key is born under it either way.
+        const RegNode* root = this;
+        while (root->parent_ != nullptr) root = root->parent_;
+        RegistryBaseline* baseline = root->baseline_;
+        if (baseline != nullptr && bornUnder_ != baseline->id_) baseline->Record(*this, false);
+        auto child = std::make_shared<RegNode>(std::string(name));
+        child->parent_ = this;
+        child->bornUnder_ = baseline != nullptr ? baseline->id_ : 0;
+        where = subkeys_.emplace_hint(where, FoldCase(name), std::move(child));
         ++subkeyGeneration_;
     }
     return where->second;
@@ -176,7 +195,9 @@ std::shared_ptr<RegNode> RegNode::CreateSubkey(std::string_view name) {
 bool RegNode::RemoveSubkey(std::string_view name) {
     const auto found = subkeys_.find(name);
     if (found == subkeys_.end()) return false;
+    if (auto* baseline = RecordingBaseline()) baseline->Record(*this, false);
     found->second->MarkDeleted();
+    found->second->parent_ = nullptr;
     subkeys_.erase(found);
     ++subkeyGeneration_;
     return true;
@@ -191,7 +212,11 @@ std::shared_ptr<RegNode> RegNode::Clone() const {
     auto copy = std::make_shared<RegNode>(name_);
     copy->values_ = values_;
     copy->valueSlots_ = valueSlots_;
-    for (const auto& [folded, child] : subkeys_) copy->subkeys_.emplace_hint(copy->subkeys_.end(), folded, child->Clone());
+    for (const auto& [folded, child] : subkeys_) {
+        auto childCopy = child->Clone();
+        childCopy->parent_ = copy.get();
+        copy->subkeys_.emplace_hint(copy->subkeys_.end(), folded, std::move(childCopy));
+    }
     return copy;
 }
 
@@ -304,6 +329,55 @@ bool RegistryTree::DeleteKeyTree(std::string_view fullPath) {
     });
     if (!found || last.empty()) return false;  // absent, or a root, which stays
     return parent->RemoveSubkey(last);
+}
+
+std::unique_ptr<RegistryBaseline> RegistryTree::StartBaseline() {
+    std::unique_ptr<RegistryBaseline> baseline(new RegistryBaseline(roots_));
+    for (const auto& root : roots_) root->baseline_ = baseline.get();
+    return baseline;
+}
+
+// --- RegistryBaseline ---------------------------------------------------------
+
+namespace {
+
+std::uint64_t NextBaselineId() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+}  // namespace
+
+RegistryBaseline::RegistryBaseline(const std::array<std::shared_ptr<RegNode>, 5>& roots)
+    : id_(NextBaselineId()), roots_(roots) {}
+
+RegistryBaseline::~RegistryBaseline() {
+    for (const auto& root : roots_) {
+        if (root->baseline_ == this) root->baseline_ = nullptr;
+    }
+}
+
+void RegistryBaseline::Record(RegNode& key, bool values) {
+    Before& before = before_[&key];
+    if (values && !before.values) before.values = key.values_;
+    if (!values && !before.subkeys) before.subkeys = key.subkeys_;
+    for (const RegNode* node = &key; node != nullptr && touched_.insert(node).second; node = node->parent_) {
+    }
+}
+
+const std::vector<RegValue>& RegistryBaseline::ValuesBefore(const RegNode& key) const {
+    const auto found = before_.find(&key);
+    return found != before_.end() && found->second.values ? *found->second.values : key.values();
+}
+
+const SubkeyMap& RegistryBaseline::SubkeysBefore(const RegNode& key) const {
+    const auto found = before_.find(&key);
+    return found != before_.end() && found->second.subkeys ? *found->second.subkeys : key.subkeys();
+}
+
+bool RegistryBaseline::ValuesChanged(const RegNode& key) const {
+    const auto found = before_.find(&key);
+    return found != before_.end() && found->second.values.has_value();
 }
 
 bool operator==(const RegistryTree& a, const RegistryTree& b) {

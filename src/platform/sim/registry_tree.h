@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/types.h"
@@ -40,6 +42,7 @@ struct FoldedLess {
 };
 
 class RegNode;
+class RegistryBaseline;
 // Subkeys by FoldCase(name), in Windows enumeration order.
 using SubkeyMap = std::map<std::string, std::shared_ptr<RegNode>, FoldedLess>;
 
@@ -76,6 +79,12 @@ public:
     friend bool operator==(const RegNode& a, const RegNode& b);
 
 private:
+    friend class RegistryBaseline;
+    friend class RegistryTree;
+    // The baseline that records this key's changes: the one its root carries,
+    // unless the key was created after that baseline began (then all of it is
+    // new and there is nothing earlier to keep).
+    RegistryBaseline* RecordingBaseline() const;
     void MarkDeleted();
     std::optional<std::size_t> PositionOf(std::string_view name) const;
     void IndexValues();
@@ -90,6 +99,47 @@ private:
     std::vector<std::uint32_t> valueSlots_;
     SubkeyMap subkeys_;
     std::uint64_t subkeyGeneration_ = 0;
+    RegNode* parent_ = nullptr;               // null for a root and for a removed key
+    RegistryBaseline* baseline_ = nullptr;    // on a root: the baseline recording changes
+    std::uint64_t bornUnder_ = 0;             // the baseline that was recording when it was made
+};
+
+// The registry as it stood at one moment, kept without copying it: from then
+// on each key hands over its values or its subkey list the first time either
+// changes, and every key above it is marked. A comparison with the tree as it
+// is now (DiffSince) then visits only the marked keys, so a run's report costs
+// what the run changed, not the size of the hive. One baseline records a tree
+// at a time; starting another stops the first.
+class RegistryBaseline {
+public:
+    ~RegistryBaseline();
+    RegistryBaseline(const RegistryBaseline&) = delete;
+    RegistryBaseline& operator=(const RegistryBaseline&) = delete;
+
+    // The roots as they were (a tree whose roots were replaced since, by an
+    // assignment, compares with these).
+    const std::array<std::shared_ptr<RegNode>, 5>& roots() const { return roots_; }
+    // A key of the baseline as it was.
+    const std::vector<RegValue>& ValuesBefore(const RegNode& key) const;
+    const SubkeyMap& SubkeysBefore(const RegNode& key) const;
+    bool ValuesChanged(const RegNode& key) const;
+    // False when nothing changed in the key or anywhere below it.
+    bool Touched(const RegNode& key) const { return touched_.count(&key) != 0; }
+
+private:
+    friend class RegistryTree;
+    friend class RegNode;
+    explicit RegistryBaseline(const std::array<std::shared_ptr<RegNode>, 5>& roots);
+    void Record(RegNode& key, bool values);
+
+    struct Before {
+        std::optional<std::vector<RegValue>> values;
+        std::optional<SubkeyMap> subkeys;
+    };
+    std::uint64_t id_;
+    std::array<std::shared_ptr<RegNode>, 5> roots_;
+    std::unordered_map<const RegNode*, Before> before_;
+    std::unordered_set<const RegNode*> touched_;
 };
 
 // The five roots, by their full names.
@@ -113,6 +163,9 @@ public:
     std::shared_ptr<RegNode> FindKey(std::string_view fullPath) const;
     std::shared_ptr<RegNode> CreateKey(std::string_view fullPath);  // null for an unknown root
     bool DeleteKeyTree(std::string_view fullPath);
+
+    // Starts recording changes against the tree as it stands now.
+    std::unique_ptr<RegistryBaseline> StartBaseline();
 
     friend bool operator==(const RegistryTree& a, const RegistryTree& b);
 
