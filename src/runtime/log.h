@@ -25,7 +25,7 @@ std::string LogLine(std::string_view action, std::string_view text);
 // The installer formats field 0 of a message record: "[...]" is a reference
 // and "{...}" a group. Each bracket and brace is sent as "[\c]", which the
 // installer turns back into the character itself.
-std::string EscapeFormatted(std::string_view text);
+std::string EscapeFormatted(std::string line);
 
 // Writes a line of the running action.
 void Log(platform::Installer& installer, std::string_view text);

@@ -8,8 +8,11 @@
 namespace veltra::runtime {
 namespace {
 
+// `needle` is upper-case ASCII. Every property read is checked, so the
+// first letter is tried before the whole word.
 bool ContainsIgnoreCase(std::string_view text, std::string_view needle) {
     for (std::size_t at = 0; at + needle.size() <= text.size(); ++at) {
+        if ((text[at] & ~0x20) != needle[0]) continue;
         if (EqualsIgnoreCase(text.substr(at, needle.size()), needle)) return true;
     }
     return false;
@@ -27,12 +30,11 @@ bool IsSecretValueName(std::string_view valueName) {
 }
 
 bool IsSecretProperty(std::string_view name, std::string_view value) {
-    const bool speaksOfSecret = ContainsIgnoreCase(name, "PASSWORD") ||
-                                ContainsIgnoreCase(name, "PASSWD") ||
-                                ContainsIgnoreCase(name, "SECRET");
     const bool isSwitch = value.empty() || value == "True" || value == "False" || value == "0" ||
                           value == "1";
-    return speaksOfSecret && !isSwitch;
+    if (isSwitch) return false;
+    return ContainsIgnoreCase(name, "PASSWORD") || ContainsIgnoreCase(name, "PASSWD") ||
+           ContainsIgnoreCase(name, "SECRET");
 }
 
 std::string MaskDeferredData(std::string_view data) {

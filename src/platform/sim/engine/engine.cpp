@@ -136,7 +136,7 @@ private:
         }
     }
 
-    void StartSession();
+    void StartSession(const std::map<std::string, std::string>& given);
     unsigned VersionNT() const;
     // Runs one sequence table; ExecuteAction in the user-interface sequence
     // runs the execution sequence. Returns the installation's result so far.
@@ -182,8 +182,7 @@ unsigned Installation::VersionNT() const {
     return major * 100 + minor;
 }
 
-void Installation::StartSession() {
-    std::map<std::string, std::string> given = machine_.session.properties;
+void Installation::StartSession(const std::map<std::string, std::string>& given) {
     std::map<std::string, std::string>& props = properties();
     props = package_.properties;
     // The folders and facts the installer takes from the system.
@@ -543,15 +542,16 @@ void Installation::Publish() {
 }
 
 InstallOutcome Installation::Run() {
-    const std::map<std::string, std::string> given = machine_.session.properties;
-    StartSession();
+    // The machine's own properties come back when the installation ends.
+    std::map<std::string, std::string> given = std::move(machine_.session.properties);
+    StartSession(given);
     outcome_.startProperties = machine_.session.properties;
     Dword result = kSuccess;
     if (options_.uiLevel >= 4) result = RunSequence(package_.uiSequence, true);
     if (result == kSuccess && !executed_) result = RunSequence(package_.executeSequence, false);
     outcome_.result = result;
-    outcome_.properties = machine_.session.properties;
-    machine_.session.properties = given;
+    outcome_.properties = std::move(machine_.session.properties);
+    machine_.session.properties = std::move(given);
     machine_.session.deferred = false;
     return std::move(outcome_);
 }
