@@ -6,6 +6,7 @@
 #include "cli/machine_json.h"
 #include "platform/registry.h"
 #include "cli/secrets.h"
+#include "platform/sim/sddl.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_services.h"
 
@@ -109,6 +110,29 @@ std::string ServiceFieldLabel(std::string label) {
     return label;
 }
 
+// A folder's security as lines to read; a text the machine file carries but
+// Windows would refuse is shown as it is.
+std::vector<std::string> SecurityLines(const std::string& sddl) {
+    const auto descriptor = sim::ParseSddl(sddl, nullptr);
+    if (!descriptor) return {"(unreadable) " + sddl};
+    return sim::DescribeSecurity(*descriptor);
+}
+
+json SecurityToJson(const std::string& sddl) {
+    json entry = {{"sddl", sddl}};
+    const auto descriptor = sim::ParseSddl(sddl, nullptr);
+    if (!descriptor) return entry;
+    entry["owner"] = descriptor->owner;
+    entry["group"] = descriptor->group;
+    json access = json::array();
+    for (const sim::AccessEntry& ace : descriptor->dacl) {
+        access.push_back({{"type", ace.type}, {"flags", ace.flags}, {"rights", ace.rights}, {"trustee", ace.trustee}});
+    }
+    entry["access"] = access;
+    entry["description"] = sim::DescribeSecurity(*descriptor);
+    return entry;
+}
+
 // Every folder and file below `entry` (whose Windows path is `path`). The
 // content is shared with the machine, not copied.
 void SnapshotFiles(const sim::Machine& machine, const sim::DriveEntry& entry, std::string& path,
@@ -120,6 +144,7 @@ void SnapshotFiles(const sim::Machine& machine, const sim::DriveEntry& entry, st
         state.content = entry.bytes;
     }
     if (const auto a = machine.attributes.find(path); a != machine.attributes.end()) state.attributes = a->second;
+    if (const auto s = machine.folderSecurity.find(path); s != machine.folderSecurity.end()) state.security = s->second;
     snapshot.files.emplace(path, std::move(state));
     const std::size_t length = path.size();
     for (const auto& child : entry.children) {
@@ -229,16 +254,18 @@ void Compare(const MachineSnapshot& before, const MachineSnapshot& after, const 
     for (const auto& [path, state] : after.files) {
         const auto b = before.files.find(path);
         if (b == before.files.end()) {
-            report.files.push_back({path, "added", state.folder ? "folder" : std::to_string(state.size) + " bytes"});
+            report.files.push_back({path, "added", state.folder ? "folder" : std::to_string(state.size) + " bytes", state.security});
+        } else if (state.folder && b->second.security != state.security) {
+            report.files.push_back({path, "security", "folder", state.security});
         } else if (!state.folder && b->second.content != state.content &&
                    (b->second.content == nullptr || *b->second.content != *state.content)) {
-            report.files.push_back({path, "changed", std::to_string(b->second.size) + " -> " + std::to_string(state.size) + " bytes"});
+            report.files.push_back({path, "changed", std::to_string(b->second.size) + " -> " + std::to_string(state.size) + " bytes", {}});
         } else if (b->second.attributes != state.attributes) {
-            report.files.push_back({path, "attributes", AttributeNames(b->second.attributes) + " -> " + AttributeNames(state.attributes)});
+            report.files.push_back({path, "attributes", AttributeNames(b->second.attributes) + " -> " + AttributeNames(state.attributes), {}});
         }
     }
     for (const auto& [path, state] : before.files) {
-        if (!after.files.contains(path)) report.files.push_back({path, "deleted", state.folder ? "folder" : std::to_string(state.size) + " bytes"});
+        if (!after.files.contains(path)) report.files.push_back({path, "deleted", state.folder ? "folder" : std::to_string(state.size) + " bytes", {}});
     }
 
     for (const auto& [name, service] : after.services) {
@@ -279,6 +306,7 @@ void TakeRecords(sim::Machine& machine, RunReport& report) {
     report.messages = std::move(machine.session.messages);
     report.log = std::move(machine.session.log);
     report.shellOpens = std::move(machine.shellOpens);
+    report.appletCalls = std::move(machine.appletCalls);
     report.standardOutput = std::move(machine.standardOutput);
     report.trace = machine.trace.lines();
     report.unansweredDialog = machine.unansweredDialog;
@@ -286,6 +314,7 @@ void TakeRecords(sim::Machine& machine, RunReport& report) {
     machine.session.messages.clear();
     machine.session.log.clear();
     machine.shellOpens.clear();
+    machine.appletCalls.clear();
     machine.standardOutput.clear();
 }
 
@@ -340,6 +369,9 @@ std::string RenderText(const RunReport& report) {
     if (report.files.empty()) out << "  (no change)\n";
     for (const FileChange& change : report.files) {
         out << "  " << change.change << ": " << change.path << " (" << change.detail << ")\n";
+        if (!change.security.empty()) {
+            for (const std::string& line : SecurityLines(change.security)) out << "    security: " << line << "\n";
+        }
     }
 
     if (!report.services.empty()) {
@@ -390,6 +422,13 @@ std::string RenderText(const RunReport& report) {
             out << "  " << kind << ":";
             for (std::size_t i = 1; i < record.fields.size(); ++i) out << " [" << i << "] " << Quote(record.fields[i]);
             out << "\n";
+        }
+    }
+    if (!report.appletCalls.empty()) {
+        out << "\nApplet calls\n";
+        int call = 1;
+        for (const sim::AppletCallRecord& applet : report.appletCalls) {
+            out << "  " << call++ << ". " << applet.module << " " << applet.exportName << " returned " << applet.result << "\n";
         }
     }
     for (const sim::ShellOpenRecord& open : report.shellOpens) {
@@ -455,7 +494,9 @@ json RenderJson(const RunReport& report) {
     document["registry"] = registry;
     json files = json::array();
     for (const FileChange& change : report.files) {
-        files.push_back({{"path", change.path}, {"change", change.change}, {"detail", change.detail}});
+        json entry = {{"path", change.path}, {"change", change.change}, {"detail", change.detail}};
+        if (!change.security.empty()) entry["security"] = SecurityToJson(change.security);
+        files.push_back(entry);
     }
     document["files"] = files;
     json others = json::array();
@@ -477,6 +518,11 @@ json RenderJson(const RunReport& report) {
                          {"show", open.show}});
     }
     document["shell_opens"] = opens;
+    json applets = json::array();
+    for (const sim::AppletCallRecord& applet : report.appletCalls) {
+        applets.push_back({{"module", applet.module}, {"export", applet.exportName}, {"result", applet.result}});
+    }
+    document["applet_calls"] = applets;
     json dialogs = json::array();
     for (const sim::DialogRecord& dialog : report.dialogs) {
         json entry = {{"kind", dialog.kind}, {"owner", dialog.owner}, {"caption", dialog.caption},

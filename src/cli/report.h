@@ -19,6 +19,7 @@ struct FileState {
     std::uintmax_t size = 0;
     std::shared_ptr<const std::string> content;  // for comparison only; never printed
     platform::Dword attributes = 0;
+    std::string security;  // folders: the SDDL text it was created with, if any
 };
 
 struct MachineSnapshot {
@@ -43,6 +44,7 @@ struct FileChange {
     std::string path;
     std::string change;  // "added", "deleted", "changed", "attributes"
     std::string detail;
+    std::string security;  // a folder's security as SDDL text, when it has one
 };
 
 // A service registered, re-registered differently, or deleted.
@@ -74,6 +76,7 @@ struct RunReport {
     std::vector<std::pair<platform::Dword, platform::MessageRecord>> messages;
     std::vector<std::string> log;  // the installer log's lines, secrets already masked
     std::vector<sim::ShellOpenRecord> shellOpens;
+    std::vector<sim::AppletCallRecord> appletCalls;
     std::string standardOutput;
     std::vector<sim::TraceLine> trace;
     std::optional<std::string> unansweredDialog;

@@ -57,7 +57,7 @@ ACTION(SetDeferredInstallOptions, Immediate, "Packs the data of ProcessInstallOp
 ACTION(ProcessInstallOptions, Deferred, "Writes the logon options into the registry")
 ACTION(SetupINSTALLDIR, Immediate, "Points INSTALLDIR at an earlier installation")
 ACTION(SetupDAYFILE_INSTALLDIRS, Immediate, "Sets up the day-file roots")
-PLANNED(CreateDAYFILE_DIRS, Deferred, "Creates the day-file folder and moves the domain secret")
+ACTION(CreateDAYFILE_DIRS, Deferred, "Creates the day-file folder and moves the domain secret")
 ACTION(SetupRegistration, Immediate, "Builds the product registration address")
 ACTION(InvokeRegistrationForm, Immediate, "Opens the product registration page")
 // Services and access control
@@ -67,7 +67,7 @@ ACTION(InstallDomainHostDAService, Deferred, "Registers the domain host offline 
 PLANNED(ConfirmTokaraChallenge, Immediate, "Records the challenge choice and confirms it")
 PLANNED(SetDeferredTokaraChallenge, Immediate, "Packs the data of ConfigUsersTokaraChallenge")
 PLANNED(ConfigUsersTokaraChallenge, Deferred, "Writes the challenge settings and the exclude group")
-PLANNED(ConfigureNAPServer, Deferred, "Runs the domain authentication server configuration")
+ACTION(ConfigureNAPServer, Deferred, "Runs the domain authentication server configuration")
 // Upgrade, migration and rollback
 PLANNED(CheckUpgradeState, Immediate, "Detects earlier agents")
 PLANNED(SetDeferredPreProcessData, Immediate, "Packs the data of PreProcessAgentInstall")

@@ -77,6 +77,13 @@ struct DialogRecord {
     std::vector<std::pair<std::string, std::string>> filter;  // file dialog only
 };
 
+// One call of an applet's export, with what it answered.
+struct AppletCallRecord {
+    std::string module;      // the applet's path as loaded
+    std::string exportName;  // "ConfigureNAPServer"
+    int result = 0;
+};
+
 struct ShellOpenRecord {
     std::string verb;
     std::string file;
@@ -118,6 +125,7 @@ public:
     // --- what the run showed and did ----------------------------------------
     std::vector<DialogRecord> dialogs;
     std::vector<ShellOpenRecord> shellOpens;
+    std::vector<AppletCallRecord> appletCalls;
     std::string standardOutput;
     // Set when a dialog had no scripted answer: the run stops being trusted,
     // and the bench reports it (exit 3) instead of guessing a button.

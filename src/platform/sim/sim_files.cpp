@@ -1,5 +1,7 @@
 #include "platform/sim/sim_files.h"
 
+#include "platform/sim/sddl.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -338,6 +340,12 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, Dword flags) {
 bool SimFiles::CreateDirectory(const char* path, const char* sddl) {
     const std::string subject = path != nullptr ? path : "";
     if (auto code = Injected("CreateDirectoryA", subject)) return Fail("CreateDirectoryA", subject, *code);
+    // The descriptor is converted from its text before the folder is made: a
+    // text Windows refuses makes no folder.
+    if (sddl != nullptr) {
+        Dword error = 0;
+        if (!ParseSddl(sddl, &error)) return Fail("CreateDirectoryA", subject, error);
+    }
     const auto normal = NormalizeWindowsPath(subject);
     if (!normal) return Fail("CreateDirectoryA", subject, platform::kErrorPathNotFound);
     if (machine_.drives.Find(*normal) != nullptr) return Fail("CreateDirectoryA", subject, platform::kErrorAlreadyExists);

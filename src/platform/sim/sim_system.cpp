@@ -227,6 +227,7 @@ bool SimSystem::CallWindowExport(platform::ModuleHandle module, const char* expo
         applet->second.pop_front();
     }
     if (result != nullptr) *result = value;
+    machine_.appletCalls.push_back({it->second, name, value});
     // The export's own answer, shown in the trace as the call it is.
     machine_.trace.Record(name, it->second, static_cast<Dword>(value));
     return true;
