@@ -281,14 +281,16 @@ void Compare(const MachineSnapshot& before, const MachineSnapshot& after, const 
     }
     for (const auto& [name, group] : after.groups) {
         const auto b = before.groups.find(name);
-        if (b == before.groups.end()) {
-            report.others.push_back({"group", name, "created: \"" + group.comment + "\""});
-        }
+        GroupChange change{name, b == before.groups.end() ? "added" : "changed", group.comment, {}, {}};
         for (const auto& member : group.members) {
+            change.members.push_back(sim::SidToString(member));
             const bool had = b != before.groups.end() &&
                              std::find(b->second.members.begin(), b->second.members.end(), member) != b->second.members.end();
-            if (!had) report.others.push_back({"group", name, "member added: " + sim::SidToString(member)});
+            if (!had) change.addedMembers.push_back(change.members.back());
         }
+        const bool changed = b == before.groups.end() || b->second.comment != group.comment || !change.addedMembers.empty() ||
+                             b->second.members.size() != group.members.size();
+        if (changed) report.groups.push_back(std::move(change));
     }
     for (const auto& [name, value] : after.environment) {
         const auto b = before.environment.find(name);
@@ -391,8 +393,21 @@ std::string RenderText(const RunReport& report) {
         }
     }
 
+    if (!report.groups.empty()) {
+        out << "\nGroups\n";
+        for (const GroupChange& change : report.groups) {
+            out << "  " << change.change << ": " << change.name << "\n";
+            out << "    comment: " << Quote(change.comment) << "\n";
+            for (const std::string& member : change.members) {
+                const bool added = std::find(change.addedMembers.begin(), change.addedMembers.end(), member) !=
+                                   change.addedMembers.end();
+                out << "    member: " << member << (added && change.change != "added" ? " (added)" : "") << "\n";
+            }
+        }
+    }
+
     if (!report.others.empty()) {
-        out << "\nGroups and environment\n";
+        out << "\nEnvironment and mutexes\n";
         for (const OtherChange& change : report.others) out << "  " << change.what << " " << change.name << ": " << change.change << "\n";
     }
 
@@ -504,6 +519,12 @@ json RenderJson(const RunReport& report) {
         others.push_back({{"what", change.what}, {"name", change.name}, {"change", change.change}});
     }
     document["others"] = others;
+    json groups = json::array();
+    for (const GroupChange& change : report.groups) {
+        groups.push_back({{"name", change.name}, {"change", change.change}, {"comment", change.comment},
+                          {"members", change.members}, {"added_members", change.addedMembers}});
+    }
+    document["groups"] = groups;
     json services = json::array();
     for (const ServiceChange& change : report.services) {
         services.push_back({{"name", change.name}, {"change", change.change},

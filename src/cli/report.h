@@ -54,8 +54,17 @@ struct ServiceChange {
     std::optional<sim::ServiceRecord> before, after;
 };
 
+// A local group created, or one that gained members; members as S-1-5-...
+struct GroupChange {
+    std::string name;
+    std::string change;  // "added", "changed"
+    std::string comment;
+    std::vector<std::string> members;       // all of them, afterwards
+    std::vector<std::string> addedMembers;  // those the run added
+};
+
 struct OtherChange {
-    std::string what;  // "group", "environment", "mutex"
+    std::string what;  // "environment", "mutex"
     std::string name;
     std::string change;
 };
@@ -71,6 +80,7 @@ struct RunReport {
     std::vector<sim::RegChange> registry;
     std::vector<FileChange> files;
     std::vector<ServiceChange> services;
+    std::vector<GroupChange> groups;
     std::vector<OtherChange> others;
     std::vector<sim::DialogRecord> dialogs;
     std::vector<std::pair<platform::Dword, platform::MessageRecord>> messages;

@@ -106,6 +106,10 @@ public:
         return &key_;
     }
 
+    // Gives the key up unclosed, for a caller that closes it itself because
+    // it needs the result of closing.
+    HKey release() { return std::exchange(key_, HKey{}); }
+
     void reset() {
         if (key_ && registry_ != nullptr && !IsPredefinedKey(key_)) registry_->CloseKey(key_);
         key_ = HKey{};

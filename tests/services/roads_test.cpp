@@ -101,5 +101,37 @@ TEST_F(ServiceRoads, AServiceSurvivesTheMachineFolderAndRemovalDeletesOnlyTheAge
     EXPECT_EQ(machine.services.at("OASVC_Local").config.binaryPath, "\"" + kAgentDir + "da_svc.exe\" -local");
 }
 
+// Challenge all users along the wizard's road: confirmed, packed, and the
+// exclude group with the Administrator in it in the report.
+TEST_F(ServiceRoads, ChallengeAllUsersCreatesTheExcludeGroup) {
+    auto loaded = Sample(cli::SampleKind::Plain);
+    ASSERT_NE(loaded, nullptr);
+    sim::Machine& machine = loaded->machine();
+    const cli::MachineSnapshot before = cli::TakeSnapshot(machine);
+    machine.messageBoxAnswers.push_back(platform::kIdYes);
+
+    cli::Road road = *cli::FindRoad("install");
+    road.commandLine.emplace_back("_ISTokaraAuthChallenge", "1");
+    const engine::InstallOutcome outcome = cli::RunRoad(road, TestPackage(), machine);
+
+    ASSERT_EQ(outcome.result, 0u) << outcome.error;
+    cli::RunReport report;
+    cli::CompareSnapshots(before, cli::TakeSnapshot(machine), report);
+    cli::TakeRecords(machine, report);
+    ASSERT_EQ(report.dialogs.size(), 1u);
+    EXPECT_EQ(report.dialogs[0].style, 0x00010134u);
+    const std::string text = cli::RenderText(report);
+    EXPECT_NE(text.find("\nGroups\n"
+                        "  added: ExcludeGroup\n"
+                        "    comment: \"Local users in this group will not be challenged\"\n"
+                        "    member: S-1-5-21-1004399068-1177246595-681986434-500\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(cli::RenderJson(report)["groups"].dump(),
+              R"([{"added_members":["S-1-5-21-1004399068-1177246595-681986434-500"],"change":"added",)"
+              R"("comment":"Local users in this group will not be challenged",)"
+              R"("members":["S-1-5-21-1004399068-1177246595-681986434-500"],"name":"ExcludeGroup"}])");
+}
+
 }  // namespace
 }  // namespace veltra::testing

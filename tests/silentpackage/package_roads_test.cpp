@@ -49,7 +49,7 @@ TEST_F(PackageTest, ASilentInstallationFromACreatedPackageSeesWhatItsBuilderChos
          {"_UNLOCK_ENABLED", "True"}, {"_TIME_OUT", "15"}, {"_ATTEMPTS", "3"},
          {"WINLOGON_LEGALNOTICETEXT", "Line one\nLine = two\r\n\nEnd"}, {"WINLOGON_LEGALNOTICECAPTION", "Notice = read"},
          {"_WINDOWS_PASSWORD_STATE", "true"}, {"_IMPORT_BITMAP", "TRUE"}, {"_ENABLE_NOVELL_PASSWORD_UPDATE", "1"},
-         {"AUTHCONFIGSELECTED", "2"}, {"_REGISTRY_CONFIG_STATE", "True"}, {"_REGISTRY_CONFIG_PASSWD", "True"}},
+         {"_REGISTRY_CONFIG_STATE", "True"}, {"_REGISTRY_CONFIG_PASSWD", "True"}},
         5);
 
     EXPECT_EQ(creation.result, 1603u) << "package creation never goes on into an installation";
@@ -58,7 +58,7 @@ TEST_F(PackageTest, ASilentInstallationFromACreatedPackageSeesWhatItsBuilderChos
     // Only the exact "True" is on; the notice's line breaks travel as byte 1.
     EXPECT_EQ(ReadFile(kOptionsFile),
               "InstallSilentDAC=0\r\nInstallSilentLAC=1\r\nInstallSilentAUTOREG=1\r\nInstallSilentRAS=0\r\n"
-              "InstallSilentEAP=0\r\nAUTH_CONFIG_DIALOG=1\r\nAUTHCONFIGSELECTED=2\r\nAGENT_ACTIVATION_STATE=False\r\n"
+              "InstallSilentEAP=0\r\nAUTH_CONFIG_DIALOG=1\r\nAUTHCONFIGSELECTED=1\r\nAGENT_ACTIVATION_STATE=False\r\n"
               "WINDOWS_PASSWORD_STATE=False\r\nIMPORT_CUSTOMBITMAP_STATE=False\r\nENABLE_NOVELL_PASSWORD_UPDATE=1\r\n"
               "PIN_UNLOCK_ENABLED_STATE=True\r\nPIN_UNLOCK_TIMEOUT=15\r\nPIN_UNLOCK_ATTEMPTS=3\r\n"
               "WINLOGON_LEGALNOTICETEXT=Line one\x01Line = two\r\x01\x01" "End\r\nWINLOGON_LEGALNOTICECAPTION=Notice = read\r\n"

@@ -122,7 +122,10 @@ std::vector<Row> Rows() {
 
         {"NetLocalGroupAdd", "Accounts::NetLocalGroupAdd", [](Platform& p, Machine&) { return p.accounts.NetLocalGroupAdd("G", "c"); }},
         {"NetLocalGroupAddMembers", "Accounts::NetLocalGroupAddMembers", [](Platform& p, Machine&) { return p.accounts.NetLocalGroupAddMembers("G", kSid); }},
-        {"NetUserModalsGet", "Accounts::GetAccountDomainSid", [](Platform& p, Machine&) { SidBytes sid; return p.accounts.GetAccountDomainSid(sid); }},
+        {"NetUserModalsGet", "Accounts::NetUserModalsGet2",
+         [](Platform& p, Machine&) { NetBufferHandle buffer; SidBytes sid; return p.accounts.NetUserModalsGet2(&buffer, &sid); }},
+        {"NetApiBufferFree", "Accounts::NetApiBufferFree",
+         [](Platform& p, Machine&) { NetBufferHandle buffer; SidBytes sid; p.accounts.NetUserModalsGet2(&buffer, &sid); return p.accounts.NetApiBufferFree(buffer); }},
         {"IsValidSid", "Accounts::IsValidSid", [](Platform& p, Machine&) { return CodeIf(!p.accounts.IsValidSid(kSid)); }},
 
         {"GetFileVersionInfoSizeA", "Versions::GetFileVersionInfoSize", [](Platform& p, Machine&) { return LastErrorIf(p, p.versions.GetFileVersionInfoSize("C:\\g.dll") == 0); }},

@@ -87,6 +87,7 @@ constexpr Operation kOperations[] = {
     {"NetLocalGroupAdd", "Accounts", Result, "the code; no group is made"},
     {"NetLocalGroupAddMembers", "Accounts", Result, "the code; no member is added"},
     {"NetUserModalsGet", "Accounts", Result, "the code; nothing is read"},
+    {"NetApiBufferFree", "Accounts", Result, "the code; the buffer stays allocated"},
     {"IsValidSid", "Accounts", Neither, "FALSE"},
     // Versions (version.dll)
     {"GetFileVersionInfoSizeA", "Versions", LastError, "0"},

@@ -79,10 +79,19 @@ Dword SimAccounts::NetLocalGroupAddMembers(const std::string& group, const platf
     });
 }
 
-Dword SimAccounts::GetAccountDomainSid(platform::SidBytes& sid) {
+Dword SimAccounts::NetUserModalsGet2(platform::NetBufferHandle* buffer, platform::SidBytes* domainId) {
     return gate_.Run("NetUserModalsGet", "", [&]() -> Dword {
-        sid = machine_.accountDomainSid;
+        const std::uintptr_t handle = nextBuffer_++;
+        buffers_.insert(handle);
+        *buffer = platform::NetBufferHandle{handle};
+        *domainId = machine_.accountDomainSid;
         return platform::kErrorSuccess;
+    });
+}
+
+Dword SimAccounts::NetApiBufferFree(platform::NetBufferHandle buffer) {
+    return gate_.Run("NetApiBufferFree", "", [&]() -> Dword {
+        return buffers_.erase(buffer.value) == 1 ? platform::kErrorSuccess : platform::kErrorInvalidParameter;
     });
 }
 

@@ -37,12 +37,17 @@ public:
         : machine_(machine), gate_(machine.faults, machine.trace, &machine.lastError) {}
     platform::Dword NetLocalGroupAdd(const std::string& name, const std::string& comment) override;
     platform::Dword NetLocalGroupAddMembers(const std::string& group, const platform::SidBytes& member) override;
-    platform::Dword GetAccountDomainSid(platform::SidBytes& sid) override;
+    platform::Dword NetUserModalsGet2(platform::NetBufferHandle* buffer, platform::SidBytes* domainId) override;
+    platform::Dword NetApiBufferFree(platform::NetBufferHandle buffer) override;
     bool IsValidSid(const platform::SidBytes& sid) override;
+    // Buffers handed out and not freed yet.
+    std::size_t OpenBufferCount() const { return buffers_.size(); }
 
 private:
     Machine& machine_;
     Gate gate_;
+    std::uintptr_t nextBuffer_ = 0x7000;
+    std::set<std::uintptr_t> buffers_;
 };
 
 class SimShell final : public platform::Shell {

@@ -52,18 +52,31 @@ Dword Win32Accounts::NetLocalGroupAddMembers(const std::string& group,
                                      1);
 }
 
-Dword Win32Accounts::GetAccountDomainSid(platform::SidBytes& sid) {
-    sid.clear();
-    UniqueNetBuffer buffer;
+Dword Win32Accounts::NetUserModalsGet2(platform::NetBufferHandle* buffer,
+                                       platform::SidBytes* domainId) {
+    *buffer = {};
+    domainId->clear();
     LPBYTE raw = nullptr;
     const NET_API_STATUS status = ::NetUserModalsGet(nullptr, 2, &raw);
-    buffer = UniqueNetBuffer(raw);
-    if (status != NERR_Success) return status;
-    const auto* info = static_cast<const USER_MODALS_INFO_2*>(buffer.get());
-    if (info == nullptr || info->usrmod2_domain_id == nullptr) return ERROR_INVALID_DATA;
-    const auto* bytes = static_cast<const std::uint8_t*>(info->usrmod2_domain_id);
-    sid.assign(bytes, bytes + ::GetLengthSid(info->usrmod2_domain_id));
-    return ERROR_SUCCESS;
+    if (status != NERR_Success) {
+        if (raw != nullptr) ::NetApiBufferFree(raw);
+        return status;
+    }
+    *buffer = FromNative<platform::NetBufferTag>(raw);
+    const auto* info = reinterpret_cast<const USER_MODALS_INFO_2*>(raw);
+    if (info->usrmod2_domain_id != nullptr) {
+        // The header's count gives the length. An identifier may be invalid
+        // (the caller asks IsValidSid), so the count is bounded by the most
+        // any identifier has rather than trusted to size the copy.
+        const auto* bytes = static_cast<const std::uint8_t*>(info->usrmod2_domain_id);
+        const std::size_t count = bytes[1] <= SID_MAX_SUB_AUTHORITIES ? bytes[1] : 0;
+        domainId->assign(bytes, bytes + 8 + 4 * count);
+    }
+    return NERR_Success;
+}
+
+Dword Win32Accounts::NetApiBufferFree(platform::NetBufferHandle buffer) {
+    return ::NetApiBufferFree(ToNative<LPVOID>(buffer));
 }
 
 bool Win32Accounts::IsValidSid(const platform::SidBytes& sid) {

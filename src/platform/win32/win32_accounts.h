@@ -12,7 +12,9 @@ public:
     platform::Dword NetLocalGroupAdd(const std::string& name, const std::string& comment) override;
     platform::Dword NetLocalGroupAddMembers(const std::string& group,
                                             const platform::SidBytes& member) override;
-    platform::Dword GetAccountDomainSid(platform::SidBytes& sid) override;
+    platform::Dword NetUserModalsGet2(platform::NetBufferHandle* buffer,
+                                      platform::SidBytes* domainId) override;
+    platform::Dword NetApiBufferFree(platform::NetBufferHandle buffer) override;
     bool IsValidSid(const platform::SidBytes& sid) override;
 };
 

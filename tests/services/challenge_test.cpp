@@ -1,0 +1,206 @@
+// The challenge configuration: the choice and its confirmation, the deferred
+// data, the settings written per installed component, and the exclude group
+// with the local Administrator in it, including every way its set-up fails.
+#include <algorithm>
+
+#include "platform/sim/sim_services.h"
+#include "support/sim_fixture.h"
+#include "services/challenge.h"
+#include "upgrade/upgrade_state.h"
+
+namespace veltra::testing {
+namespace {
+
+const std::string kRepository = "C:\\Agent\\VeltraKeshAgentRepository\\";
+const std::string kData = "2;WS01;" + kRepository;
+const std::string kSettings = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Settings\\";
+const std::string kGina = kSettings + "KVGINA", kNetwork = kSettings + "KVNETWORK";
+const std::string kAdministrator = "S-1-5-21-1004399068-1177246595-681986434-500";
+const std::string kConfirmation =
+    "Selecting the \"Challenge All Users\" option can result\nin all users being locked out.  Make sure that at "
+    "least\none administrator can authenticate with Veltra Tokara.\n\nAre you sure you want to set this option?";
+
+class Challenge : public SimFixture {
+protected:
+    Challenge() {
+        for (const std::string& key : {kGina, kNetwork}) SetDword(key, "Enabled", 1);
+    }
+    // Enabled, ChallengeGroup, ReserveOption, UseKeshProxy of a key.
+    std::string Settings(const std::string& key) const {
+        auto text = [&](const char* name) { return GetString(key, name).value_or("-"); };
+        const auto enabled = GetDword(key, "Enabled");
+        return (enabled ? std::to_string(*enabled) : "-") + "|" + text("ChallengeGroup") + "|" + text("ReserveOption") +
+               "|" + text("UseKeshProxy");
+    }
+    std::string Group() const {
+        const auto it = machine.groups.find("ExcludeGroup");
+        if (it == machine.groups.end()) return "(none)";
+        std::string text = it->second.comment;
+        for (const auto& member : it->second.members) text += "|" + sim::SidToString(member);
+        return text;
+    }
+    std::string Dialogs() const {
+        std::string all;
+        for (const auto& d : machine.dialogs) all += std::to_string(d.style) + ":" + d.text + "|";
+        return all;
+    }
+};
+
+TEST_F(Challenge, ConfirmationRecordsTheModeAndAsksOnlyForChallengeAll) {
+    struct Case {
+        std::optional<std::string> option, packageCreate;
+        int answer;  // 0: no question
+        std::string mode, proceed;
+    };
+    const Case cases[] = {
+        {"1", {}, platform::kIdYes, "2", "1"},
+        {"1", {}, platform::kIdNo, "2", "0"},
+        {"1", "1", 0, "2", "1"},
+        {"0", {}, 0, "1", "1"},
+        {{}, {}, 0, "1", "1"},
+        {"123456789", {}, 0, "1", "1"},   // fills the buffer
+        {"1234567890", {}, 0, "1", "1"},  // does not fit: unread
+    };
+    for (const Case& c : cases) {
+        machine.dialogs.clear();
+        SetProperty("_ISTokaraAuthChallenge", c.option.value_or(""));
+        SetProperty("PACKAGE_CREATE", c.packageCreate.value_or(""));
+        if (c.answer != 0) Answer(c.answer);
+        EXPECT_EQ(Run("ConfirmTokaraChallenge"), 0u);
+        const std::string label = c.option.value_or("(absent)") + " / " + c.packageCreate.value_or("");
+        EXPECT_EQ(Property("AUTHCONFIGSELECTED"), c.mode) << label;
+        EXPECT_EQ(Property("AUTH_CONFIG_CONTINUE"), c.proceed) << label;
+        EXPECT_EQ(Property("AUTH_CONFIG_DIALOG"), "1") << label;
+        EXPECT_EQ(Dialogs(), c.answer != 0 ? "65844:" + kConfirmation + "|" : "") << label;
+    }
+}
+
+TEST_F(Challenge, DeferredDataNamesModeComputerAndRepository) {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"2", "C:\\Agent\\", "2;WS01;C:\\Agent\\VeltraKeshAgentRepository\\"},
+        {"3", "C:\\Agent", "3;WS01;C:\\Agent\\VeltraKeshAgentRepository\\"},
+        {"", "C:\\Agent\\", "1;WS01;C:\\Agent\\VeltraKeshAgentRepository\\"},
+        {"1234567890", "C:\\Agent\\", "1;WS01;C:\\Agent\\VeltraKeshAgentRepository\\"},
+    };
+    SetProperty("ComputerName", "WS01");
+    for (const auto& [mode, installDir, data] : cases) {
+        SetProperty("AUTHCONFIGSELECTED", mode);
+        SetProperty("INSTALLDIR", installDir);
+        EXPECT_EQ(Run("SetDeferredTokaraChallenge"), 0u);
+        EXPECT_EQ(Property("ConfigTokaraChallenge"), data) << mode;
+    }
+}
+
+TEST_F(Challenge, SettingsFollowTheInstalledComponents) {
+    const std::string written = "3|\\\\WS01\\ExcludeGroup|0|0", fresh = "0|-|-|-";
+    const std::string group = "Local users in this group will not be challenged|" + kAdministrator;
+    struct Case {
+        std::string data;
+        std::vector<std::string> markers;
+        std::string gina, network, group;
+    };
+    const Case cases[] = {
+        {kData, {"LocalClientKEY.txt", "DomainServerKEY.txt"}, written, written, group},
+        {kData, {"DomainServerKEY.txt"}, fresh, written, group},
+        {kData, {"DomainClientKEY.txt"}, fresh, fresh, "(none)"},
+        {"3;WS01;" + kRepository, {"LocalClientKEY.txt", "DomainServerKEY.txt"}, "2||0|0", "2||0|0", "(none)"},
+        {"1;WS01;" + kRepository, {"LocalClientKEY.txt", "DomainServerKEY.txt"}, fresh, fresh, "(none)"},
+        {"4;WS01;" + kRepository, {"LocalClientKEY.txt"}, fresh, fresh, "(none)"},
+    };
+    for (const Case& c : cases) {
+        machine.groups.clear();
+        machine.drives = sim::DriveTree();
+        for (const std::string& key : {kGina, kNetwork}) {
+            machine.registry.DeleteKeyTree(key);
+            SetDword(key, "Enabled", 1);
+        }
+        for (const std::string& marker : c.markers) PutFile(kRepository + marker);
+        // Twice: the second run finds the group and its member in place.
+        for (int run = 0; run < 2; ++run) EXPECT_EQ(RunDeferred("ConfigUsersTokaraChallenge", c.data), 0u) << c.data;
+        EXPECT_EQ(Settings(kGina), c.gina) << c.data << " " << c.markers[0];
+        EXPECT_EQ(Settings(kNetwork), c.network) << c.data << " " << c.markers[0];
+        EXPECT_EQ(Group(), c.group) << c.data << " " << c.markers[0];
+    }
+    EXPECT_EQ(RunDeferred("ConfigUsersTokaraChallenge", ""), 1603u);
+}
+
+TEST_F(Challenge, AGroupThatCannotBeSetUpRollsBackBeforeAnyKeyIsWritten) {
+    const std::string failed = "2097168:Failed to add the Administrator into the\nTokara Challenge Exclude group.|"
+                               "2097168:The installation changes will be rolled back now\nto prevent your system "
+                               "from becoming locked.|";
+    const std::string comment = "Local users in this group will not be challenged";
+    const std::pair<std::string, std::string> faults[] = {
+        {"NetLocalGroupAdd=5", "(none)"},
+        {"NetLocalGroupAddMembers=5", comment},
+        {"NetUserModalsGet=2221", comment},
+    };
+    for (const auto& [fault, group] : faults) {
+        machine = sim::Machine();
+        SetDword(kGina, "Enabled", 1);
+        PutFile(kRepository + "LocalClientKEY.txt");
+        PutFile(kRepository + "DomainServerKEY.txt");
+        machine.trace.enabled = true;
+        std::string error;
+        machine.faults.Add(*sim::ParseFaultRule(fault, &error));
+        EXPECT_EQ(RunDeferred("ConfigUsersTokaraChallenge", kData), 1603u) << fault;
+        EXPECT_EQ(Dialogs(), failed) << fault;
+        // The reboot request is cleared (a deferred session refuses it, as Windows does).
+        const auto& trace = machine.trace.lines();
+        EXPECT_TRUE(std::any_of(trace.begin(), trace.end(), [](const sim::TraceLine& line) {
+            return line.operation == "MsiSetPropertyA" && line.subject == "ISSCHEDULEREBOOT";
+        })) << fault;
+        EXPECT_EQ(Settings(kGina), "0|-|-|-") << fault;
+        EXPECT_FALSE(KeyExists(kNetwork)) << fault;
+        EXPECT_EQ(Group(), group) << fault;
+    }
+}
+
+// A fresh agent starts with the challenge off; an agent carried over from
+// an earlier one keeps its setting.
+TEST_F(Challenge, OnlyAFreshAgentHasItsChallengeTurnedOff) {
+    const std::string legacy = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Morvane\\Veltra Kesh/Agent for Windows\\";
+    const std::string uninstall = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kesh/Agent for Windows NT";
+    const std::pair<std::string, std::function<void()>> cases[] = {
+        {"0", [] {}},
+        {"1", [&] { SetString(legacy + "5.5", "InstallPath", "C:\\K\\"); SetString(uninstall, "DisplayName", "K"); }},
+        {"1", [&] { SetString(legacy + "4.3", "InstallPath", "C:\\K\\"); }},
+        {"1", [&] { upgrade::SaveUpgradeState(sim.platform(), upgrade::UpgradeIdCurrentKey, "{A}"); }},
+        {"1", [&] { SetString(legacy + "6.0", "InstallPath", "C:\\K\\"); upgrade::SaveUpgradeState(sim.platform(), 11, "{B}"); }},
+    };
+    for (const auto& [enabled, setUp] : cases) {
+        machine = sim::Machine();
+        SetDword(kGina, "Enabled", 1);
+        SetString(kNetwork, "Enabled", "1");  // not a 4-byte value: left alone
+        setUp();
+        EXPECT_EQ(RunDeferred("ConfigUsersTokaraChallenge", "1;WS01;" + kRepository), 0u);
+        EXPECT_EQ(Settings(kGina), enabled + "|-|-|-");
+        EXPECT_EQ(GetString(kNetwork, "Enabled"), "1");
+    }
+}
+
+TEST_F(Challenge, AdministratorIdentifierFromAnyAccountDomain) {
+    auto& accounts = dynamic_cast<sim::SimAccounts&>(sim.platform().accounts);
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"S-1-5-21-1-2-3", "S-1-5-21-1-2-3-500", ""},
+        {"S-1-5-32", "S-1-5-32-500", ""},
+        // Fourteen sub-authorities leave room for the account's.
+        {"S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14", "S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-500", ""},
+        {"S-1-5-1-2-3-4-5-6-7-8-9-10-11-12-13-14-15", "(invalid)", "Failed to initialize pSid\n"},
+    };
+    for (const auto& [domain, expected, output] : cases) {
+        machine.standardOutput.clear();
+        machine.accountDomainSid = *sim::SidFromString(domain);
+        const platform::SidBytes sid = services::BuildLocalAccountSid(sim.platform(), 500);
+        EXPECT_EQ(sid[0] == 1 ? sim::SidToString(sid) : "(invalid)", expected);
+        EXPECT_EQ(machine.standardOutput, output) << domain;
+        EXPECT_EQ(accounts.OpenBufferCount(), 0u) << "the modals buffer is released";
+    }
+    machine.standardOutput.clear();
+    machine.accountDomainSid = *sim::SidFromString("S-1-5-21-1-2-3");
+    machine.accountDomainSid[0] = 2;  // a revision the system does not know
+    EXPECT_EQ(sim::SidToString(services::BuildLocalAccountSid(sim.platform(), 500)), "S-1-5-21-1-2-3-500");
+    EXPECT_EQ(machine.standardOutput, "usrInfo->usermod2_domain_id is an Invalid Sid\n");
+}
+
+}  // namespace
+}  // namespace veltra::testing
