@@ -74,6 +74,7 @@ struct RunReport {
     std::vector<std::string> log;  // the installer log's lines, secrets already masked
     std::vector<sim::ShellOpenRecord> shellOpens;
     std::string standardOutput;
+    std::vector<sim::UnfitEntry> unfit;  // registry entries that did not fit a buffer
     std::vector<sim::TraceLine> trace;
     std::optional<std::string> unansweredDialog;
 };
