@@ -2,6 +2,7 @@
 // shared DLL reference counts.
 #include <string>
 
+#include "cli/report.h"
 #include "coexistence/key_tree.h"
 #include "coexistence/shared_dlls.h"
 #include "support/sim_fixture.h"
@@ -90,6 +91,18 @@ TEST_F(KeyTreeTest, CopyRegistryValueRefusesDataOverItsBuffer) {
     EXPECT_EQ(CopyRegistryValue(p(), kHkeyLocalMachine, "SOFTWARE\\Src", "SOFTWARE\\Dst", "Fits"), 0u);
     EXPECT_EQ(GetValue(kHklm + "SOFTWARE\\Dst", "Fits")->data.size(), 4096u);
     EXPECT_EQ(CopyRegistryValue(p(), kHkeyLocalMachine, "SOFTWARE\\Src", "SOFTWARE\\Dst", "None"), 2u);
+}
+
+TEST_F(KeyTreeTest, TheBenchReportNamesWhatDidNotFit) {
+    SetSized("SOFTWARE\\Src", "Big", 5000);
+    CopyKeyTree(p(), kHkeyLocalMachine, "SOFTWARE\\Src", "SOFTWARE\\Dst");
+    cli::RunReport report;
+    cli::TakeRecords(machine, report);
+    EXPECT_TRUE(machine.unfitEntries.empty());
+    EXPECT_NE(cli::RenderText(report).find("  RegEnumValueA [HKEY_LOCAL_MACHINE\\SOFTWARE\\Src] \"Big\": data needs "
+                                           "5000 bytes, buffer 4096\n"),
+              std::string::npos);
+    EXPECT_EQ(cli::RenderJson(report)["unfit"][0]["needed"], 5000);
 }
 
 TEST_F(KeyTreeTest, DeleteRemovesEveryLevelAndReportsOnlyTheOpening) {
