@@ -1,5 +1,6 @@
 // Presence tests, interop flags and the reconciliation, on the sibling sample
 // machines: every transition is handled once, and a second run changes nothing.
+#include <algorithm>
 #include <string>
 
 #include "cli/machine_folder.h"
@@ -8,6 +9,7 @@
 #include "coexistence/sibling_presence.h"
 #include "platform/sim/regfile.h"
 #include "support/sim_fixture.h"
+#include "support/test_package.h"
 
 namespace veltra::coexistence {
 namespace {
@@ -152,6 +154,29 @@ TEST(SiblingMachines, AFlagOtherThanZeroOrOneLeavesItsProductAlone) {
         after->DeleteValue("isWebAgentInstalled");
         after->DeleteValue("isRADIUSInstalled");
         EXPECT_EQ(m.State(), before);
+    }
+}
+
+// The package runs CleanPavoData at the end of a first installation: the
+// utility's leftovers go only once the utility itself is gone, and the token
+// software's key stays while that software is installed.
+TEST(SiblingMachines, InstallationRoadCleansUpAfterAGoneUtilityOnly) {
+    for (const bool utilityGone : {false, true}) {
+        SCOPED_TRACE(utilityGone ? "utility gone" : "utility present");
+        SiblingMachine m("sibling-utility-token");
+        if (utilityGone) m.machine().registry.FindKey(kUtility + "\\Desktop")->DeleteValue("ProductVersion");
+        sim::engine::EngineOptions options;
+        options.commandLine = {{"ADDLOCAL", "LocalAuthClient"}};
+        options.uiLevel = 5;
+        const auto outcome = sim::engine::RunInstallation(testing::TestPackage(), m.machine(), options);
+        EXPECT_EQ(outcome.result, 0u) << outcome.error;
+        const auto step = std::find_if(outcome.steps.begin(), outcome.steps.end(),
+                                       [](const sim::engine::Step& s) { return s.action == "CleanPavoData"; });
+        ASSERT_NE(step, outcome.steps.end());
+        EXPECT_EQ(step->result, 0u);
+        EXPECT_EQ(m.Exists(kUtility), !utilityGone);
+        EXPECT_EQ(m.Exists("HKEY_CURRENT_USER\\SOFTWARE\\Veltra Security\\Veltra Authenticator Utility"), !utilityGone);
+        EXPECT_TRUE(m.Exists(kToken));
     }
 }
 
