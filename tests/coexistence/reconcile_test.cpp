@@ -182,29 +182,22 @@ TEST(SiblingMachines, InstallationRoadCleansUpAfterAGoneUtilityOnly) {
 
 class SiblingActionsTest : public testing::SimFixture {};
 
-TEST_F(SiblingActionsTest, CleanPavoDataAndRestoreRootPagesActOnlyWhenTheyShould) {
+TEST_F(SiblingActionsTest, RootPagesComeBackOnlyWithTheUtility) {
     const std::string welcome = kPages + "\\Tab1\\Welcome";
     const std::string backup = kInterop + "\\Backup\\Veltra Security Center\\Pages\\Tab1\\Welcome";
     SetString(kUtility, "InstallDir", "C:\\U\\");
-    SetString("HKEY_CURRENT_USER\\SOFTWARE\\Veltra Security\\Veltra Authenticator Utility", "LastUser", "x");
     SetString(welcome + "\\Page y1 TKROfflineDays", "Title", "y1");
     SetString(welcome + "\\Page z1 TKROfflineDays\\Settings", "MaxDays", "14");
     SetString(backup, "PathFile", "C:\\U\\Welcome.dll");
 
-    // Without the utility: its leftovers go, and no page is touched.
+    // Without the utility no page is touched (its leftovers: the road test).
     const sim::RegistryTree pagesBefore = machine.registry;
     EXPECT_EQ(Run("RestorePavoSecurityCenterRootPages"), 0u);
     EXPECT_EQ(machine.registry, pagesBefore);
-    EXPECT_EQ(Run("CleanPavoData"), 0u);
-    EXPECT_FALSE(KeyExists(kUtility));
-    EXPECT_FALSE(KeyExists("HKEY_CURRENT_USER\\SOFTWARE\\Veltra Security\\Veltra Authenticator Utility"));
 
-    // With it: CleanPavoData changes nothing; the utility's page comes back,
-    // and only the offline-days page without subkeys goes.
+    // With it: its welcome page comes back, and only the offline-days page
+    // without subkeys goes.
     SetString(kUtility + "\\Desktop", "ProductVersion", "4.0");
-    const sim::RegistryTree withUtility = machine.registry;
-    EXPECT_EQ(Run("CleanPavoData"), 0u);
-    EXPECT_EQ(machine.registry, withUtility);
     EXPECT_EQ(Run("RestorePavoSecurityCenterRootPages"), 0u);
     EXPECT_EQ(GetString(welcome, "PathFile"), "C:\\U\\Welcome.dll");
     EXPECT_FALSE(KeyExists(welcome + "\\Page y1 TKROfflineDays"));
