@@ -310,6 +310,7 @@ void TakeRecords(sim::Machine& machine, RunReport& report) {
     report.shellOpens = std::move(machine.shellOpens);
     report.appletCalls = std::move(machine.appletCalls);
     report.standardOutput = std::move(machine.standardOutput);
+    report.unfit = std::move(machine.unfitEntries);
     report.trace = machine.trace.lines();
     report.unansweredDialog = machine.unansweredDialog;
     machine.dialogs.clear();
@@ -318,6 +319,7 @@ void TakeRecords(sim::Machine& machine, RunReport& report) {
     machine.shellOpens.clear();
     machine.appletCalls.clear();
     machine.standardOutput.clear();
+    machine.unfitEntries.clear();
 }
 
 std::string RenderText(const RunReport& report) {
@@ -453,6 +455,15 @@ std::string RenderText(const RunReport& report) {
     out << "\nStandard output\n";
     out << (report.standardOutput.empty() ? "  (none)\n" : Indented(report.standardOutput, "  "));
 
+    if (!report.unfit.empty()) {
+        out << "\nDid not fit a buffer (skipped or read as absent)\n";
+        for (const sim::UnfitEntry& entry : report.unfit) {
+            out << "  " << entry.operation << " [" << entry.key << "] "
+                << (entry.name.empty() ? std::string("@") : Quote(entry.name)) << ": " << entry.part << " needs "
+                << entry.needed << " bytes, buffer " << entry.given << "\n";
+        }
+    }
+
     out << "\nLog\n";
     if (report.log.empty()) out << "  (none)\n";
     for (const std::string& line : report.log) out << "  " << line << "\n";
@@ -562,6 +573,14 @@ json RenderJson(const RunReport& report) {
     document["messages"] = messages;
     document["stdout"] = report.standardOutput;
     document["log"] = report.log;
+    if (!report.unfit.empty()) {
+        json unfit = json::array();
+        for (const sim::UnfitEntry& entry : report.unfit) {
+            unfit.push_back({{"operation", entry.operation}, {"key", entry.key}, {"name", entry.name},
+                             {"part", entry.part}, {"needed", entry.needed}, {"given", entry.given}});
+        }
+        document["unfit"] = unfit;
+    }
     if (report.unansweredDialog) document["stopped"] = *report.unansweredDialog;
     if (!report.trace.empty()) {
         json trace = json::array();

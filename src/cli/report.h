@@ -88,6 +88,7 @@ struct RunReport {
     std::vector<sim::ShellOpenRecord> shellOpens;
     std::vector<sim::AppletCallRecord> appletCalls;
     std::string standardOutput;
+    std::vector<sim::UnfitEntry> unfit;  // registry entries that did not fit a buffer
     std::vector<sim::TraceLine> trace;
     std::optional<std::string> unansweredDialog;
 };

@@ -127,6 +127,8 @@ public:
     std::vector<ShellOpenRecord> shellOpens;
     std::vector<AppletCallRecord> appletCalls;
     std::string standardOutput;
+    // Registry entries that did not fit a caller's fixed buffer, in call order.
+    std::vector<UnfitEntry> unfitEntries;
     // Set when a dialog had no scripted answer: the run stops being trusted,
     // and the bench reports it (exit 3) instead of guessing a button.
     std::optional<std::string> unansweredDialog;

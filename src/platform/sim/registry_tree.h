@@ -41,6 +41,20 @@ struct FoldedLess {
     bool operator()(std::string_view a, std::string_view b) const { return CompareFolded(a, b) < 0; }
 };
 
+// A name or value that did not fit the fixed buffer a caller read it into:
+// the call answered 234, and the caller then skipped the entry or counted it
+// absent, as its own rules say. The machine lists every such entry, so that
+// nothing a routine passed over goes unseen in a report.
+struct UnfitEntry {
+    std::string operation;  // "RegEnumValueA", "RegEnumKeyExA", "RegQueryValueExA"
+    std::string key;        // full path of the key read
+    std::string name;       // the value or subkey, as stored ("" is the default value)
+    std::string part;       // "name" or "data": what did not fit
+    Dword needed = 0;       // bytes the entry needs (a name: with its terminator)
+    Dword given = 0;        // bytes the caller's buffer had
+    friend bool operator==(const UnfitEntry&, const UnfitEntry&) = default;
+};
+
 class RegNode;
 class RegistryBaseline;
 // Subkeys by FoldCase(name), in Windows enumeration order.

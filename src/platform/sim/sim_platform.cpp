@@ -13,7 +13,8 @@ namespace veltra::sim {
 SimPlatform::SimPlatform(Machine& machine)
     : machine_(machine),
       installer_(std::make_unique<SimInstaller>(machine)),
-      registry_(std::make_unique<SimRegistry>(machine.registry, machine.faults, machine.trace)),
+      registry_(std::make_unique<SimRegistry>(machine.registry, machine.faults, machine.trace,
+                                                &machine.unfitEntries)),
       files_(std::make_unique<SimFiles>(machine)),
       system_(std::make_unique<SimSystem>(machine)),
       windows_(std::make_unique<SimUi>(machine)),

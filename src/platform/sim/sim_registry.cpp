@@ -116,7 +116,15 @@ struct SimRegistry::Impl {
         Dword error = 0;
     };
 
-    Impl(RegistryTree& t, Faults& f, Trace& tr) : tree(t), gate(f, tr, nullptr) {}
+    Impl(RegistryTree& t, Faults& f, Trace& tr, std::vector<UnfitEntry>* u)
+        : tree(t), gate(f, tr, nullptr), unfit(u) {}
+
+    void NoteUnfit(std::string_view operation, const OpenKey& key, const std::string& name,
+                   std::string_view part, std::size_t needed, Dword given) {
+        if (unfit == nullptr) return;
+        unfit->push_back({std::string(operation), key.path, name, std::string(part),
+                          static_cast<Dword>(needed), given});
+    }
 
     Resolved Resolve(HKey handle) {
         if (const std::string_view root = RootNameOf(handle); !root.empty()) {
@@ -193,10 +201,12 @@ struct SimRegistry::Impl {
     std::unordered_map<std::uintptr_t, OpenKey> handles;
     std::uintptr_t nextHandle = kFirstHandle;
     std::unordered_map<std::uintptr_t, OpenKey> roots;  // the predefined keys
+    std::vector<UnfitEntry>* unfit;
 };
 
-SimRegistry::SimRegistry(RegistryTree& tree, Faults& faults, Trace& trace)
-    : impl_(std::make_unique<Impl>(tree, faults, trace)) {}
+SimRegistry::SimRegistry(RegistryTree& tree, Faults& faults, Trace& trace,
+                         std::vector<UnfitEntry>* unfit)
+    : impl_(std::make_unique<Impl>(tree, faults, trace, unfit)) {}
 
 SimRegistry::~SimRegistry() = default;
 
@@ -274,6 +284,7 @@ Dword SimRegistry::QueryValueEx(HKey key, const char* name, Dword* type, std::ui
         const auto size = static_cast<Dword>(value->data.size());
         if (type != nullptr) *type = value->type;
         if (data != nullptr && *cbData < size) {
+            impl_->NoteUnfit("RegQueryValueExA", *open, value->name, "data", size, *cbData);
             *cbData = size;
             return platform::kErrorMoreData;
         }
@@ -352,7 +363,10 @@ Dword SimRegistry::EnumKeyEx(HKey key, Dword index, char* name, Dword* cchName) 
         open->enumAt = std::next(open->enumAt, static_cast<std::ptrdiff_t>(index - open->enumIndex));
         open->enumIndex = index;
         const std::string& subkeyName = open->enumAt->second->name();
-        if (subkeyName.size() + 1 > *cchName) return platform::kErrorMoreData;
+        if (subkeyName.size() + 1 > *cchName) {
+            impl_->NoteUnfit("RegEnumKeyExA", *open, subkeyName, "name", subkeyName.size() + 1, *cchName);
+            return platform::kErrorMoreData;
+        }
         std::memcpy(name, subkeyName.c_str(), subkeyName.size() + 1);
         *cchName = static_cast<Dword>(subkeyName.size());
         return platform::kErrorSuccess;
@@ -370,10 +384,14 @@ Dword SimRegistry::EnumValue(HKey key, Dword index, char* name, Dword* cchName, 
         const auto& values = open->node->values();
         if (index >= values.size()) return platform::kErrorNoMoreItems;
         const RegValue& value = values[index];
-        if (value.name.size() + 1 > *cchName) return platform::kErrorMoreData;
+        if (value.name.size() + 1 > *cchName) {
+            impl_->NoteUnfit("RegEnumValueA", *open, value.name, "name", value.name.size() + 1, *cchName);
+            return platform::kErrorMoreData;
+        }
         const auto size = static_cast<Dword>(value.data.size());
         if (type != nullptr) *type = value.type;
         if (data != nullptr && *cbData < size) {
+            impl_->NoteUnfit("RegEnumValueA", *open, value.name, "data", size, *cbData);
             *cbData = size;
             return platform::kErrorMoreData;
         }

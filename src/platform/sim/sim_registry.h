@@ -1,6 +1,8 @@
 // The registry port over the simulated machine's tree.
 #pragma once
 
+#include <vector>
+
 #include "platform/registry.h"
 #include "platform/sim/faults.h"
 #include "platform/sim/registry_tree.h"
@@ -20,7 +22,10 @@ namespace veltra::sim {
 // handle to a key deleted meanwhile fails every call but RegCloseKey with 1018.
 class SimRegistry final : public platform::Registry {
 public:
-    SimRegistry(RegistryTree& tree, Faults& faults, Trace& trace);
+    // unfit, when given, receives every entry an enumeration or a value read
+    // could not fit into the caller's buffer (the call still answers 234).
+    SimRegistry(RegistryTree& tree, Faults& faults, Trace& trace,
+                std::vector<UnfitEntry>* unfit = nullptr);
     ~SimRegistry() override;
 
     platform::Dword OpenKeyEx(platform::HKey parent, const char* subKey, platform::Dword access,
