@@ -141,6 +141,8 @@ TEST(RegFileDiff, BaselineReportsWhatACopyWould) {
     for (const char* path : paths) tree.CreateKey(path)->SetValue("a", 4, DwordBytes(0));
     const RegistryTree start = tree;
     const auto baseline = tree.StartBaseline();
+    RegistryTree middle;
+    std::unique_ptr<RegistryBaseline> second;
     for (int step = 0; step < 600; ++step) {
         const std::string path = paths[random() % 5];
         const std::string value = std::string(1, static_cast<char>('a' + random() % 3));
@@ -153,7 +155,14 @@ TEST(RegFileDiff, BaselineReportsWhatACopyWould) {
         if (step % 50 == 0) {
             ASSERT_EQ(Describe(DiffSince(*baseline, tree)), Describe(DiffTrees(start, tree))) << step;
         }
+        // A second baseline from the middle on records beside the first.
+        if (step == 300) {
+            middle = tree;
+            second = tree.StartBaseline();
+        }
     }
+    EXPECT_EQ(Describe(DiffSince(*second, tree)), Describe(DiffTrees(middle, tree)));
+    EXPECT_EQ(Describe(DiffSince(*baseline, tree)), Describe(DiffTrees(start, tree)));
 }
 
 }  // namespace

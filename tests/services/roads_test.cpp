@@ -116,7 +116,7 @@ TEST_F(ServiceRoads, ChallengeAllUsersCreatesTheExcludeGroup) {
 
     ASSERT_EQ(outcome.result, 0u) << outcome.error;
     cli::RunReport report;
-    cli::CompareSnapshots(before, cli::TakeSnapshot(machine), report);
+    cli::CompareWithMachine(before, machine, report);
     cli::TakeRecords(machine, report);
     ASSERT_EQ(report.dialogs.size(), 1u);
     EXPECT_EQ(report.dialogs[0].style, 0x00010134u);

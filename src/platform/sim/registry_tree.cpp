@@ -139,15 +139,24 @@ const RegValue* RegNode::FindValue(std::string_view name) const {
     return position ? &values_[*position] : nullptr;
 }
 
-RegistryBaseline* RegNode::RecordingBaseline() const {
+namespace {
+
+// Baselines are numbered in the order they begin; a key remembers the number
+// of the last one begun before it was made.
+std::atomic<std::uint64_t> lastBaseline{0};
+
+}  // namespace
+
+void RegNode::BeforeChange(bool values) {
     const RegNode* root = this;
     while (root->parent_ != nullptr) root = root->parent_;
-    RegistryBaseline* baseline = root->baseline_;
-    return baseline != nullptr && bornUnder_ != baseline->id_ ? baseline : nullptr;
+    for (RegistryBaseline* baseline : root->baselines_) {
+        if (born_ < baseline->id_) baseline->Record(*this, values);
+    }
 }
 
 void RegNode::SetValue(std::string_view name, Dword type, std::vector<std::uint8_t> data) {
-    if (auto* baseline = RecordingBaseline()) baseline->Record(*this, true);
+    BeforeChange(true);
     if (const auto position = PositionOf(name)) {
         // Replacing keeps the value's place and the spelling it was created with.
         RegValue& value = values_[*position];
@@ -162,7 +171,7 @@ void RegNode::SetValue(std::string_view name, Dword type, std::vector<std::uint8
 bool RegNode::DeleteValue(std::string_view name) {
     const auto position = PositionOf(name);
     if (!position) return false;
-    if (auto* baseline = RecordingBaseline()) baseline->Record(*this, true);
+    BeforeChange(true);
     values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(*position));
     valueSlots_.clear();  // positions after it moved: index again
     IndexValues();
@@ -177,15 +186,10 @@ std::shared_ptr<RegNode> RegNode::FindSubkey(std::string_view name) const {
 std::shared_ptr<RegNode> RegNode::CreateSubkey(std::string_view name) {
     auto where = subkeys_.lower_bound(name);
     if (where == subkeys_.end() || CompareFolded(where->first, name) != 0) {
-        // The root's baseline, if any, whether or not this key is new to it:
-        // the new key is born under it either way.
-        const RegNode* root = this;
-        while (root->parent_ != nullptr) root = root->parent_;
-        RegistryBaseline* baseline = root->baseline_;
-        if (baseline != nullptr && bornUnder_ != baseline->id_) baseline->Record(*this, false);
+        BeforeChange(false);
         auto child = std::make_shared<RegNode>(std::string(name));
         child->parent_ = this;
-        child->bornUnder_ = baseline != nullptr ? baseline->id_ : 0;
+        child->born_ = lastBaseline.load(std::memory_order_relaxed);
         where = subkeys_.emplace_hint(where, FoldCase(name), std::move(child));
         ++subkeyGeneration_;
     }
@@ -195,7 +199,7 @@ std::shared_ptr<RegNode> RegNode::CreateSubkey(std::string_view name) {
 bool RegNode::RemoveSubkey(std::string_view name) {
     const auto found = subkeys_.find(name);
     if (found == subkeys_.end()) return false;
-    if (auto* baseline = RecordingBaseline()) baseline->Record(*this, false);
+    BeforeChange(false);
     found->second->MarkDeleted();
     found->second->parent_ = nullptr;
     subkeys_.erase(found);
@@ -333,28 +337,17 @@ bool RegistryTree::DeleteKeyTree(std::string_view fullPath) {
 
 std::unique_ptr<RegistryBaseline> RegistryTree::StartBaseline() {
     std::unique_ptr<RegistryBaseline> baseline(new RegistryBaseline(roots_));
-    for (const auto& root : roots_) root->baseline_ = baseline.get();
+    for (const auto& root : roots_) root->baselines_.push_back(baseline.get());
     return baseline;
 }
 
 // --- RegistryBaseline ---------------------------------------------------------
 
-namespace {
-
-std::uint64_t NextBaselineId() {
-    static std::atomic<std::uint64_t> last{0};
-    return ++last;
-}
-
-}  // namespace
-
 RegistryBaseline::RegistryBaseline(const std::array<std::shared_ptr<RegNode>, 5>& roots)
-    : id_(NextBaselineId()), roots_(roots) {}
+    : id_(++lastBaseline), roots_(roots) {}
 
 RegistryBaseline::~RegistryBaseline() {
-    for (const auto& root : roots_) {
-        if (root->baseline_ == this) root->baseline_ = nullptr;
-    }
+    for (const auto& root : roots_) std::erase(root->baselines_, this);
 }
 
 void RegistryBaseline::Record(RegNode& key, bool values) {

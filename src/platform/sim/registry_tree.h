@@ -95,10 +95,10 @@ public:
 private:
     friend class RegistryBaseline;
     friend class RegistryTree;
-    // The baseline that records this key's changes: the one its root carries,
-    // unless the key was created after that baseline began (then all of it is
-    // new and there is nothing earlier to keep).
-    RegistryBaseline* RecordingBaseline() const;
+    // Hands the key's values or subkey list, as they are before a change, to
+    // every baseline its root carries that began before the key was created
+    // (to a later one all of the key is new, with nothing earlier to keep).
+    void BeforeChange(bool values);
     void MarkDeleted();
     std::optional<std::size_t> PositionOf(std::string_view name) const;
     void IndexValues();
@@ -114,16 +114,16 @@ private:
     SubkeyMap subkeys_;
     std::uint64_t subkeyGeneration_ = 0;
     RegNode* parent_ = nullptr;               // null for a root and for a removed key
-    RegistryBaseline* baseline_ = nullptr;    // on a root: the baseline recording changes
-    std::uint64_t bornUnder_ = 0;             // the baseline that was recording when it was made
+    std::vector<RegistryBaseline*> baselines_;  // on a root: the baselines recording changes
+    std::uint64_t born_ = 0;                    // the last baseline begun when the key was made
 };
 
 // The registry as it stood at one moment, kept without copying it: from then
 // on each key hands over its values or its subkey list the first time either
 // changes, and every key above it is marked. A comparison with the tree as it
 // is now (DiffSince) then visits only the marked keys, so a run's report costs
-// what the run changed, not the size of the hive. One baseline records a tree
-// at a time; starting another stops the first.
+// what the run changed, not the size of the hive. Several baselines may
+// record one tree at once.
 class RegistryBaseline {
 public:
     ~RegistryBaseline();
