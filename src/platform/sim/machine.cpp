@@ -8,7 +8,7 @@
 namespace veltra::sim {
 
 Machine::Machine() {
-    // A fresh account domain: S-1-5-21-1004336348-1177238915-682003330.
+    // A fresh account domain: S-1-5-21-1004399068-1177246595-681986434.
     accountDomainSid = {1, 4, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 0xDC, 0xE9, 0xDD, 0x3B,
                         0x83, 0x5B, 0x2B, 0x46, 0x82, 0x49, 0xA6, 0x28};
 }

@@ -78,16 +78,9 @@ struct LocalMemoryTraits {
     static void Close(Type memory) { ::LocalFree(memory); }
 };
 
-struct NetBufferTraits {
-    using Type = LPVOID;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type buffer) { ::NetApiBufferFree(buffer); }
-};
-
 using UniqueMsiHandle = UniqueHandle<MsiHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
-using UniqueNetBuffer = UniqueHandle<NetBufferTraits>;
 
 // Port handles carry the Win32 handle's bits unchanged.
 template <class Native, class Tag>
