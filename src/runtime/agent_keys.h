@@ -19,6 +19,11 @@ inline constexpr const char* kLocalOfflineServiceKey = VELTRA_AGENT_ROOT "\\Loca
 inline constexpr const char* kDomainOfflineServiceKey = VELTRA_AGENT_ROOT "\\Domain\\OASVC";
 inline constexpr const char* kDomainHostOfflineServiceKey = VELTRA_AGENT_ROOT "\\DomainHost\\OASVC";
 
+// The roots the settings keys (KVGINA, KVNETWORK, KVRAS) hang below: the
+// legacy products' and this agent's own.
+inline constexpr const char* kLegacySettingsRoot = "SOFTWARE\\Morvane\\";
+inline constexpr const char* kSettingsRoot = VELTRA_AGENT_ROOT "\\Settings\\";
+
 #undef VELTRA_AGENT_ROOT
 
 inline constexpr const char* kInstallPathValue = "InstallPath";
@@ -26,5 +31,7 @@ inline constexpr const char* kInstallPathValue = "InstallPath";
 // The folder inside the installation folder where the package lays one
 // marker file per installed component.
 inline constexpr const char* kRepositoryFolderName = "VeltraKeshAgentRepository\\";
+// The marker whose presence in the repository folder says the agent is installed.
+inline constexpr const char* kAgentInstalledMarker = "VeltraKeshAgentInstalled.txt";
 
 }  // namespace veltra::runtime

@@ -17,7 +17,6 @@ using platform::Dword;
 
 constexpr const char* kMakerKey = "SOFTWARE\\Veltra Security";
 constexpr const char* kSearchPathsValue = "LibrarySearchPaths";
-constexpr const char* kAgentInstalledMarker = "VeltraKeshAgentInstalled.txt";
 
 // The entries of a multi-string, up to its first empty one.
 std::vector<std::string> EntriesOf(const std::vector<std::uint8_t>& data) {
@@ -60,7 +59,7 @@ std::optional<std::vector<std::string>> ReadList(platform::Platform& platform, p
 void UpdateLibrarySearchPaths(platform::Platform& platform, std::string_view installFolder,
                               std::string_view frameworkFolder, std::string_view backEndFolder) {
     const std::string marker =
-        std::string(installFolder) + runtime::kRepositoryFolderName + kAgentInstalledMarker;
+        std::string(installFolder) + runtime::kRepositoryFolderName + runtime::kAgentInstalledMarker;
     const bool agentPresent = platform.files.GetFileAttributes(marker.c_str()) != platform::kInvalidFileAttributes;
 
     platform::RegKey key;
