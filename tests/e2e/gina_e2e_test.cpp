@@ -78,7 +78,7 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
     // The simulated machine first: it is quick, and the keys it changes are
     // the keys to read back from Wine.
     std::string error;
-    auto simulated = SimulatedInstall::Open(machineFolder, error);
+    auto simulated = OpenSimulated(error);
     ASSERT_TRUE(simulated) << error;
     simulated->PutFile(sourceDir + kOptionsFileName, kOptionsFileText);
     const sim::RegistryTree simSeeded = simulated->registry();

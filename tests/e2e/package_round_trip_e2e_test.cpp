@@ -57,7 +57,7 @@ TEST_F(PackageRoundTripTest, APackageMadeInOnePrefixInstallsSilentlyInAFreshOne)
 
     // Machine A.
     std::string error;
-    auto simA = SimulatedInstall::Open(machineFolder, error);
+    auto simA = OpenSimulated(error);
     ASSERT_TRUE(simA) << error;
     simA->PutFile(sourceDir + kPackageName, ReadText(source / kPackageName));
     for (const auto& [name, content] : kServerFiles) simA->PutFile(sourceDir + name, content);
@@ -86,7 +86,7 @@ TEST_F(PackageRoundTripTest, APackageMadeInOnePrefixInstallsSilentlyInAFreshOne)
     // folder Wine made.
     const std::string packageDir = WinePrefix::WindowsPath(made) + "\\";
     const InstallerFacts silent{productCode, kWineSystemFolder, kQuietUiLevel, packageDir, kSimTempFolder};
-    auto simB = SimulatedInstall::Open(machineFolder, error);
+    auto simB = OpenSimulated(error);
     ASSERT_TRUE(simB) << error;
     for (const std::string& name : madeInWine) simB->PutFile(packageDir + name, ReadText(made / name));
     const sim::RegistryTree simSeeded = simB->registry();

@@ -52,6 +52,12 @@ SequenceRun Simulate(SimulatedInstall& machine, const InstallerFacts& facts, con
 
 bool IsPackageCustomAction(const std::string& name) { return TestPackage().FindCustomAction(name) != nullptr; }
 
+bool IsScriptedCustomAction(const std::string& name) {
+    constexpr int kInScript = 0x400;  // msidbCustomActionTypeInScript
+    const auto* row = TestPackage().FindCustomAction(name);
+    return row != nullptr && (row->type & kInScript) != 0;
+}
+
 SequenceRun SimulateInstallation(SimulatedInstall& machine, const InstallerFacts& facts,
                                  const CommandLine& commandLine) {
     return Simulate(machine, facts, commandLine);

@@ -45,6 +45,9 @@ struct SequenceRun {
 
 // Whether a row of the package's CustomAction table has this name.
 bool IsPackageCustomAction(const std::string& name);
+// Whether that row runs in the installation script (deferred, rollback or
+// commit): the log then shows it twice, when it is scheduled and when it runs.
+bool IsScriptedCustomAction(const std::string& name);
 
 // A first installation; the command line names the features (ADDLOCAL) and
 // the server files, if any (PATHTOFILE, PATHTOFILE_KVROOT).

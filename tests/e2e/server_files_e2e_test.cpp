@@ -103,7 +103,7 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
     // The simulated machine, with the package's folder on its drive Z: as
     // Wine sees it.
     std::string error;
-    auto simulated = SimulatedInstall::Open(machineFolder, error);
+    auto simulated = OpenSimulated(error);
     ASSERT_TRUE(simulated) << error;
     for (const ServerFile& file : kServerFiles) {
         simulated->PutFile(sourceDir + file.name, file.content);

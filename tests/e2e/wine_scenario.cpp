@@ -9,7 +9,6 @@
 
 #include "platform/sim/regfile.h"
 #include "registry_compare.h"
-#include "runtime/action_table.h"
 
 namespace veltra::e2e {
 
@@ -157,6 +156,41 @@ void WineScenarioTest::TearDown() {
     if (!HasFailure()) fs::remove_all(wine->prefix());
 }
 
+namespace {
+
+// "ComputerName" as Wine's registry of the base prefix holds it.
+std::string WineComputerName() {
+    std::ifstream file(fs::path(VELTRA_E2E_BASE_PREFIX) / "system.reg");
+    std::string line;
+    bool inKey = false;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.front() == '[') {
+            inKey = line.rfind("[System\\\\CurrentControlSet\\\\Control\\\\ComputerName\\\\ComputerName]", 0) == 0;
+            continue;
+        }
+        const std::string prefix = "\"ComputerName\"=\"";
+        if (inKey && line.rfind(prefix, 0) == 0 && line.size() > prefix.size() && line.back() == '"') {
+            return line.substr(prefix.size(), line.size() - prefix.size() - 1);
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+std::unique_ptr<SimulatedInstall> WineScenarioTest::OpenSimulated(std::string& error) const {
+    auto simulated = SimulatedInstall::Open(machineFolder, error);
+    if (!simulated) return nullptr;
+    const std::string name = WineComputerName();
+    if (name.empty()) {
+        error = "the base prefix's registry names no computer";
+        return nullptr;
+    }
+    simulated->machine().computerName = name;
+    return simulated;
+}
+
 void WineScenarioTest::UseMachine(const std::string& machine, const std::string& workName) {
     machineFolder = fs::path(VELTRA_E2E_MACHINES) / machine;
     work = fs::path(VELTRA_E2E_WORK) / workName;
@@ -291,8 +325,7 @@ void WineScenarioTest::ExpectSameActions(const MsiLog& log, const SequenceRun& s
         ranSimulated.insert(action);
         const auto found = log.returns.find(action);
         if (found == log.returns.end()) continue;
-        const runtime::ActionEntry* entry = runtime::FindAction(action);
-        const bool deferred = entry != nullptr && entry->kind != runtime::ActionKind::Immediate;
+        const bool deferred = IsScriptedCustomAction(action);
         EXPECT_EQ(found->second.size(), deferred ? 2u : 1u)
             << phase << ": " << action
             << (deferred ? " was not both scheduled and run" : " did not run exactly once");

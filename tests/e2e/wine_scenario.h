@@ -10,12 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "msi_log.h"
 #include "package_sequence.h"
+#include "simulated_install.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/registry_tree.h"
 #include "wine_prefix.h"
@@ -68,6 +70,10 @@ protected:
     // The scenario's machine (a folder under machines/) and its work folder
     // (under the run's work folder; emptied first).
     void UseMachine(const std::string& machine, const std::string& workName);
+    // The scenario's machine on the simulated side, named as Wine names the
+    // computer (the base prefix takes the host's name), so that the values
+    // built from "ComputerName" compare.
+    std::unique_ptr<SimulatedInstall> OpenSimulated(std::string& error) const;
 
     // The prefix: a copy of the run's base prefix with the machine's
     // registry imported and its drive C: files added.
