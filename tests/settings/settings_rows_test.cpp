@@ -1,9 +1,5 @@
-// What every settings class shares, tested once for each: a load followed by
-// an unforced save writes nothing; a changed field is written alone, and only
-// when its row's rule saves changes; a forced save carries every row its rule
-// saves to another key, with its stored type. What differs per class is its
-// key and its rows (the value tables), and the rows no unforced save writes,
-// which are spelled out here rather than taken from the tables.
+// What every settings class shares, run over each class's value table; the
+// rows no unforced save writes are spelled out rather than taken from the tables.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -151,7 +147,7 @@ TYPED_TEST(SettingsRowsTest, AForcedSaveCarriesEverySavedRowToAnotherKey) {
 
 
 // A text as long as its capacity: a changed one is not written; a forced save
-// writes it unless the row must always fit. One character less is written.
+// writes it unless the row must always fit.
 template <class Settings, class Row>
 std::function<void(SettingsContext&, const std::string&, bool)> TextSave(const char* keyPath, Row row) {
     return [keyPath, row](SettingsContext& context, const std::string& text, bool force) {
@@ -174,9 +170,6 @@ TEST_F(TextLimitTest, AChangedTextIsWrittenOnlyWhileShorterThanItsCapacity) {
     };
     const Case cases[] = {
         {kRasKey, "DefaultDomain", 254, true, TextSave<RasSettings>(kRasSettingsKey, RasValue::DefaultDomain)},
-        {kClientKey, "PrimaryInterfaceIP", 16, true,
-         TextSave<ClientSettings>(kClientSettingsKey, ClientValue::PrimaryInterfaceIP)},
-        {kClientKey, "TraceFile", 260, true, TextSave<TraceSettings>(kTraceSettingsKey, TraceValue::TraceFile)},
         {kNetworkKey, "MultiuserDelimiter", 8, false,
          TextSave<NetworkSettings>(kNetworkSettingsKey, NetworkValue::MultiuserDelimiter)},
     };
