@@ -56,7 +56,6 @@ std::vector<CheckCase> CasesFor(const std::string& name, const std::string& uppe
     const platform::Dword readOnly = platform::kFileAttributeReadOnly;
     const platform::Dword directory = platform::kFileAttributeDirectory;
     return {
-        {"plain file passes", name, Shape::File, 0, ""},
         {"upper-case name passes", upper, Shape::File, 0, ""},
         {"hidden read-only archive passes", name, Shape::File,
          hidden | readOnly | platform::kFileAttributeArchive, ""},
@@ -69,7 +68,6 @@ std::vector<CheckCase> CasesFor(const std::string& name, const std::string& uppe
         {"system file of another name", "other.txt", Shape::File, system, "name"},
         {"system file", name, Shape::File, system, "system"},
         {"folder with the required name", name, Shape::Folder, 0, "directory"},
-        {"folder of another name", "Servers", Shape::Folder, 0, "name"},
         // The system attribute comes before the directory attribute.
         {"system folder with the required name", name, Shape::Folder, system | directory, "system"},
         // No choice at all is missing; only a backslash starts the file name, so

@@ -16,8 +16,6 @@ protected:
     }
 };
 
-// --- deferred, copy state "1" -------------------------------------------------
-
 // A copy onto itself is skipped; a failed copy over an earlier file is accepted.
 TEST_P(CopyServerFile, AnEarlierFileThatCannotBeReplacedStays) {
     PutFile(Chosen(), "new server data");
@@ -31,8 +29,6 @@ TEST_P(CopyServerFile, AnEarlierFileThatCannotBeReplacedStays) {
     EXPECT_EQ(ReadFile(Installed()), "old server data");
     ExpectNoDialog();
 }
-
-// --- deferred, any other copy state -------------------------------------------
 
 TEST_P(CopyServerFile, AFileNoComponentNeedsIsRemovedEvenIfReadOnly) {
     for (const std::string state : {"0", "yes", "1 ", "01", "true"}) {
@@ -71,8 +67,6 @@ TEST_P(CopyServerFile, NoDataFails) {
     EXPECT_EQ(ReadFile(Installed()), "old server data");
     ExpectNoDialog();
 }
-
-// --- immediate, creating a package --------------------------------------------
 
 // The package creation ignores the copy state; the choice replaces a
 // read-only earlier copy, and a choice that is gone leaves it.
