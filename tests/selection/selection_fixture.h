@@ -49,6 +49,17 @@ protected:
         SetString(kHostKey, "DayfileDirRoot", kHostRoot);
     }
 
+    // Exactly one warning box, with no owner and the library caption.
+    void ExpectOneWarning(const char* text) {
+        ASSERT_EQ(machine.dialogs.size(), 1u);
+        const sim::DialogRecord& box = machine.dialogs[0];
+        EXPECT_EQ(box.kind, "MessageBox");
+        EXPECT_EQ(box.owner, "none");
+        EXPECT_EQ(box.caption, kCaption);
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.style, 0x00010030u);
+    }
+
     bool HasProperty(const std::string& name) const {
         return machine.session.properties.count(name) != 0;
     }
