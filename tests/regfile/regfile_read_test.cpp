@@ -222,8 +222,6 @@ TEST(RegFileDetect, Formats) {
     EXPECT_EQ(DetectRegFormat({}), std::nullopt);
 }
 
-// --- refused files -------------------------------------------------------------
-
 struct BadFile {
     std::string text;
     int line;
@@ -261,14 +259,12 @@ INSTANTIATE_TEST_SUITE_P(
     Table, RegFileErrors,
     ::testing::Values(
         BadFile{"", 1, "does not start with the header"},
-        BadFile{"\n\nREGEDIT4\n", 1, "does not start with the header"},
         BadFile{"regedit4\n", 1, "\"REGEDIT4\""},
         BadFile{"REGEDIT4 FOO\n", 1, "header"},
         BadFile{"REGEDIT4\n\n; comment\n@=\"b\"\n", 4, "before any [KEY] line"},
         BadFile{Tail("\"a\"=\"unclosed\n"), 6, "no closing quote"},
         BadFile{Tail("\"a\"=\"bad \\n escape\"\n"), 6, "unknown escape \\n"},
         BadFile{Tail("\"unclosed=\"x\"\n"), 6, "expected = after the value name"},
-        BadFile{Tail("\"a\"=dword:\n"), 6, "dword: takes 1 to 8 hex digits"},
         BadFile{Tail("\"a\"=dword:123456789\n"), 6, "dword: takes 1 to 8 hex digits"},
         BadFile{Tail("\"a\"=dword:0x12\n"), 6, "unexpected text after the dword value: \"x12\""},
         BadFile{Tail("\"a\"=hex(0x2):00\n"), 6, "hex(N): takes a type of 1 to 8 hex digits"},
@@ -287,7 +283,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{Tail("[HKLM\\SOFTWARE\\Y]\n"), 6,
                 "unknown root \"HKLM\" (write it in full: HKEY_LOCAL_MACHINE)"},
         BadFile{Tail("[ HKEY_LOCAL_MACHINE\\Y]\n"), 6, "unknown root \" HKEY_LOCAL_MACHINE\""},
-        BadFile{Tail("[- HKEY_LOCAL_MACHINE\\Y]\n"), 6, "unknown root \" HKEY_LOCAL_MACHINE\""},
         BadFile{Tail("[-HKEY_LOCAL_MACHINE]\n"), 6, "a root key cannot be deleted"},
         BadFile{Tail("[HKEY_LOCAL_MACHINE\\Y\n"), 6, "no closing ]"},
         BadFile{Tail("[HKEY_LOCAL_MACHINE\\Y] junk\n"), 6, "unexpected text after the key name: \"junk\""},

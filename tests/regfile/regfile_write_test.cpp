@@ -100,7 +100,6 @@ INSTANTIATE_TEST_SUITE_P(
     Table, RegFileValueData,
     ::testing::Values(
         DataCase{"string", {"n", 1, Sz("a\\b\"c;#")}, "\"a\\\\b\\\"c;#\"", "\"a\\\\b\\\"c;#\""},
-        DataCase{"high characters", {"n", 1, Sz("\x80\xe9")}, "\"\x80\xe9\"", "\"\x80\xe9\""},
         // Strings the quoted form cannot carry exactly keep every byte as hex(1).
         DataCase{"embedded zero", {"n", 1, {'a', 0, 'b', 0}}, "hex(1):61,00,00,00,62,00,00,00",
                  "hex(1):61,00,62,00"},
@@ -114,7 +113,6 @@ INSTANTIATE_TEST_SUITE_P(
                  "hex(2):25,80,25,00"},
         DataCase{"unassigned byte", {"n", 7, {0x81, 0, 0}}, "hex(7):81,00,00,00,00,00",
                  "hex(7):81,00,00"},
-        DataCase{"other type", {"n", 0x100, {0xab}}, "hex(100):ab", "hex(100):ab"},
         DataCase{"largest type", {"n", 0xFFFFFFFFu, {}}, "hex(ffffffff):", "hex(ffffffff):"}));
 
 TEST(RegFileValueData, LongDataStaysOnOneLine) {
@@ -122,8 +120,6 @@ TEST(RegFileValueData, LongDataStaysOnOneLine) {
     EXPECT_EQ(text.size(), 4 + 100 * 3 - 1);
     EXPECT_EQ(text.find('\\'), std::string::npos);
 }
-
-// --- wrapping ----------------------------------------------------------------
 
 // The value lines of a one-value export, without the key around them.
 std::string ValueLines(const std::string& name, Dword type, std::vector<std::uint8_t> data) {
@@ -166,8 +162,6 @@ TEST(RegFileWrap, AtTheBoundary) {
     for (int i = 0; i < 21; ++i) first += "41,";
     EXPECT_EQ(ValueLines("a\\b", 7, std::vector<std::uint8_t>(23, 0x41)), first + "\\\r\n  41,41");
 }
-
-// --- round trips ---------------------------------------------------------------
 
 RegistryTree AwkwardTree() {
     RegistryTree tree;
