@@ -126,11 +126,11 @@ std::vector<ChainCase> EnableCases() {
          "RegSetValueExA:" + W + "\\GinaDLL=5", false, 1603, {{W, "KVSupercededGina", ""}}, {kConflict, kUnexpected}},
     };
     // Every UI level but exactly 2 asks.
-    for (const std::string level : {"@", "@;22"}) {
+    for (const std::string level : {"@", "@;3", "@;22", "@;2x"}) {
         cases.push_back({"UI level " + level, other, {"othergina.dll"}, level, {platform::kIdCancel}, "", false, 1603,
                          {}, {kConflict}});
     }
-    for (const std::string data : {"", ";;"}) {
+    for (const std::string data : {"", ";", ";;"}) {
         cases.push_back({"no data '" + data + "'", other, {"othergina.dll"}, data, {}, "", false, 1603, {}, {}});
     }
     // Replaced without asking: the legacy agent GINA (remembered), the GINAs
@@ -139,11 +139,11 @@ std::vector<ChainCase> EnableCases() {
         cases.push_back({"legacy " + legacy, {{W, "GinaDLL", legacy}}, {"kvgina.dll"}, "@;5", {}, "", false, 0,
                          {{W, "GinaDLL", kAgent}, {W, "KVSupercededGina", "kvgina.dll"}}, {}});
     }
-    for (const std::string accepted : {"MSGINA", "keshgina.DLL"}) {
+    for (const std::string accepted : {"msgina.dll", "MSGINA", "KeshGina", "keshgina.DLL"}) {
         cases.push_back({"accepted " + accepted, {{W, "GinaDLL", accepted}}, {accepted}, "@;5", {}, "", false, 0,
                          {{W, "GinaDLL", kAgent}}, {}});
     }
-    for (const std::string three : {"3-GINA.DLL"}) {
+    for (const std::string three : {"3-Gina.dll", "3-GINA.DLL"}) {
         cases.push_back({"gina3 " + three, {{W, "GinaDLL", three}}, {three}, "@;5", {}, "", false, 0,
                          {{W, "GinaDLL", kAgent}, {W, "KVSupercededGina", three}}, {}});
     }
