@@ -19,10 +19,13 @@ const std::string kUpgradeClient = kUpgradePath + "\\KESHCLIENT";
 
 class ClientTraceTest : public SettingsFixture {};
 
-TEST_F(ClientTraceTest, AnAbsentAddressLoadsAsZerosAndIsForcedOutSo) {
+TEST_F(ClientTraceTest, AnAbsentAddressLoadsAsZerosAndIsWrittenOnlyWhenForced) {
     ClientSettings client(context);
     client.Load(kClientSettingsKey, false);
     EXPECT_EQ(client.Buffer(ClientValue::PrimaryInterfaceIP).Text(), "0.0.0.0");
+    Mark();
+    client.SaveChanged();
+    EXPECT_TRUE(Changes().empty());
     client.SaveAll();
     EXPECT_EQ(GetString(kClientKey, "PrimaryInterfaceIP"), "0.0.0.0");
     EXPECT_EQ(GetDword(kClientKey, "EventLogControl"), 0u);

@@ -61,6 +61,14 @@ TEST_F(GinaSettingsTest, AForcedSaveWritesInItsOwnOrder) {
                   kGinaKey + "\\CustomBitMap"}));
 }
 
+TEST_F(GinaSettingsTest, AnAbsentReservePasswordIsForcedOutAs512ZeroBytes) {
+    GinaSettings gina(context);
+    gina.Load(kGinaSettingsKey, false);
+    gina.SaveAll();
+    EXPECT_EQ(GetValue(kGinaKey, "ReservePassword"),
+              (sim::RegValue{"ReservePassword", platform::kRegBinary, std::vector<std::uint8_t>(512, 0)}));
+}
+
 TEST_F(GinaSettingsTest, ANewReservePasswordIsStoredAsItsDigestForcedOrNot) {
     for (const bool force : {false, true}) {
         SCOPED_TRACE(force);

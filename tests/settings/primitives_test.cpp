@@ -103,6 +103,7 @@ TEST_F(PrimitivesTest, NumberReadersAtTheirTypesAndSizes) {
         {"decimal text as DWORD", true, platform::kRegSz, Bytes("1"), 5001, 777},
         {"four bytes of binary", true, platform::kRegBinary, {1, 0, 0, 0}, 5001, 777},
         {"a short DWORD", true, platform::kRegDword, {1, 0}, 5001, 777},
+        {"a long DWORD", true, platform::kRegDword, {1, 0, 0, 0, 0, 0, 0, 0}, 5001, 777},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);

@@ -147,7 +147,7 @@ TYPED_TEST(SettingsRowsTest, AForcedSaveCarriesEverySavedRowToAnotherKey) {
 
 
 // A text as long as its capacity: a changed one is not written; a forced save
-// writes it unless the row must always fit.
+// writes it unless the row must always fit. One character less is written.
 template <class Settings, class Row>
 std::function<void(SettingsContext&, const std::string&, bool)> TextSave(const char* keyPath, Row row) {
     return [keyPath, row](SettingsContext& context, const std::string& text, bool force) {
@@ -170,6 +170,9 @@ TEST_F(TextLimitTest, AChangedTextIsWrittenOnlyWhileShorterThanItsCapacity) {
     };
     const Case cases[] = {
         {kRasKey, "DefaultDomain", 254, true, TextSave<RasSettings>(kRasSettingsKey, RasValue::DefaultDomain)},
+        {kClientKey, "PrimaryInterfaceIP", 16, true,
+         TextSave<ClientSettings>(kClientSettingsKey, ClientValue::PrimaryInterfaceIP)},
+        {kClientKey, "TraceFile", 260, true, TextSave<TraceSettings>(kTraceSettingsKey, TraceValue::TraceFile)},
         {kNetworkKey, "MultiuserDelimiter", 8, false,
          TextSave<NetworkSettings>(kNetworkSettingsKey, NetworkValue::MultiuserDelimiter)},
     };
