@@ -100,6 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
     Table, RegFileValueData,
     ::testing::Values(
         DataCase{"string", {"n", 1, Sz("a\\b\"c;#")}, "\"a\\\\b\\\"c;#\"", "\"a\\\\b\\\"c;#\""},
+        DataCase{"high characters", {"n", 1, Sz("\x80\xe9")}, "\"\x80\xe9\"", "\"\x80\xe9\""},
         // Strings the quoted form cannot carry exactly keep every byte as hex(1).
         DataCase{"embedded zero", {"n", 1, {'a', 0, 'b', 0}}, "hex(1):61,00,00,00,62,00,00,00",
                  "hex(1):61,00,62,00"},
