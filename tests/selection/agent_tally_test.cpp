@@ -73,7 +73,7 @@ TEST_F(AgentTallyTest, DecrementLowersTheTallyByOne) {
     const std::pair<const char*, const char*> cases[] = {
         // Nothing stops the tally below zero; text that is not a number (or
         // none) counts as 0, and only the leading digits are the number.
-        {"2", "1"}, {"0", "-1"}, {nullptr, "-1"}, {"abc", "-1"}, {"3 agents", "2"},
+        {"2", "1"}, {"0", "-1"}, {"-1", "-2"}, {nullptr, "-1"}, {"abc", "-1"}, {"3 agents", "2"},
         // Nine characters fit the 10-byte buffer; a tenth is cut off.
         {"123456789", "123456788"}, {"1234567890", "123456788"},
     };

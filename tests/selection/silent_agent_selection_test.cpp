@@ -66,7 +66,9 @@ INSTANTIATE_TEST_SUITE_P(
                    false},
         // Registration alone is not an agent component.
         ChoiceCase{"AutoregOnly", {{"_AUTOREG", "1"}}, {"InstallSilentAUTOREG"}, false},
+        ChoiceCase{"DomainClient", {{"_DAC", "1"}}, {"InstallSilentDAC"}, true},
         ChoiceCase{"LocalClient", {{"_LAC", "1"}}, {"InstallSilentLAC"}, true},
+        ChoiceCase{"RemoteAccess", {{"_RAS", "1"}}, {"InstallSilentRAS"}, true},
         ChoiceCase{"Eap", {{"_EAP", "1"}}, {"InstallSilentEAP"}, true},
         ChoiceCase{"LocalWithRegistration", {{"_LAC", "1"}, {"_AUTOREG", "1"}},
                    {"InstallSilentLAC", "InstallSilentAUTOREG"}, true},
