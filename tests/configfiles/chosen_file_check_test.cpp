@@ -68,6 +68,7 @@ std::vector<CheckCase> CasesFor(const std::string& name, const std::string& uppe
         {"system file of another name", "other.txt", Shape::File, system, "name"},
         {"system file", name, Shape::File, system, "system"},
         {"folder with the required name", name, Shape::Folder, 0, "directory"},
+        {"folder of another name", "Servers", Shape::Folder, 0, "name"},
         // The system attribute comes before the directory attribute.
         {"system folder with the required name", name, Shape::Folder, system | directory, "system"},
         // No choice at all is missing; only a backslash starts the file name, so
