@@ -54,6 +54,17 @@ TEST_F(AccessNextGinaTest, ALinkCountsOnlyWithinItsLengthLimits) {
     }
 }
 
+// Restoring a link that is not there reports it, unless the product has a
+// default value to set all the same.
+TEST_F(AccessNextGinaTest, RestoringALinkThatIsNotThereReportsIt) {
+    machine.registry.CreateKey(kPcAnywhere);
+    machine.registry.CreateKey(kNortel);
+    EXPECT_EQ(Access(GinaAccess::Restore, "").result, 2u);
+    EXPECT_EQ(Access(GinaAccess::Restore, "msgina.dll").result, 2u);
+    EXPECT_EQ(Access(GinaAccess::Restore, "NnGina.dll").result, 2u);
+    EXPECT_EQ(Access(GinaAccess::Restore, "awgina.dll").result, 0u);
+}
+
 // A product's key or value the registry refuses: the link stays as it was.
 TEST_F(AccessNextGinaTest, ARefusedWriteLeavesTheLinkAsItWas) {
     struct Case {
