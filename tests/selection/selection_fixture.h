@@ -1,6 +1,5 @@
-// A simulated machine with an installed-or-not agent product: its product
-// code, the system folder, the current user's volatile environment, and
-// shorthands for feature states, day-file roots and removal markers.
+// A simulated machine with an installed-or-not agent product, its day-file
+// roots and removal markers.
 #pragma once
 
 #include <initializer_list>
