@@ -1,6 +1,5 @@
-// CopyKvconfRec / CopyKvrootCrt: the deferred copy into the system folder, the
-// removal of a file no component needs any more, and the immediate copy into
-// the package folder.
+// CopyKvconfRec / CopyKvrootCrt: the deferred copy or removal, and the
+// immediate copy into the package folder.
 #include "configfiles_test_support.h"
 
 namespace veltra::testing {
