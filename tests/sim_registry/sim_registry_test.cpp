@@ -1,6 +1,4 @@
-// Contract tests of the simulated registry against the Windows behaviour it
-// models: result codes, length protocols, enumeration order, access rights,
-// handles to deleted keys, faults and the trace.
+// The simulated registry against the Windows behaviour it models.
 #include <gtest/gtest.h>
 
 #include <algorithm>
