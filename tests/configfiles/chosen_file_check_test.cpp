@@ -56,7 +56,6 @@ std::vector<CheckCase> CasesFor(const std::string& name, const std::string& uppe
     const platform::Dword readOnly = platform::kFileAttributeReadOnly;
     const platform::Dword directory = platform::kFileAttributeDirectory;
     return {
-        {"plain file passes", name, Shape::File, 0, ""},
         {"upper-case name passes", upper, Shape::File, 0, ""},
         {"hidden read-only archive passes", name, Shape::File,
          hidden | readOnly | platform::kFileAttributeArchive, ""},

@@ -1,6 +1,5 @@
-// What the server-file tests share: the machine's usual folders, the two
-// server-file families written out as the wizard and the package know them,
-// and checks on what the run showed.
+// What the server-file tests share: the usual folders, and the two server-file
+// families as the wizard and the package know them.
 #pragma once
 
 #include <ostream>

@@ -1,6 +1,5 @@
 // Creating a package: the banner bitmap and the server certificate go into
 // the package folder beside the server files.
-#include "configfiles/bitmap_copy.h"
 #include "configfiles_test_support.h"
 
 namespace veltra::testing {
@@ -10,9 +9,6 @@ const std::string kBitmapPackageFailure =
     "The installation failed to copy, into place,\nthe specified custom bitmap file.\n\n"
     "The Silent Install Package Creation will abort\nat this time to prevent problems in a "
     "subsequent\nSilent Installation.";
-const std::string kBitmapInstallFailure =
-    "The installation failed to copy, into place,\nthe specified custom bitmap file.\n\n"
-    "The installation changes will be rolled back now.";
 const std::string kCertificateFailure =
     "The installation failed to copy, into place,\nthe specified server.cer.\n\n"
     "The Silent Install Package Creation will abort\nat this time to prevent problems in a "
@@ -27,8 +23,6 @@ protected:
     const std::string banner = kPackageFolder + "gina_banner.bmp";
     const std::string certificate = kPackageFolder + "server.cer";
 };
-
-// --- what the banner and the certificate copies share ------------------------
 
 struct PackageFile {
     std::string label, action, sourceProperty, inPackage, sameFileSpelledOtherwise;
@@ -84,8 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
                                   "D:\\PACKAGE\\SilentInstallPackage\\Server.Cer"}),
     [](const ::testing::TestParamInfo<PackageFile>& info) { return info.param.label; });
 
-// --- CopyCustomBitmapFile -------------------------------------------------------
-
 TEST_F(PackageFiles, WithoutTheExactTrueAnOldBannerIsTakenOut) {
     for (const std::optional<std::string>& import :
          {std::optional<std::string>("true"), std::optional<std::string>("TRUE"),
@@ -117,32 +109,6 @@ TEST_F(PackageFiles, AFailedBannerCopyEndsThePackageCreation) {
     // The banner's failure is not recorded for the package creation.
     EXPECT_EQ(Property("PACKAGE_CREATE_ERROR"), "");
 }
-
-// --- the banner routine as the install options use it -----------------------
-
-// On an installation the banner routine places and removes the banner in the
-// installation folder, and a failed copy rolls back with its own text.
-TEST_F(ConfigFilesTest, TheBannerRoutineOnAnInstallation) {
-    using configfiles::BannerCopy;
-    const auto banner = [&](const std::string& source, BannerCopy copy) {
-        return configfiles::CopyBannerBitmap(sim.platform(), source, kInstallDir, copy,
-                                             configfiles::CopyPurpose::Installation);
-    };
-    PutFolder(kInstallDir);
-    PutFile("E:\\Art\\logo.bmp", "custom banner");
-    EXPECT_EQ(banner("E:\\Art\\logo.bmp", BannerCopy::Copy), 0u);
-    EXPECT_EQ(ReadFile(kInstallDir + "gina_banner.bmp"), "custom banner");
-    EXPECT_EQ(banner("E:\\Art\\logo.bmp", BannerCopy::Remove), 0u);
-    EXPECT_FALSE(FileExists(kInstallDir + "gina_banner.bmp"));
-    EXPECT_TRUE(FileExists("E:\\Art\\logo.bmp"));
-    ExpectNoDialog();
-
-    Answer(platform::kIdOk);
-    EXPECT_EQ(banner("E:\\Gone\\logo.bmp", BannerCopy::Copy), 1603u);
-    ExpectOneMessage(kBitmapInstallFailure, kServiceErrorStyle);
-}
-
-// --- CopyServerCertPackage -----------------------------------------------------
 
 TEST_F(PackageFiles, AFailedCertificateCopyEndsThePackageCreation) {
     for (const std::string source : {"E:\\Gone\\server.cer", ""}) {

@@ -1,6 +1,5 @@
-// CopyKvconfRec / CopyKvrootCrt: the deferred copy into the system folder, the
-// removal of a file no component needs any more, and the immediate copy into
-// the package folder.
+// CopyKvconfRec / CopyKvrootCrt: the deferred copy or removal, and the
+// immediate copy into the package folder.
 #include "configfiles_test_support.h"
 
 namespace veltra::testing {
@@ -16,8 +15,6 @@ protected:
     }
 };
 
-// --- deferred, copy state "1" -------------------------------------------------
-
 // A copy onto itself is skipped; a failed copy over an earlier file is accepted.
 TEST_P(CopyServerFile, AnEarlierFileThatCannotBeReplacedStays) {
     PutFile(Chosen(), "new server data");
@@ -31,8 +28,6 @@ TEST_P(CopyServerFile, AnEarlierFileThatCannotBeReplacedStays) {
     EXPECT_EQ(ReadFile(Installed()), "old server data");
     ExpectNoDialog();
 }
-
-// --- deferred, any other copy state -------------------------------------------
 
 TEST_P(CopyServerFile, AFileNoComponentNeedsIsRemovedEvenIfReadOnly) {
     for (const std::string state : {"0", "yes", "1 ", "01", "true"}) {
@@ -71,8 +66,6 @@ TEST_P(CopyServerFile, NoDataFails) {
     EXPECT_EQ(ReadFile(Installed()), "old server data");
     ExpectNoDialog();
 }
-
-// --- immediate, creating a package --------------------------------------------
 
 // The package creation ignores the copy state; the choice replaces a
 // read-only earlier copy, and a choice that is gone leaves it.

@@ -81,10 +81,8 @@ TEST_F(Reposition, ASilentPackageWithoutServerFilesLeavesTheChoices) {
     EXPECT_EQ(Property("BITMAPFILE_SOURCE"), "");
 }
 
-// A silent removal or patch ("ALL" matched case-sensitively) finds the server
-// files where the installation put them, and brings no banner or registry
-// file along; an interactive one follows the choices, another silent run the
-// package.
+// A silent removal or patch ("ALL" matched case-sensitively) takes the server
+// files from the system folder, without banner or registry file.
 TEST_F(Reposition, ASilentRemovalOrPatchTakesTheServerFilesFromTheSystemFolder) {
     struct Case {
         std::string label;

@@ -1,6 +1,4 @@
-// The server files along the package's own roads: the test package run by the
-// simulated installer with the command line and user-interface level of each
-// case, checked on the result, properties, files and dialogs together.
+// The server files along the test package's own roads.
 #include <cctype>
 #include <map>
 

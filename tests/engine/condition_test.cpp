@@ -1,6 +1,4 @@
-// The condition evaluator against the installer's documented and observed
-// results: precedence, integer/string rules, case, substrings and bit tests,
-// feature and component states, and malformed conditions.
+// The condition evaluator against the installer's documented and observed results.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,8 +1,6 @@
-// The simulated installer on small packages made in the test: what runs,
-// when, with which data, and what a failing script undoes. The library's
-// actions are stood in for by a recorder, so these cases are about the
-// installer alone; the roads over the real test package are in the bench's
-// tests.
+// The simulated installer on small packages made in the test, the library's
+// actions stood in for by a recorder: what runs, when, with which data, and
+// what a failing script undoes.
 #include <gtest/gtest.h>
 
 #include "platform/sim/engine/engine.h"

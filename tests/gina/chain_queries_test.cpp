@@ -95,16 +95,5 @@ TEST_F(ChainQueriesTest, TheAgentGinaIsChainedWhenItIsTheLastExistingGina) {
     EXPECT_FALSE(GetValue(kNortel, "NextGinaToChain"));
 }
 
-// Loaded while its mutex exists; a mutex that cannot be created says not.
-TEST_F(ChainQueriesTest, TheAgentGinaIsLoadedWhileItsMutexExists) {
-    EXPECT_FALSE(gina::IsAgentGinaLoaded(Ports().system));
-    EXPECT_FALSE(machine.mutexes.contains(kLoadedMutex)) << "the test must not leave the mutex behind";
-    LoadAgentGina();
-    EXPECT_TRUE(gina::IsAgentGinaLoaded(Ports().system));
-    EXPECT_TRUE(machine.mutexes.contains(kLoadedMutex));
-    Fail(std::string("CreateMutexA:") + kLoadedMutex + "=5");
-    EXPECT_FALSE(gina::IsAgentGinaLoaded(Ports().system));
-}
-
 }  // namespace
 }  // namespace veltra::testing

@@ -1,8 +1,5 @@
-// EnableGina and DisableGina as the installer runs them: deferred, with
-// CustomActionData "<agent GINA path>;<UILevel>" and "<UILevel>", and an
-// administrator who answers the questions (or nobody, at UI level 2). The
-// chain's walk, its repairs and each product's link are shown here, on the
-// registry the actions leave.
+// EnableGina and DisableGina as the installer runs them (deferred, with data
+// "<agent GINA path>;<UILevel>" and "<UILevel>"), checked on the registry left.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -184,6 +181,9 @@ std::vector<ChainCase> DisableCases() {
          "RegDeleteValueA:" + W + "\\GinaDLL=5", true, 1603, {}, {kUnexpected}},
         {"a registry failure brings the unexpected error", agent, {}, "2", {platform::kIdOk},
          "RegOpenKeyExA:" + W + "=5", false, 1603, {}, {kUnexpected}},
+        // The question asks only while the loaded GINA's mutex can be opened.
+        {"a mutex that cannot be opened says not loaded", agent, {}, "5", {},
+         std::string("CreateMutexA:") + kLoadedMutex + "=5", true, 0, {{W, "GinaDLL", std::nullopt}}, {}},
     };
 }
 
@@ -235,6 +235,7 @@ protected:
         }
         EXPECT_EQ(openings, c.openings);
         EXPECT_FALSE(machine.unansweredDialog.has_value());
+        EXPECT_EQ(machine.mutexes.contains(kLoadedMutex), c.loaded) << "the probe must not leave its mutex behind";
     }
 };
 
@@ -268,7 +269,7 @@ INSTANTIATE_TEST_SUITE_P(Chains, DisableGinaTest, ::testing::ValuesIn(DisableCas
 
 // Each chaining product keeps its link in its own place and wants it written
 // its own way; taking the agent GINA out puts the product's default back.
-TEST_F(GinaFixture, EachProductTakesTheAgentGinaItsOwnWayAndGetsItsDefaultBack) {
+TEST_F(GinaActions, EachProductTakesTheAgentGinaItsOwnWayAndGetsItsDefaultBack) {
     struct Product {
         const char* gina;  // as Winlogon names it
         const char* key;
@@ -296,12 +297,6 @@ TEST_F(GinaFixture, EachProductTakesTheAgentGinaItsOwnWayAndGetsItsDefaultBack) 
         }
         PutSystemFile(p.gina);
         SetString(kWinlogon, "GinaDLL", p.gina);
-        auto read = [&](const Value& v) -> std::optional<std::string> {
-            const auto value = GetValue(v.key, v.name);
-            if (!value) return std::nullopt;
-            return value->type == platform::kRegDword ? "#" + std::to_string(*GetDword(v.key, v.name))
-                                                      : *GetString(v.key, v.name);
-        };
 
         EXPECT_EQ(RunDeferred("EnableGina", kAgent + ";2"), 0u);
         const auto link = GetValue(p.key, p.link);
@@ -309,11 +304,11 @@ TEST_F(GinaFixture, EachProductTakesTheAgentGinaItsOwnWayAndGetsItsDefaultBack) 
         EXPECT_EQ(link->type, platform::kRegSz);
         EXPECT_EQ(link->data.size(), kAgent.size() + 1) << "terminator counted";
         EXPECT_EQ(GetString(p.key, p.link), kAgent);
-        for (const Value& v : p.switchedOn) EXPECT_EQ(read(v), v.value) << v.name;
+        for (const Value& v : p.switchedOn) EXPECT_EQ(Read(v.key, v.name), v.value) << v.name;
 
         EXPECT_EQ(RunDeferred("DisableGina", "2"), 0u);
         EXPECT_EQ(GetString(p.key, p.link), p.restored);
-        for (const Value& v : p.switchedOff) EXPECT_EQ(read(v), v.value) << v.name;
+        for (const Value& v : p.switchedOff) EXPECT_EQ(Read(v.key, v.name), v.value) << v.name;
         EXPECT_EQ(Winlogon("GinaDLL"), p.gina);
     }
     EXPECT_TRUE(Dialogs().empty());
@@ -330,8 +325,6 @@ TEST_F(GinaFixture, TheStillLoadedQuestionNamesTheAgentGinaByItsFileName) {
     EXPECT_EQ(Dialogs()[0].style, 0x00200016u);
     EXPECT_TRUE(Dialogs()[0].text.ends_with("\nFile: KeshGina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"));
 }
-
-// --- the package's own roads ------------------------------------------------------
 
 // The package links the GINA it lays down, with the installation's UI level,
 // and removal unlinks it again: another product's GINA is displaced only with

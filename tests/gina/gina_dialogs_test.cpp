@@ -78,10 +78,8 @@ TEST_F(GinaDialogsTest, VersionStringsComeFromTheFirstLanguageCutToTheBuffer) {
         std::optional<std::string> value;
     };
     const Case cases[] = {
-        {kOtherFile, "ProductName", 1, ""},
         {kOtherFile, "ProductName", 20, "Other Access Contro"},
         {kOtherFile, "ProductName", 21, "Other Access Control"},
-        {kOtherFile, "CompanyName", 256, "Other Corp."},
         {kOtherFile, "LegalCopyright", 256, std::nullopt},
         {"C:\\WINDOWS\\system32\\german.dll", "ProductName", 256, "Zugang"},
         {"C:\\WINDOWS\\system32\\msgina.dll", "ProductName", 256, std::nullopt},
@@ -97,13 +95,16 @@ TEST_F(GinaDialogsTest, VersionStringsComeFromTheFirstLanguageCutToTheBuffer) {
 // chain names it, with each string or "N/A".
 TEST_F(GinaDialogsTest, TheFileIsDescribedWithItsVersionStrings) {
     PutFile("C:\\Apps\\partial.dll");
-    machine.versions["C:\\Apps\\partial.dll"] = sim::VersionInfo{0x0409, 0x04b0, {{"CompanyName", "Partial"}}};
+    // A long string is cut to 255 characters.
+    machine.versions["C:\\Apps\\partial.dll"] =
+        sim::VersionInfo{0x0409, 0x04b0, {{"CompanyName", "Partial"}, {"ProductName", std::string(300, 'p')}}};
     const std::pair<std::string, std::string> cases[] = {
         {"othergina.dll", kOtherDescribed},
         {"OTHERGINA", "C:\\WINDOWS\\system32\\OTHERGINA.dll\nProduct: Other Access Control\n"
                       "Description: Other GINA\nCompany: Other Corp."},
         {"msgina.dll", "C:\\WINDOWS\\system32\\msgina.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"},
-        {"C:\\Apps\\partial.dll", "C:\\Apps\\partial.dll\nProduct: N/A\nDescription: N/A\nCompany: Partial"},
+        {"C:\\Apps\\partial.dll",
+         "C:\\Apps\\partial.dll\nProduct: " + std::string(255, 'p') + "\nDescription: N/A\nCompany: Partial"},
         {"C:\\Gone\\gone.dll", "C:\\Gone\\gone.dll\nProduct: N/A\nDescription: N/A\nCompany: N/A"},
         {"", "\nProduct: N/A\nDescription: N/A\nCompany: N/A"},
     };
@@ -111,47 +112,30 @@ TEST_F(GinaDialogsTest, TheFileIsDescribedWithItsVersionStrings) {
     EXPECT_EQ(gina::DescribeGinaFile(Ports(), "Opening: ", "othergina.dll"), std::string("Opening: ") + kOtherDescribed);
 }
 
-TEST_F(GinaDialogsTest, LongVersionStringsAreCutTo255Characters) {
-    const std::string longName(300, 'p');
-    machine.versions[kOtherFile].strings["ProductName"] = longName;
-    const std::string text = gina::DescribeGinaFile(Ports(), "", "othergina.dll");
-    EXPECT_NE(text.find("\nProduct: " + std::string(255, 'p') + "\nDescription: "),
-              std::string::npos);
-}
-
-TEST_F(GinaDialogsTest, TheConflictQuestionAsksWithOkAndCancel) {
+// Each question names the file the chain stopped at; the button pressed comes
+// back, Continue for OK, and a box that cannot show counts as Cancel.
+TEST_F(GinaDialogsTest, TheQuestionsShowTheirTextsAndReturnTheButton) {
     struct Case {
+        bool conflict;
         std::optional<int> answer;
         int result;
     };
-    const Case cases[] = {{platform::kIdOk, platform::kIdContinue},
-                          {platform::kIdCancel, platform::kIdCancel},
-                          {std::nullopt, platform::kIdCancel}};  // the box could not show
+    const Case cases[] = {{true, platform::kIdOk, platform::kIdContinue},
+                          {true, std::nullopt, platform::kIdCancel},
+                          {false, platform::kIdTryAgain, platform::kIdTryAgain}};
     for (const Case& c : cases) {
         machine.dialogs.clear();
         if (c.answer) Answer(*c.answer);
-        EXPECT_EQ(gina::ShowGinaConflictDialog(Ports(), "othergina.dll"), c.result);
+        EXPECT_EQ(c.conflict ? gina::ShowGinaConflictDialog(Ports(), "othergina.dll")
+                             : gina::ShowGinaStillLoadedDialog(Ports(), "othergina.dll"),
+                  c.result);
         ASSERT_EQ(Dialogs().size(), 1u);
         const sim::DialogRecord& box = Dialogs().front();
         EXPECT_EQ(box.kind, "MessageBox");
         EXPECT_EQ(box.owner, "none");
         EXPECT_EQ(box.caption, kCaption);
-        EXPECT_EQ(box.style, 0x00010121u);
-        EXPECT_EQ(box.text, kConflictText + kOtherDescribed);
-    }
-}
-
-TEST_F(GinaDialogsTest, TheStillLoadedChoiceReturnsTheButtonPressed) {
-    for (const int button : {platform::kIdCancel, platform::kIdTryAgain, platform::kIdContinue}) {
-        machine.dialogs.clear();
-        Answer(button);
-        EXPECT_EQ(gina::ShowGinaStillLoadedDialog(Ports(), "othergina.dll"), button);
-        ASSERT_EQ(Dialogs().size(), 1u);
-        const sim::DialogRecord& box = Dialogs().front();
-        EXPECT_EQ(box.owner, "none");
-        EXPECT_EQ(box.caption, kCaption);
-        EXPECT_EQ(box.style, 0x00200016u);
-        EXPECT_EQ(box.text, kStillLoadedText + kOtherDescribed);
+        EXPECT_EQ(box.style, c.conflict ? 0x00010121u : 0x00200016u);
+        EXPECT_EQ(box.text, (c.conflict ? kConflictText : kStillLoadedText) + kOtherDescribed);
     }
 }
 

@@ -1,6 +1,5 @@
-// A simulated Windows XP machine for the GINA chain: the system folder with
-// Microsoft's GINA, the agent GINA in its installation folder, the keys of
-// the products that chain GINAs, and shorthands for the chain's values.
+// A simulated machine for the GINA chain: the system folder with Microsoft's
+// GINA, the agent GINA installed, and the keys of the products that chain GINAs.
 #pragma once
 
 #include <string>

@@ -45,8 +45,6 @@ TEST_F(SetAgentGinaInChainTest, TheNameBufferTakesOnlyReportsThatFit) {
     EXPECT_EQ(Enable(nullptr), gina::kGinaConflict);
 }
 
-// --- SetAgentGina: the agent GINA of this installation ------------------------
-
 // The installed agent GINA by its path; without an installed file that fits
 // a path, or without an install path, by its bare name.
 TEST_F(SetAgentGinaInChainTest, SetAgentGinaLinksTheInstalledAgentGina) {

@@ -1,6 +1,5 @@
-// The install options: the wizard's number check, the record that carries the
-// options into the script, what ProcessInstallOptions does with each option
-// for the components laid down, and the same along the package's own roads.
+// The install options: the wizard's number check, the record that carries them
+// into the script, and what ProcessInstallOptions does with each.
 #include <map>
 
 #include "support/test_package.h"

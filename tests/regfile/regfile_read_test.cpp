@@ -222,8 +222,6 @@ TEST(RegFileDetect, Formats) {
     EXPECT_EQ(DetectRegFormat({}), std::nullopt);
 }
 
-// --- refused files -------------------------------------------------------------
-
 struct BadFile {
     std::string text;
     int line;

@@ -25,20 +25,7 @@ constexpr const char* kInvalidCombinationText =
     "To proceed, deselect one of the components, or exit\n"
     "the installation by clicking Cancel.";
 
-class AgentTallyTest : public SelectionTest {
-protected:
-    void ExpectOneWarning(const char* text) {
-        ASSERT_EQ(machine.dialogs.size(), 1u);
-        const sim::DialogRecord& box = machine.dialogs[0];
-        EXPECT_EQ(box.kind, "MessageBox");
-        EXPECT_EQ(box.owner, "none");
-        EXPECT_EQ(box.caption, kCaption);
-        EXPECT_EQ(box.text, text);
-        EXPECT_EQ(box.style, 0x00010030u);
-    }
-};
-
-// --- InitCompatibleAgents ------------------------------------------------------
+class AgentTallyTest : public SelectionTest {};
 
 // Counts the agent features installed locally for this product; the server
 // files and services are no agents, nor are advertised or absent features or
@@ -82,17 +69,11 @@ TEST_F(AgentTallyTest, InitCountsTheLocallyInstalledAgentFeatures) {
     EXPECT_TRUE(machine.dialogs.empty());
 }
 
-// --- DecrementInstalledAgentsCount ----------------------------------------------
-
 TEST_F(AgentTallyTest, DecrementLowersTheTallyByOne) {
     const std::pair<const char*, const char*> cases[] = {
-        {"2", "1"}, {"1", "0"},
-        // Nothing stops the tally below zero.
-        {"0", "-1"}, {"-1", "-2"},
-        // Text that is not a number (or none) counts as 0.
-        {nullptr, "-1"}, {"abc", "-1"},
-        // Only the leading digits are the number.
-        {"3 agents", "2"}, {"007", "6"},
+        // Nothing stops the tally below zero; text that is not a number (or
+        // none) counts as 0, and only the leading digits are the number.
+        {"2", "1"}, {"0", "-1"}, {"-1", "-2"}, {nullptr, "-1"}, {"abc", "-1"}, {"3 agents", "2"},
         // Nine characters fit the 10-byte buffer; a tenth is cut off.
         {"123456789", "123456788"}, {"1234567890", "123456788"},
     };
@@ -108,8 +89,6 @@ TEST_F(AgentTallyTest, DecrementLowersTheTallyByOne) {
         EXPECT_EQ(Property("NUM_INSTALLED_AGENTS"), "5");
     }
 }
-
-// --- TallyCompatibleAgents / OverrideTallyCompatibleAgents ------------------------
 
 TEST_F(AgentTallyTest, TallyAcceptsATallyThatMovedButDidNotReachZero) {
     struct Case {
@@ -144,8 +123,6 @@ TEST_F(AgentTallyTest, TallyAcceptsATallyThatMovedButDidNotReachZero) {
     }
 }
 
-// --- MessageBadAgentsSelection ------------------------------------------------------
-
 // Only the exact "0" warns.
 TEST_F(AgentTallyTest, BadSelectionWarnsOnlyWhenTheTallySaysNo) {
     for (const char* ok : {"0", "1", static_cast<const char*>(nullptr), "00", "0 ", " 0", "false"}) {
@@ -167,8 +144,6 @@ TEST_F(AgentTallyTest, BadSelectionWarnsOnlyWhenTheTallySaysNo) {
     }
     EXPECT_FALSE(machine.unansweredDialog);
 }
-
-// --- SetInCompatibleAgents1 ----------------------------------------------------------
 
 TEST_F(AgentTallyTest, IncompatibleSelectionIsRejectedWithAWarningWhateverTheTally) {
     for (const char* before : {static_cast<const char*>(nullptr), "1"}) {

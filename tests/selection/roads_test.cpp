@@ -1,6 +1,5 @@
-// The feature choices along the package's own roads: the test package run by
-// the simulated installer. ValidateFeatures runs before the installer settles
-// the feature states, so the lists it extends decide what is installed.
+// The feature choices along the package's own roads: the lists ValidateFeatures
+// extends decide what the installer lays down.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -34,10 +33,7 @@ void PrintTo(const RoadCase& c, std::ostream* out) { *out << c.label; }
 
 const std::vector<RoadCase> kRoads = {
     {"first installation of both clients", {}, {{"ADDLOCAL", "LocalAuthClient,DomainAuthClient"}}, 5,
-     {{"ADDLOCAL", "LocalAuthClient,DomainAuthClient,ServerRootCertificate,KeshServerConfigurationRecord,"
-                   "OASVC_DomainClient,OASVC_Local"},
-      {"MustEnableGina", "1"}, {"MustDisableGina", ""}, {"INSTALL_OASVC_LOCAL", "1"},
-      {"INSTALL_OASVC_DOMAINCLIENT", "1"}, {"isNAPServer", ""}, {"NUM_INSTALLED_AGENTS", "0"}, {"OK_AGENTS", "0"}},
+     {{"NUM_INSTALLED_AGENTS", "0"}, {"OK_AGENTS", "0"}},
      {{"LocalAuthClient", kLocal}, {"DomainAuthClient", kLocal}, {"ServerRootCertificate", kLocal},
       {"KeshServerConfigurationRecord", kLocal}, {"OASVC_Local", kLocal}, {"OASVC_DomainClient", kLocal},
       {"OASVC_DomainHost", kAbsent}, {"DomainAuthServer", kAbsent}},
@@ -47,29 +43,19 @@ const std::vector<RoadCase> kRoads = {
     // The server's configuration needs the applet's dialogs, so without them
     // the installation is rolled back.
     {"first installation of a domain server without the wizard", {}, {{"ADDLOCAL", "DomainAuthServer"}}, 3,
-     {{"ADDLOCAL", "DomainAuthServer,ServerRootCertificate,KeshServerConfigurationRecord,OASVC_DomainHost"},
-      {"isNAPServer", "1"}, {"INSTALL_OASVC_DOMAINHOST", "1"}, {"MustEnableGina", "1"},
-      {"NUM_INSTALLED_AGENTS", ""}},
+     {{"isNAPServer", "1"}, {"NUM_INSTALLED_AGENTS", ""}},
      {},
      {"LAC", "DAC"}, 1603},
     {"a change that removes one of two clients takes its service along",
      {"LocalAuthClient", "DomainAuthClient", "OASVC_Local", "OASVC_DomainClient"},
      {{"REMOVE", "LocalAuthClient"}}, 5,
-     {{"REMOVE", "LocalAuthClient,OASVC_Local"}, {"ADDLOCAL", ""}, {"MustEnableGina", "1"},
-      {"INSTALL_OASVC_DOMAINCLIENT", ""}, {"LOCALCLIENT", "1"}, {"DOMAINCLIENT", "1"}, {"DOMAINSERVER", "0"}},
+     {{"LOCALCLIENT", "1"}, {"DOMAINCLIENT", "1"}, {"DOMAINSERVER", "0"}},
      {{"LocalAuthClient", kAbsent}, {"OASVC_Local", kAbsent}, {"DomainAuthClient", kLocal},
       {"OASVC_DomainClient", kLocal}},
      {"LAC", "DAH"}},
-    {"a repair registers the installed client's service again", {"DomainAuthClient", "OASVC_DomainClient"},
-     {{"REINSTALL", "ALL"}}, 5,
-     {{"MustEnableGina", "1"}, {"INSTALL_OASVC_DOMAINCLIENT", "1"}, {"INSTALL_OASVC_LOCAL", ""},
-      {"ADDLOCAL", ""}, {"REMOVE", ""}},
-     {{"DomainAuthClient", kLocal}, {"OASVC_DomainClient", kLocal}},
-     {"LAC", "DAH"}},
     {"removal takes every installed service and unlinks the GINA",
      {"DomainAuthServer", "DomainAuthClient", "OASVC_DomainHost", "OASVC_Local"}, {{"REMOVE", "ALL"}}, 5,
-     {{"REMOVE", "ALL,OASVC_DomainHost,OASVC_Local"}, {"MustDisableGina", "1"}, {"MustEnableGina", ""},
-      {"isNAPServer", ""}, {"ADDLOCAL", ""}},
+     {{"MustDisableGina", "1"}},
      {},
      {"LAC", "DAC", "DAH"}},
 };

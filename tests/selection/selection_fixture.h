@@ -1,6 +1,5 @@
-// A simulated machine with an installed-or-not agent product: its product
-// code, the system folder, the current user's volatile environment, and
-// shorthands for feature states, day-file roots and removal markers.
+// A simulated machine with an installed-or-not agent product, its day-file
+// roots and removal markers.
 #pragma once
 
 #include <initializer_list>
@@ -47,6 +46,17 @@ protected:
         SetString(kLocalKey, "DayfileDirRoot", kLocalRoot);
         SetString(kDomainKey, "DayfileDirRoot", kDomainRoot);
         SetString(kHostKey, "DayfileDirRoot", kHostRoot);
+    }
+
+    // Exactly one warning box, with no owner and the library caption.
+    void ExpectOneWarning(const char* text) {
+        ASSERT_EQ(machine.dialogs.size(), 1u);
+        const sim::DialogRecord& box = machine.dialogs[0];
+        EXPECT_EQ(box.kind, "MessageBox");
+        EXPECT_EQ(box.owner, "none");
+        EXPECT_EQ(box.caption, kCaption);
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.style, 0x00010030u);
     }
 
     bool HasProperty(const std::string& name) const {

@@ -26,8 +26,6 @@ protected:
     }
 };
 
-// --- The lists it extends, the services it asks for, a new server -------------
-
 struct ListCase {
     const char* name;
     std::vector<const char*> installed;
@@ -155,8 +153,6 @@ TEST_F(ValidateFeaturesTest, GinaFlagFollowsReinstallThenRemoveAll) {
     }
 }
 
-// --- Removal markers --------------------------------------------------------
-
 TEST_F(ValidateFeaturesTest, StaleMarkersOfThisProductGoOthersStay) {
     SetString(kVolatile, std::string("REMOVELACDAYFILES") + kProduct, "C:\\Old\\");
     SetString(kVolatile, std::string("REMOVEDACDAYFILES") + kProduct, "C:\\Old\\");
@@ -214,8 +210,6 @@ TEST_F(ValidateFeaturesTest, DayfileRootThatFillsThePathBufferIsKeptLongerIsNot)
     EXPECT_FALSE(Marker("REMOVEDACDAYFILES"));
     EXPECT_EQ(Marker("REMOVEDAHDAYFILES"), ExpectedMarker("REMOVEDAHDAYFILES", ""));
 }
-
-// --- Results ------------------------------------------------------------------
 
 TEST_F(ValidateFeaturesTest, EmptyProductCodeFailsAfterTheSystemFolderOnly) {
     SetProperty("ProductCode", "");

@@ -25,12 +25,13 @@ TEST_F(ComponentSettingsTest, OnlyADwordOneMarksAComponent) {
     SetString(kCommonKey, "InstallPath", "C:\\Agent\\");
     ComponentSettings components(context);
     EXPECT_EQ(components.Load(kComponentSettingsKey, false), 0u);
-    EXPECT_TRUE(components.IsInstalled(Component::LocalAuthenticationClient));
-    EXPECT_FALSE(components.IsInstalled(Component::DomainAuthenticationClient));
-    EXPECT_FALSE(components.IsInstalled(Component::DomainAuthenticationServer));
-    EXPECT_FALSE(components.IsInstalled(Component::EapClient));
-    EXPECT_TRUE(components.IsInstalled(Component::RemoteAuthenticationServer));
-    EXPECT_TRUE(components.IsInstalled(Component::AuthenticatorUtility));
+    std::vector<bool> installed;
+    for (const Component c : {Component::LocalAuthenticationClient, Component::DomainAuthenticationClient,
+                              Component::DomainAuthenticationServer, Component::EapClient,
+                              Component::RemoteAuthenticationServer, Component::AuthenticatorUtility}) {
+        installed.push_back(components.IsInstalled(c));
+    }
+    EXPECT_EQ(installed, (std::vector<bool>{true, false, false, false, true, true}));
     EXPECT_EQ(components.installPath().Text(), "C:\\Agent\\");
 }
 

@@ -18,8 +18,7 @@ platform::Dword Parse(const std::string& text) {
 // Unsigned base ten without padding or sign, and every written number reads back.
 TEST(DecimalTextTest, WritesUnsignedBaseTenThatReadsBack) {
     const std::vector<std::pair<platform::Dword, std::string>> cases = {
-        {0, "0"}, {7, "7"}, {9, "9"}, {10, "10"}, {1000, "1000"}, {65535, "65535"}, {2147483647u, "2147483647"},
-        {0x80000000u, "2147483648"}, {0xFFFFFFFFu, "4294967295"},
+        {0, "0"}, {9, "9"}, {10, "10"}, {0x80000000u, "2147483648"}, {0xFFFFFFFFu, "4294967295"},
     };
     for (const auto& [value, text] : cases) {
         EXPECT_EQ(FormatDecimal(value), text);

@@ -65,10 +65,8 @@ TEST_F(GinaSettingsTest, AnAbsentReservePasswordIsForcedOutAs512ZeroBytes) {
     GinaSettings gina(context);
     gina.Load(kGinaSettingsKey, false);
     gina.SaveAll();
-    const auto value = GetValue(kGinaKey, "ReservePassword");
-    ASSERT_TRUE(value);
-    EXPECT_EQ(value->type, platform::kRegBinary);
-    EXPECT_EQ(value->data, std::vector<std::uint8_t>(512, 0));
+    EXPECT_EQ(GetValue(kGinaKey, "ReservePassword"),
+              (sim::RegValue{"ReservePassword", platform::kRegBinary, std::vector<std::uint8_t>(512, 0)}));
 }
 
 TEST_F(GinaSettingsTest, ANewReservePasswordIsStoredAsItsDigestForcedOrNot) {
@@ -83,8 +81,8 @@ TEST_F(GinaSettingsTest, ANewReservePasswordIsStoredAsItsDigestForcedOrNot) {
         EXPECT_EQ(gina.SetNewReservePassword("Secret#2024abcd"), 0u);
         EXPECT_TRUE(gina.newReservePasswordSet());
         gina.Save(kGinaSettingsKey, force, false);
-        EXPECT_EQ(GetValue(kGinaKey, "ReservePassword")->data, DigestOf("Secret#2024abcd"));
-        EXPECT_EQ(GetValue(kGinaKey, "ReservePassword")->type, platform::kRegBinary);
+        EXPECT_EQ(GetValue(kGinaKey, "ReservePassword"),
+                  (sim::RegValue{"ReservePassword", platform::kRegBinary, DigestOf("Secret#2024abcd")}));
     }
 }
 

@@ -56,8 +56,6 @@ TEST_F(RasSettingsTest, AFreshObjectSavesNonZeroNumbersNonEmptyStringsAndNasAgen
     EXPECT_TRUE(Changes().empty());
 }
 
-// --- dial mode ----------------------------------------------------------------------
-
 // Dial mode 1 registers the security host (install path + "kvras40.dll",
 // below 260 characters) before the mode is written, through a save or the
 // accessor; other modes, or no usable path, write the mode alone.
@@ -108,8 +106,6 @@ TEST_F(RasSettingsTest, TheSecurityHostGoesUnderTheRasRootWithTheComponentRootsI
     EXPECT_EQ(GetString(kHkcu + "SOFTWARE\\Microsoft\\Ras\\SecurityHost", "DLLPath"), "C:\\Machine\\kvras40.dll");
     EXPECT_EQ(GetDword(kHkcu + kUpgradeRas, "DialMode"), 1u);
 }
-
-// --- roots, accessors, buffers --------------------------------------------------------
 
 TEST_F(RasSettingsTest, LoadingFromTheUserAndSavingChangedWritesToTheMachine) {
     SetDword(kHkcu + kUpgradeRas, "Enabled", 1);

@@ -1,9 +1,5 @@
-// What every settings class shares, tested once for each: a load followed by
-// an unforced save writes nothing; a changed field is written alone, and only
-// when its row's rule saves changes; a forced save carries every row its rule
-// saves to another key, with its stored type. What differs per class is its
-// key and its rows (the value tables), and the rows no unforced save writes,
-// which are spelled out here rather than taken from the tables.
+// What every settings class shares, run over each class's value table; the
+// rows no unforced save writes are spelled out rather than taken from the tables.
 #include <gtest/gtest.h>
 
 #include <functional>

@@ -1,7 +1,5 @@
-// The package's own road through the simulated installer: machine A creates a
-// package with the wizard's choices (written into the options file in its
-// order) and its agent settings; a silent
-// installation from the folder it made, on a fresh machine B, sees those
+// Machine A creates a package with the wizard's choices and its agent
+// settings; a silent installation from it on a fresh machine B sees those
 // choices again and applies exactly the chosen settings.
 #include "support/test_package.h"
 #include "package_fixture.h"

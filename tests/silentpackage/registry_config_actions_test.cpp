@@ -1,6 +1,5 @@
-// The registry configuration file on simulated machines: what package
-// creation writes, what the silent installation applies, and the small
-// actions around them.
+// The registry configuration file: what package creation writes and what the
+// silent installation applies.
 #include "platform/sim/faults.h"
 #include "silentpackage/hex_text.h"
 #include "silentpackage/registry_config_file.h"
