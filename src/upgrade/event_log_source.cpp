@@ -55,7 +55,8 @@ void UpdateEventLogSource(platform::Platform& platform, std::string_view install
     platform::RegKey key;
     if (const Dword opened =
             runtime::OpenKey(platform.registry, platform::kHkeyLocalMachine, kSourceKey, platform::kKeyAllAccess, key)) {
-        runtime::LogFailure(platform, "RegOpenKeyExA", keyPath, opened);
+        // Without the Kesh client there is no source: nothing failed.
+        if (opened != platform::kErrorFileNotFound) runtime::LogFailure(platform, "RegOpenKeyExA", keyPath, opened);
         return;
     }
 
