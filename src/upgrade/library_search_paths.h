@@ -14,7 +14,10 @@ namespace veltra::upgrade {
 // file in the repository folder of installFolder): the installation folder
 // is taken off the list and, when the agent is there, put back at the end
 // followed by the framework and back-end folders unless the list has them.
-// Other entries keep their order. A list that cannot be read is left alone.
+// Other entries keep their order; a list that already holds the installation
+// folder once and both shared folders is left as it is, so that running again
+// changes nothing. A list that cannot be read is left alone, and one of any
+// length is read whole.
 void UpdateLibrarySearchPaths(platform::Platform& platform, std::string_view installFolder,
                               std::string_view frameworkFolder, std::string_view backEndFolder);
 
