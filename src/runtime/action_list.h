@@ -72,7 +72,7 @@ ACTION(ConfigureNAPServer, Deferred, "Runs the domain authentication server conf
 ACTION(CheckUpgradeState, Immediate, "Detects earlier agents")
 PLANNED(SetDeferredPreProcessData, Immediate, "Packs the data of PreProcessAgentInstall")
 PLANNED(PreProcessAgentInstall, Deferred, "Saves files and settings before the new files")
-PLANNED(PrepForPossiblePost5_Upgrade, Immediate, "Copies an upgradable agent's settings to the upgrade key")
+ACTION(PrepForPossiblePost5_Upgrade, Immediate, "Copies an upgradable agent's settings to the upgrade key")
 PLANNED(SetDeferredPostProcessData, Immediate, "Packs the data of PostProcessAgentInstall")
 PLANNED(PostProcessAgentInstall, Deferred, "Restores, migrates and reconciles after the files")
 PLANNED(SetDeferredRollBackData, Immediate, "Packs the data of ProcessRollBack")

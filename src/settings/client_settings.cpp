@@ -34,7 +34,7 @@ Dword ClientSettings::Get(ClientValue row, void* buffer, Dword* size) const {
     return GetPrimaryInterfaceIP(buffer, size, &readResult);
 }
 
-void ClientSettings::Load(std::string_view keyPath, bool useCurrentUser) {
+void ClientSettings::Load(KeyPathRef keyPath, bool useCurrentUser) {
     core_.SetPlace(keyPath, useCurrentUser);
     core_.ReadRow(kEventLogControl);
 
@@ -48,7 +48,7 @@ void ClientSettings::Load(std::string_view keyPath, bool useCurrentUser) {
     core_.values().TakeSnapshot();
 }
 
-void ClientSettings::Save(std::string_view keyPath, bool force, bool useCurrentUser) {
+void ClientSettings::Save(KeyPathRef keyPath, bool force, bool useCurrentUser) {
     core_.SetPlace(keyPath, useCurrentUser);
     ValueStore& values = core_.values();
     if (force || values.Changed(kEventLogControl)) {
@@ -59,18 +59,15 @@ void ClientSettings::Save(std::string_view keyPath, bool force, bool useCurrentU
 }
 
 void ClientSettings::LoadCurrent() {
-    const std::string keyPath = place().keyPath;
-    Load(keyPath, false);
+    Load(place().current(), false);
 }
 
 void ClientSettings::SaveChanged() {
-    const std::string keyPath = place().keyPath;
-    Save(keyPath, false, false);
+    Save(place().current(), false, false);
 }
 
 void ClientSettings::SaveAll() {
-    const std::string keyPath = place().keyPath;
-    Save(keyPath, true, false);
+    Save(place().current(), true, false);
 }
 
 }  // namespace veltra::settings

@@ -28,11 +28,11 @@ public:
 
     // Sets the class's place and reads both values; an address that cannot be
     // read loads as "0.0.0.0" (in the field and in the snapshot).
-    void Load(std::string_view keyPath, bool useCurrentUser);
+    void Load(KeyPathRef keyPath, bool useCurrentUser);
     // Writes "EventLogControl" when forced or changed, and then takes it as
     // the new snapshot (so a second unforced save does not write it again);
     // writes the address when forced, or when changed and shorter than 16.
-    void Save(std::string_view keyPath, bool force, bool useCurrentUser);
+    void Save(KeyPathRef keyPath, bool force, bool useCurrentUser);
     void LoadCurrent();
     void SaveChanged();
     void SaveAll();

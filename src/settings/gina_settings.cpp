@@ -29,34 +29,31 @@ GinaSettings::GinaSettings(SettingsContext& context)
 
 GinaSettings::~GinaSettings() { WipeDigest(newPasswordDigest_); }
 
-void GinaSettings::Load(std::string_view keyPath, bool useCurrentUser) {
+void GinaSettings::Load(KeyPathRef keyPath, bool useCurrentUser) {
     core_.SetPlace(keyPath, useCurrentUser);
     core_.LoadRows(kGinaLoadOrder);
 }
 
-void GinaSettings::Save(std::string_view keyPath, bool force, bool useCurrentUser) {
+void GinaSettings::Save(KeyPathRef keyPath, bool force, bool useCurrentUser) {
     core_.SetPlace(keyPath, useCurrentUser);
     core_.SaveRows(force);
     // After the stored digest, so that a new password replaces whatever that wrote.
     if (newPasswordSet_) {
-        WriteRegBinary(core_.context().registry, core_.root(), place().keyPath.c_str(), "ReservePassword",
+        WriteRegBinary(core_.context().registry, core_.root(), place().path().c_str(), "ReservePassword",
                        newPasswordDigest_.data(), static_cast<Dword>(newPasswordDigest_.size()));
     }
 }
 
 void GinaSettings::LoadCurrent() {
-    const std::string keyPath = place().keyPath;
-    Load(keyPath, false);
+    Load(place().current(), false);
 }
 
 void GinaSettings::SaveChanged() {
-    const std::string keyPath = place().keyPath;
-    Save(keyPath, false, false);
+    Save(place().current(), false, false);
 }
 
 void GinaSettings::SaveAll() {
-    const std::string keyPath = place().keyPath;
-    Save(keyPath, true, false);
+    Save(place().current(), true, false);
 }
 
 Dword GinaSettings::SetNewReservePassword(std::string_view password) {

@@ -86,10 +86,10 @@ public:
 
     // Sets the class's place, reads every loaded value (failures leave fields
     // as they were) and takes the snapshot.
-    void Load(std::string_view keyPath, bool useCurrentUser);
+    void Load(KeyPathRef keyPath, bool useCurrentUser);
     // Sets the class's place, writes by the rules of the table, then the new
     // reserve password's digest when one was given.
-    void Save(std::string_view keyPath, bool force, bool useCurrentUser);
+    void Save(KeyPathRef keyPath, bool force, bool useCurrentUser);
     void LoadCurrent();
     void SaveChanged();
     void SaveAll();

@@ -85,9 +85,9 @@ public:
 
     // Sets the class's place, reads every value (failures leave fields as
     // they were) and takes the snapshot.
-    void Load(std::string_view keyPath, bool useCurrentUser);
+    void Load(KeyPathRef keyPath, bool useCurrentUser);
     // Sets the class's place and writes by the rules of the table.
-    void Save(std::string_view keyPath, bool force, bool useCurrentUser);
+    void Save(KeyPathRef keyPath, bool force, bool useCurrentUser);
     void LoadCurrent();
     void SaveChanged();
     void SaveAll();

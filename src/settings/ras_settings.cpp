@@ -19,14 +19,14 @@ RasSettings::RasSettings(SettingsContext& context, bool withBuffers)
     core_.values().snapshot(RowIndex(RasValue::NASAgentCheck)).number = 1;
 }
 
-Dword RasSettings::Load(std::string_view keyPath, bool useCurrentUser) {
+Dword RasSettings::Load(KeyPathRef keyPath, bool useCurrentUser) {
     if (!withBuffers_) return kRegResultNoBuffers;
     core_.SetPlace(keyPath, useCurrentUser);
     core_.LoadRows();
     return kRegResultSuccess;
 }
 
-void RasSettings::Save(std::string_view keyPath, bool force, bool useCurrentUser) {
+void RasSettings::Save(KeyPathRef keyPath, bool force, bool useCurrentUser) {
     core_.SetPlace(keyPath, useCurrentUser);
     const ValueStore& values = core_.values();
     for (std::size_t row = 0; row < values.size(); ++row) {
@@ -40,18 +40,15 @@ void RasSettings::Save(std::string_view keyPath, bool force, bool useCurrentUser
 }
 
 Dword RasSettings::LoadCurrent() {
-    const std::string keyPath = place().keyPath;
-    return Load(keyPath, false);
+    return Load(place().current(), false);
 }
 
 void RasSettings::SaveChanged() {
-    const std::string keyPath = place().keyPath;
-    Save(keyPath, false, false);
+    Save(place().current(), false, false);
 }
 
 void RasSettings::SaveAll() {
-    const std::string keyPath = place().keyPath;
-    Save(keyPath, true, false);
+    Save(place().current(), true, false);
 }
 
 Dword RasSettings::Set(RasValue row, Dword value) const {

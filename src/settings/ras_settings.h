@@ -75,10 +75,10 @@ public:
     // Sets the class's place, reads every value (failures leave fields as
     // they were) and takes the snapshot. 5003 without buffers, and then
     // nothing changes, not even the class's place.
-    Dword Load(std::string_view keyPath, bool useCurrentUser);
+    Dword Load(KeyPathRef keyPath, bool useCurrentUser);
     // Sets the class's place and writes what changed since Load, or every
     // value when forced. Write failures are not reported.
-    void Save(std::string_view keyPath, bool force, bool useCurrentUser);
+    void Save(KeyPathRef keyPath, bool force, bool useCurrentUser);
     Dword LoadCurrent();
     void SaveChanged();
     void SaveAll();

@@ -15,13 +15,16 @@
 // cannot leak a root into each other. A fresh context has every class at
 // HKEY_LOCAL_MACHINE and its default key path.
 //
-// Key paths are copied into the context: a caller that wants a class's
-// accessors to follow a key (for instance to send GinaSettings'
-// "AllowLocalAuth" to the key the GINA values go to) says so by naming that
-// key through SetRoot, or by setting the class's location here directly.
+// A key path given as text is copied into the context. A caller may instead
+// hand over a SharedKeyPath that it keeps and rewrites in place between calls
+// (the upgrade steps do, one path for a whole capture or restore): a class
+// given one follows it, so every rewrite also moves that class's accessors,
+// and GinaSettings' "AllowLocalAuth" follows whatever the path the
+// NetworkSettings class was last given names at that moment.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/registry.h"
 #include "settings/key_paths.h"
@@ -29,9 +32,50 @@
 
 namespace veltra::settings {
 
+// A key path its owner rewrites in place. It must outlive every
+// SettingsContext whose classes were handed it.
+class SharedKeyPath {
+public:
+    SharedKeyPath() = default;
+    SharedKeyPath(const SharedKeyPath&) = delete;
+    SharedKeyPath& operator=(const SharedKeyPath&) = delete;
+
+    // The path becomes the pieces one after the other ("root\" + "KVGINA").
+    void Assign(std::string_view first, std::string_view second = {}) {
+        text_.assign(first);
+        text_.append(second);
+    }
+    const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+// What Load, Save and SetRoot are given: a text to copy, or a shared path to follow.
+class KeyPathRef {
+public:
+    KeyPathRef(std::string_view text) : text_(text) {}
+    KeyPathRef(const char* text) : text_(text) {}
+    KeyPathRef(const std::string& text) : text_(text) {}
+    KeyPathRef(const SharedKeyPath& shared) : text_(shared.text()), shared_(&shared) {}
+
+    std::string_view text() const { return text_; }
+    const SharedKeyPath* shared() const { return shared_; }
+
+private:
+    std::string_view text_;
+    const SharedKeyPath* shared_ = nullptr;
+};
+
 struct SettingsLocation {
     platform::HKey root = platform::kHkeyLocalMachine;
-    std::string keyPath;
+    std::string keyPath;                     // the class's own copy
+    const SharedKeyPath* followed = nullptr; // when set, the path in force
+
+    const std::string& path() const { return followed != nullptr ? followed->text() : keyPath; }
+    // The current key path as Load, Save and SetRoot take it: still followed
+    // when it was handed over shared.
+    KeyPathRef current() const { return followed != nullptr ? KeyPathRef(*followed) : KeyPathRef(keyPath); }
 };
 
 // The root a settings call names with its useCurrentUser flag.

@@ -6,10 +6,16 @@ SettingsCore::SettingsCore(SettingsContext& context, SettingsLocation SettingsCo
                            std::span<const ValueInfo> table, bool withBuffers)
     : context_(context), place_(place), values_(table, withBuffers) {}
 
-void SettingsCore::SetPlace(std::string_view keyPath, bool useCurrentUser) const {
+void SettingsCore::SetPlace(KeyPathRef keyPath, bool useCurrentUser) const {
     SettingsLocation& location = place();
     location.root = RootFor(useCurrentUser);
-    location.keyPath.assign(keyPath.begin(), keyPath.end());
+    if (keyPath.shared() != nullptr) {
+        location.followed = keyPath.shared();
+        return;
+    }
+    // Through a copy: the text may be this very location's own.
+    location.keyPath = std::string(keyPath.text());
+    location.followed = nullptr;
 }
 
 std::string SettingsCore::KeyPathOf(std::size_t row) const {

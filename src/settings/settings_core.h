@@ -22,7 +22,7 @@ public:
     SettingsContext& context() const { return context_; }
     // The class-wide place: shared by every object of the class on this context.
     SettingsLocation& place() const { return context_.*place_; }
-    void SetPlace(std::string_view keyPath, bool useCurrentUser) const;
+    void SetPlace(KeyPathRef keyPath, bool useCurrentUser) const;
 
     ValueStore& values() { return values_; }
     const ValueStore& values() const { return values_; }
@@ -65,7 +65,7 @@ constexpr std::size_t RowIndex(Row row) {
 template <class Row>
 class SettingsRows {
 public:
-    void SetRoot(std::string_view keyPath, bool useCurrentUser) { core_.SetPlace(keyPath, useCurrentUser); }
+    void SetRoot(KeyPathRef keyPath, bool useCurrentUser) { core_.SetPlace(keyPath, useCurrentUser); }
 
     Dword& Number(Row row) { return core_.values().field(RowIndex(row)).number; }
     ValueBuffer& Buffer(Row row) { return core_.values().field(RowIndex(row)).buffer; }

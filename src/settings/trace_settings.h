@@ -29,10 +29,10 @@ class TraceSettings : public SettingsRows<TraceValue> {
 public:
     explicit TraceSettings(SettingsContext& context);
 
-    void Load(std::string_view keyPath, bool useCurrentUser);
+    void Load(KeyPathRef keyPath, bool useCurrentUser);
     // The snapshot is left as Load took it: a second unforced save writes the
     // same changes again.
-    void Save(std::string_view keyPath, bool force, bool useCurrentUser);
+    void Save(KeyPathRef keyPath, bool force, bool useCurrentUser);
     void LoadCurrent();
     void SaveChanged();
     void SaveAll();

@@ -15,12 +15,12 @@ using platform::Registry;
 std::string RowKeyPath(const SettingsContext& context, const SettingsLocation& classPlace,
                        const ValueInfo& info) {
     switch (info.key) {
-        case ValueKey::kClassKey: return classPlace.keyPath;
-        case ValueKey::kEap15: return classPlace.keyPath + "\\15";
-        case ValueKey::kEap32: return classPlace.keyPath + "\\32";
-        case ValueKey::kNetworkKey: return context.network.keyPath;
+        case ValueKey::kClassKey: return classPlace.path();
+        case ValueKey::kEap15: return classPlace.path() + "\\15";
+        case ValueKey::kEap32: return classPlace.path() + "\\32";
+        case ValueKey::kNetworkKey: return context.network.path();
     }
-    return classPlace.keyPath;
+    return classPlace.path();
 }
 
 Dword ReadField(Registry& registry, HKey root, const std::string& keyPath, const ValueInfo& info,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/gina_settings.h"
+#include "settings/network_settings.h"
 #include "settings/ras_settings.h"
 #include "settings_fixture.h"
 
@@ -45,6 +46,44 @@ TEST_F(SettingsContextTest, LoadCurrentAndSaveChangedUseTheCurrentKeyOnTheMachin
     EXPECT_EQ(ras.LoadCurrent(), 0u);
     EXPECT_EQ(ras.Number(RasValue::EapMode), 4u);
     EXPECT_EQ(context.ras.root, platform::kHkeyLocalMachine);
+}
+
+// A path handed over shared is followed, not copied: rewriting it moves the
+// class, and GinaSettings' "AllowLocalAuth" goes wherever the path the
+// NetworkSettings class last got names at that moment.
+TEST_F(SettingsContextTest, ASharedPathIsFollowedAsItsOwnerRewritesIt) {
+    SetDword(kNetworkKey, "AllowLocalAuth", 1);
+    const std::string upgrade = kHkcu + kUpgradePath;
+    struct Case {
+        bool shared;
+        std::string ginaAllowLocalAuth;  // where the GINA's copy lands
+        std::optional<Dword> networkAllowLocalAuth;
+        std::string rasAccessorKey;
+    };
+    for (const Case& c : {Case{true, upgrade + "\\KVGINA", 1, upgrade + "\\KVRAS"},
+                          Case{false, upgrade + "\\KVNETWORK", 0, upgrade + "\\KVGINA"}}) {
+        SettingsContext fresh(registry());
+        SharedKeyPath path;
+        const auto given = [&](std::string_view first, std::string_view second = {}) {
+            path.Assign(first, second);
+            return c.shared ? KeyPathRef(path) : KeyPathRef(path.text());
+        };
+        NetworkSettings network(fresh);
+        GinaSettings gina(fresh);
+        RasSettings ras(fresh);
+        network.Load(given(kNetworkSettingsKey), false);
+        network.Save(given(kUpgradePath, "\\KVNETWORK"), true, true);
+        gina.Load(given(kGinaSettingsKey), false);
+        gina.Save(given(kUpgradePath, "\\KVGINA"), true, true);
+        EXPECT_EQ(GetDword(c.ginaAllowLocalAuth, "AllowLocalAuth"), 0u) << c.shared;
+        EXPECT_EQ(GetDword(upgrade + "\\KVNETWORK", "AllowLocalAuth"), c.networkAllowLocalAuth) << c.shared;
+
+        ras.SetRoot(given(kUpgradePath, "\\KVGINA"), true);
+        path.Assign(kUpgradePath, "\\KVRAS");
+        EXPECT_EQ(ras.Set(RasValue::EapMode, 7), 0u);
+        EXPECT_EQ(GetDword(c.rasAccessorKey, "EapMode"), 7u) << c.shared;
+        registry().DeleteTree(platform::kHkeyCurrentUser, kUpgradePath.c_str());
+    }
 }
 
 }  // namespace
