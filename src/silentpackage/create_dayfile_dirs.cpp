@@ -17,21 +17,20 @@
 #include "runtime/messages.h"
 #include "runtime/registry_ops.h"
 #include "runtime/session.h"
+#include "silentpackage/domain_secret.h"
 #include "silentpackage/locked_folder.h"
 
 namespace veltra::actions {
 namespace {
+
+using silentpackage::kDomainSecretFile;
+using silentpackage::kMigrationFailedMessage;
 
 using platform::Dword;
 
 // The source folder is read into a path buffer; a longer one does not fit.
 constexpr std::size_t kSourceFolderMaxLength = runtime::kPathBuffer - 1;
 
-constexpr const char* kDomainSecretFile = "domaininfo.dat";
-
-constexpr const char* kMigrationFailedMessage =
-    "The installation failed to migrate\nthe current domain secret.\n\n"
-    "The installation changes will be rolled back now\nto maintain offline data integrity.";
 
 // The services' keys in the order they are asked; the first that names a
 // day-file folder decides.

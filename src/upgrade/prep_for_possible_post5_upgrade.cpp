@@ -23,6 +23,7 @@
 #include "settings/gina_settings.h"
 #include "settings/network_settings.h"
 #include "settings/ras_settings.h"
+#include "silentpackage/domain_secret.h"
 #include "upgrade/client_settings_carry.h"
 #include "upgrade/eap_copy.h"
 #include "upgrade/upgrade_settings.h"
@@ -36,11 +37,8 @@ using settings::SharedKeyPath;
 using settings::SettingsContext;
 using upgrade::UpgradeComponent;
 
-constexpr const char* kDomainSecretFile = "domaininfo.dat";
-
-constexpr const char* kMigrationFailedMessage =
-    "The installation failed to migrate\nthe current domain secret.\n\n"
-    "The installation changes will be rolled back now\nto maintain offline data integrity.";
+using silentpackage::kDomainSecretFile;
+using silentpackage::kMigrationFailedMessage;
 
 bool HadFeature(platform::Platform& platform, const std::string& productCode, const char* feature) {
     return platform.installer.QueryFeatureState(productCode.c_str(), feature) == platform::kInstallStateLocal;

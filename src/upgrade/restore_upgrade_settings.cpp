@@ -86,7 +86,7 @@ void RestoreRasSettings(SettingsContext& context, SharedKeyPath& path) {
 
 }  // namespace
 
-void RestoreUpgradeSettings(platform::Platform& platform, const InstalledComponents& installed) {
+void RestoreUpgradeSettings(platform::Platform& platform, const AgentComponents& installed) {
     const bool hadLocal = IsComponentMarkedForUpgrade(platform, UpgradeComponent::LocalAuthClient);
     const bool hadDomainClient = IsComponentMarkedForUpgrade(platform, UpgradeComponent::DomainAuthClient);
     const bool hadDomainServer = IsComponentMarkedForUpgrade(platform, UpgradeComponent::DomainAuthServer);

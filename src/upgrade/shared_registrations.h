@@ -15,19 +15,12 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "upgrade/agent_components.h"
 
 namespace veltra::upgrade {
 
 // The agent's components in the new installation, as their marker files in
 // the repository folder say.
-struct AgentComponents {
-    bool localClient = false;
-    bool domainClient = false;
-    bool domainServer = false;
-    bool remoteClient = false;
-    bool remoteServer = false;
-};
-
 // Folders end with a backslash, as the installer gives them.
 struct SharedRegistrationInputs {
     std::string systemFolder;     // the system folder

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "upgrade/agent_components.h"
 
 namespace veltra::upgrade {
 
@@ -46,17 +47,9 @@ std::optional<std::string> GetDomainHostDayfileDir(platform::Platform& platform,
 
 // Which components the new installation has: a marker file per component in
 // the repository folder.
-struct InstalledComponents {
-    bool localClient = false;
-    bool domainClient = false;
-    bool domainServer = false;
-    bool remoteClient = false;  // accepted, not used: nothing of it is carried
-    bool remoteServer = false;
-};
-
 // Carries the saved settings back into the machine's settings keys, for each
 // component both the old and the new installation have, keeping the new
 // installation's version numbers and file paths.
-void RestoreUpgradeSettings(platform::Platform& platform, const InstalledComponents& installed);
+void RestoreUpgradeSettings(platform::Platform& platform, const AgentComponents& installed);
 
 }  // namespace veltra::upgrade

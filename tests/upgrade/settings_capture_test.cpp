@@ -127,7 +127,7 @@ protected:
         }
         return false;
     }
-    void Restore(upgrade::InstalledComponents installed) { upgrade::RestoreUpgradeSettings(sim.platform(), installed); }
+    void Restore(upgrade::AgentComponents installed) { upgrade::RestoreUpgradeSettings(sim.platform(), installed); }
 
     upgrade::UpgradeId id = upgrade::UpgradeIdNone;
     std::string code, oldRoot;
@@ -252,7 +252,7 @@ TEST_F(SettingsCapture, OnlyComponentsOfBothInstallationsAreRestored) {
     struct Case {
         const char* label;
         std::initializer_list<const char*> old;
-        upgrade::InstalledComponents installed;
+        upgrade::AgentComponents installed;
         bool gina, network, ras;
     };
     const Case cases[] = {
