@@ -251,6 +251,7 @@ TEST_P(Roads, CarryTheOptionsIntoTheScript) {
         const std::string product = "{8E5B2C71-4F0A-4D39-9B6E-2A7C1D3F5E90}";
         SetString(kAgentKey + "Common", "InstallPath", "D:\\Agent\\");
         machine.session.products[product]["InstallLocation"] = "D:\\Agent\\";
+        PutFolder("D:\\Agent\\VeltraKeshAgentRepository");  // the installed agent's, which a maintenance run needs
         machine.session.featureStates[product]["LocalAuthClient"] = platform::kInstallStateLocal;
         options.commandLine = {{"REINSTALL", "ALL"}};
     }

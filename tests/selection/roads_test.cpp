@@ -78,6 +78,8 @@ TEST_P(SelectionRoads, TheFeatureChoicesDecideWhatTheInstallationDoes) {
         machine.session.products[kPackageProduct]["InstallLocation"] =
             "C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\";
         for (const std::string& feature : c.installed) machine.session.featureStates[kPackageProduct][feature] = kLocal;
+        // The installed agent's repository folder, which a maintenance run needs.
+        PutFolder("C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\VeltraKeshAgentRepository");
     }
     engine::EngineOptions options;
     options.commandLine = c.commandLine;

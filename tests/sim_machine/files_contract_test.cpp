@@ -114,6 +114,46 @@ TEST_F(FilesContract, MoveReplacesOnlyWhenAsked) {
     EXPECT_FALSE(FileExists("C:\\A\\x"));
 }
 
+// A program in use can be renamed on its drive but not deleted or replaced;
+// another drive takes a copy and a delete, which the caller must allow.
+TEST_F(FilesContract, MoveFollowsWindowsForProgramsInUseAndOtherDrives) {
+    struct Case {
+        const char* label;
+        const char* from;
+        const char* to;
+        platform::Dword flags;
+        const char* inUse;      // the program a process has loaded, if any
+        platform::Dword error;  // 0: the call succeeds
+        bool sourceStays;
+    };
+    const Case cases[] = {
+        {"rename in use", "C:\\A\\p.dll", "C:\\A\\p.dll_moved", 0, "C:\\A\\p.dll", 0, false},
+        {"onto a program in use", "C:\\A\\q.dll", "C:\\A\\p.dll", platform::kMoveFileReplaceExisting,
+         "C:\\A\\p.dll", platform::kErrorAccessDenied, true},
+        {"other drive, not allowed", "C:\\A\\p.dll", "D:\\p.dll", platform::kMoveFileReplaceExisting, "",
+         platform::kErrorNotSameDevice, true},
+        {"other drive, copy allowed", "C:\\A\\p.dll", "D:\\p.dll", platform::kMoveFileCopyAllowed, "", 0, false},
+        {"other drive, in use", "C:\\A\\p.dll", "D:\\p.dll", platform::kMoveFileCopyAllowed, "C:\\A\\p.dll", 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine = sim::Machine();
+        PutFile("C:\\A\\p.dll", "p");
+        PutFile("C:\\A\\q.dll", "q");
+        PutFolder("D:\\");
+        if (*c.inUse != '\0') machine.filesInUse.insert(c.inUse);
+        EXPECT_EQ(files().MoveFileEx(c.from, c.to, c.flags), c.error == 0);
+        EXPECT_EQ(machine.lastError, c.error);
+        EXPECT_EQ(FileExists(c.from), c.sourceStays);
+        EXPECT_EQ(ReadFile(c.to), c.error == 0 || std::string(c.to) == c.inUse ? "p" : "");
+    }
+    EXPECT_FALSE(files().DeleteFile("C:\\A\\p.dll"));  // still in use, under its old name
+    EXPECT_EQ(machine.lastError, platform::kErrorAccessDenied);
+    EXPECT_TRUE(files().MoveFileEx("C:\\A\\p.dll", "C:\\A\\r.dll", 0));
+    EXPECT_FALSE(files().DeleteFile("C:\\A\\r.dll"));  // the mark went with it
+    EXPECT_TRUE(files().DeleteFile("C:\\A\\q.dll"));
+}
+
 TEST_F(FilesContract, FoldersAreCreatedOneLevelAtATime) {
     PutFolder("C:\\A");
     EXPECT_FALSE(files().CreateDirectory("C:\\A\\B\\C", nullptr));

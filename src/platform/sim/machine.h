@@ -101,7 +101,11 @@ public:
     DriveTree drives;                            // files and folders, in memory
     NameMap<std::string> environment;            // "SystemRoot" -> "C:\WINDOWS"
     NameMap<platform::Dword> attributes;         // explicit attributes by full path
-    NameSet filesInUse;                          // copy/delete/move onto them fails (32)
+    // Programs that a running process has loaded: they can be read and copied,
+    // but writing or copying onto them fails (32), and deleting them or moving
+    // onto them fails (5); they can be renamed on their drive, and stay in use
+    // under the new name.
+    NameSet filesInUse;
     NameMap<std::string> folderSecurity;         // folder path -> SDDL it was created with
     NameSet mutexes;                             // named mutexes that exist
     NameMap<VersionInfo> versions;               // file path -> version resource

@@ -250,9 +250,8 @@ bool SimFiles::CopyFile(const char* from, const char* to, bool failIfExists) {
     }
     const auto targetNormal = NormalizeWindowsPath(target);
     if (!targetNormal) return Fail("CopyFileA", subject, platform::kErrorPathNotFound);
-    if (machine_.filesInUse.contains(*sourceNormal) || machine_.filesInUse.contains(*targetNormal)) {
-        return Fail("CopyFileA", subject, platform::kErrorSharingViolation);
-    }
+    // A running program can be read and so copied, but not written over.
+    if (machine_.filesInUse.contains(*targetNormal)) return Fail("CopyFileA", subject, platform::kErrorSharingViolation);
     std::string_view name;
     DriveEntry* folder = machine_.drives.ParentFolder(*targetNormal, name);
     if (folder == nullptr) return Fail("CopyFileA", subject, platform::kErrorPathNotFound);
@@ -288,7 +287,9 @@ bool SimFiles::DeleteFile(const char* path) {
     if (entry->folder || folder == nullptr || IsReadOnly(machine_, *normal)) {
         return Fail("DeleteFileA", subject, platform::kErrorAccessDenied);
     }
-    if (machine_.filesInUse.contains(*normal)) return Fail("DeleteFileA", subject, platform::kErrorSharingViolation);
+    // A program in use is mapped by the process that runs it: Windows refuses
+    // to delete it (access denied), though it may be renamed.
+    if (machine_.filesInUse.contains(*normal)) return Fail("DeleteFileA", subject, platform::kErrorAccessDenied);
     folder->RemoveChild(name);
     machine_.attributes.erase(*normal);
     return Succeed("DeleteFileA", subject);
@@ -308,8 +309,11 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, Dword flags) {
     std::string_view targetName;
     DriveEntry* targetFolder = targetNormal ? machine_.drives.ParentFolder(*targetNormal, targetName) : nullptr;
     if (targetFolder == nullptr) return Fail("MoveFileExA", subject, platform::kErrorPathNotFound);
-    if (machine_.filesInUse.contains(*sourceNormal) || machine_.filesInUse.contains(*targetNormal)) {
-        return Fail("MoveFileExA", subject, platform::kErrorSharingViolation);
+    // A move to another drive is a copy and a delete, which the caller must
+    // allow; a folder never leaves its drive.
+    const bool otherDrive = (*sourceNormal)[0] != (*targetNormal)[0];
+    if (otherDrive && (entry->folder || (flags & platform::kMoveFileCopyAllowed) == 0)) {
+        return Fail("MoveFileExA", subject, platform::kErrorNotSameDevice);
     }
     DriveEntry* existing = targetFolder->Child(targetName);
     if (existing == entry) return Succeed("MoveFileExA", subject);  // the same name, spelled otherwise
@@ -317,7 +321,7 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, Dword flags) {
         if ((flags & platform::kMoveFileReplaceExisting) == 0) {
             return Fail("MoveFileExA", subject, platform::kErrorAlreadyExists);
         }
-        if (existing->folder || IsReadOnly(machine_, *targetNormal)) {
+        if (existing->folder || IsReadOnly(machine_, *targetNormal) || machine_.filesInUse.contains(*targetNormal)) {
             return Fail("MoveFileExA", subject, platform::kErrorAccessDenied);
         }
     }
@@ -326,12 +330,27 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, Dword flags) {
         return Fail("MoveFileExA", subject, platform::kErrorAccessDenied);
     }
     if (existing != nullptr) targetFolder->RemoveChild(targetName);
-    std::unique_ptr<DriveEntry> moved = sourceFolder->RemoveChild(sourceName);
-    moved->name = std::string(targetName);
-    targetFolder->AdoptChild(std::move(moved));
+    const bool inUse = machine_.filesInUse.contains(*sourceNormal);
+    if (otherDrive) {
+        // Copied, then deleted. A program in use cannot be deleted: the copy
+        // is made, the original stays, and MoveFileEx still reports success.
+        targetFolder->AddChild(targetName, false).bytes = entry->bytes;
+        if (!inUse) sourceFolder->RemoveChild(sourceName);
+    } else {
+        // A rename; a program in use keeps running from its new name.
+        std::unique_ptr<DriveEntry> moved = sourceFolder->RemoveChild(sourceName);
+        moved->name = std::string(targetName);
+        targetFolder->AdoptChild(std::move(moved));
+        if (inUse) {
+            machine_.filesInUse.erase(*sourceNormal);
+            machine_.filesInUse.insert(*targetNormal);
+        }
+    }
+    // The attributes go with the file (a copy takes them too).
+    machine_.attributes.erase(*targetNormal);
     if (const auto it = machine_.attributes.find(*sourceNormal); it != machine_.attributes.end()) {
         const Dword attributes = it->second;
-        machine_.attributes.erase(it);
+        if (!(otherDrive && inUse)) machine_.attributes.erase(it);
         machine_.attributes[*targetNormal] = attributes;
     }
     return Succeed("MoveFileExA", subject);
@@ -463,7 +482,7 @@ std::unique_ptr<platform::FileStream> SimFiles::Open(const char* path, platform:
         Fail(operation, subject, platform::kErrorFileNotFound);
         return nullptr;
     }
-    if (machine_.filesInUse.contains(*normal)) {
+    if (!reading && machine_.filesInUse.contains(*normal)) {
         Fail(operation, subject, platform::kErrorSharingViolation);
         return nullptr;
     }

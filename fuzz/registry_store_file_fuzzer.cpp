@@ -1,0 +1,34 @@
+// Feeds arbitrary text to the reader of the legacy settings file, as the
+// restoration reads it after text mode. Every entry has a name without "="
+// or line end and a value without blank, comma or line end; writing the
+// entries out again and reading them back gives the same entries.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "upgrade/registry_store_file.h"
+
+namespace {
+
+using namespace veltra::upgrade;
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::vector<RegistryStoreEntry> entries = ReadRegistryStoreEntries(text);
+    std::string rewritten;
+    for (const RegistryStoreEntry& entry : entries) {
+        Check(!entry.name.empty() && !entry.value.empty());
+        Check(entry.name.find_first_of("=\n") == std::string::npos);
+        Check(entry.value.find_first_of(" ,\r\n") == std::string::npos);
+        rewritten += RegistryStoreLine(entry.name, entry.value);
+    }
+    Check(ReadRegistryStoreEntries(rewritten) == entries);
+    return 0;
+}
