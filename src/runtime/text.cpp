@@ -18,25 +18,59 @@ bool EqualsIgnoreCase(platform::System& system, std::string_view a, std::string_
     return system.CompareStringIgnoreCase(a, b) == platform::kCstrEqual;
 }
 
-std::size_t FindLastBackslash(platform::System& system, std::string_view path) {
-    platform::CodePageInfo info;
-    // Without the code page's lead bytes every byte stands alone.
-    if (!system.GetCPInfo(info)) info = {};
-    const auto isLead = [&](unsigned char byte) {
-        for (const auto& [first, last] : info.leadByteRanges) {
+namespace {
+
+// The lead-byte ranges of the ANSI code page; without them every byte stands
+// alone.
+class LeadBytes {
+public:
+    explicit LeadBytes(platform::System& system) {
+        if (!system.GetCPInfo(info_)) info_ = {};
+    }
+    bool operator()(char c) const {
+        const auto byte = static_cast<unsigned char>(c);
+        for (const auto& [first, last] : info_.leadByteRanges) {
             if (byte >= first && byte <= last) return true;
         }
         return false;
-    };
+    }
+
+private:
+    platform::CodePageInfo info_;
+};
+
+}  // namespace
+
+std::size_t FindLastBackslash(platform::System& system, std::string_view path) {
+    const LeadBytes isLead(system);
     std::size_t last = std::string_view::npos;
     for (std::size_t i = 0; i < path.size(); ++i) {
-        if (isLead(static_cast<unsigned char>(path[i]))) {
+        if (isLead(path[i])) {
             ++i;  // the second byte belongs to this character
         } else if (path[i] == '\\') {
             last = i;
         }
     }
     return last;
+}
+
+std::vector<std::string> SplitAtBackslashes(platform::System& system, std::string_view path) {
+    const LeadBytes isLead(system);
+    std::vector<std::string> components;
+    std::string current;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (isLead(path[i]) && i + 1 < path.size()) {
+            current += path[i];
+            current += path[++i];
+        } else if (path[i] == '\\') {
+            if (!current.empty()) components.push_back(std::move(current));
+            current.clear();
+        } else {
+            current += path[i];
+        }
+    }
+    if (!current.empty()) components.push_back(std::move(current));
+    return components;
 }
 
 std::string_view FileNamePart(platform::System& system, std::string_view path) {

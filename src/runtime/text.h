@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/system.h"
 
@@ -23,6 +24,9 @@ bool EqualsIgnoreCase(platform::System& system, std::string_view a, std::string_
 // double-byte code page the second byte of a character may be 0x5C without
 // being a backslash; the search steps over whole characters.
 std::size_t FindLastBackslash(platform::System& system, std::string_view path);
+// The components between backslashes, none empty, with the same care for
+// double-byte characters.
+std::vector<std::string> SplitAtBackslashes(platform::System& system, std::string_view path);
 
 // Whether text contains needle, case-sensitively (strstr).
 inline bool Contains(std::string_view text, std::string_view needle) {

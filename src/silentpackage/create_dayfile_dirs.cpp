@@ -14,6 +14,7 @@
 #include "runtime/agent_keys.h"
 #include "runtime/deferred_data.h"
 #include "runtime/log.h"
+#include "runtime/logged_reads.h"
 #include "runtime/messages.h"
 #include "runtime/registry_ops.h"
 #include "runtime/session.h"
@@ -42,20 +43,9 @@ constexpr const char* kOfflineServiceKeys[] = {
 
 std::optional<std::string> ReadDayfileDir(platform::Platform& platform) {
     for (const char* keyPath : kOfflineServiceKeys) {
-        platform::RegKey key;
-        const Dword opened = runtime::OpenKey(platform.registry, platform::kHkeyLocalMachine, keyPath,
-                                              platform::kKeyRead, key);
-        if (opened != platform::kErrorSuccess) {
-            runtime::LogFailure(platform, "RegOpenKeyExA",
-                                runtime::RegistryPath(platform::kHkeyLocalMachine, keyPath), opened);
-            continue;
+        if (auto folder = runtime::ReadLoggedString(platform, platform::kHkeyLocalMachine, keyPath, "DayfileDir")) {
+            return folder;
         }
-        std::string folder;
-        const Dword read = runtime::QueryString(platform.registry, key.get(), "DayfileDir",
-                                                runtime::kPathBuffer, folder);
-        if (read == platform::kErrorSuccess) return folder;
-        runtime::LogFailure(platform, "RegQueryValueExA",
-                            runtime::RegistryPath(platform::kHkeyLocalMachine, keyPath, "DayfileDir"), read);
     }
     return std::nullopt;
 }

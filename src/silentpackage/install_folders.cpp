@@ -5,6 +5,7 @@
 
 #include "runtime/agent_keys.h"
 #include "runtime/log.h"
+#include "runtime/logged_reads.h"
 #include "runtime/registry_ops.h"
 #include "runtime/session.h"
 #include "selection/offline_services.h"
@@ -24,22 +25,7 @@ constexpr Dword kDomainNameCapacity = 260;
 // when the key does not open or the value does not read.
 std::optional<std::string> ReadAgentString(platform::Platform& platform, const char* keyPath,
                                            const char* valueName) {
-    platform::RegKey key;
-    const Dword opened = runtime::OpenKey(platform.registry, platform::kHkeyLocalMachine, keyPath,
-                                          platform::kKeyRead, key);
-    if (opened != platform::kErrorSuccess) {
-        runtime::LogFailure(platform, "RegOpenKeyExA",
-                            runtime::RegistryPath(platform::kHkeyLocalMachine, keyPath), opened);
-        return std::nullopt;
-    }
-    std::string value;
-    const Dword read = runtime::QueryString(platform.registry, key.get(), valueName, kPathCapacity, value);
-    if (read != platform::kErrorSuccess) {
-        runtime::LogFailure(platform, "RegQueryValueExA",
-                            runtime::RegistryPath(platform::kHkeyLocalMachine, keyPath, valueName), read);
-        return std::nullopt;
-    }
-    return value;
+    return runtime::ReadLoggedString(platform, platform::kHkeyLocalMachine, keyPath, valueName, kPathCapacity);
 }
 
 // The day-file root of the local and domain clients: the local service's
