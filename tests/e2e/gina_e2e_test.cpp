@@ -33,10 +33,14 @@ struct Expected {
     std::optional<std::string> value;
 };
 
+const std::string kGinaSettings =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\Settings\\KVGINA";
+
 struct GinaScenario {
     const char* machine;  // folder under machines/, and the test's name
     std::vector<Expected> installed;
     std::vector<Expected> removed;
+    CommandLine more = {};  // properties given besides ADDLOCAL
 };
 
 // Test names show the machine, not the bytes of the parameter.
@@ -82,8 +86,9 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
     ASSERT_TRUE(simulated) << error;
     simulated->PutFile(sourceDir + kOptionsFileName, kOptionsFileText);
     const sim::RegistryTree simSeeded = simulated->registry();
-    const SequenceRun simInstall =
-        SimulateInstallation(*simulated, facts, {{"ADDLOCAL", kAddLocal}});
+    CommandLine commandLine = scenario.more;
+    commandLine["ADDLOCAL"] = kAddLocal;
+    const SequenceRun simInstall = SimulateInstallation(*simulated, facts, commandLine);
     const auto simServices = simulated->machine().services;
     const sim::RegistryTree simInstalled = simulated->registry();
     const SequenceRun simRemove = SimulateRemoval(*simulated, facts);
@@ -102,8 +107,9 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
     const sim::RegistryTree wineSeeded = ExportWatched("seeded");
     ExpectSeeded(wineSeeded, simSeeded);
 
-    const MsiLog installLog = RunMsiexec(
-        {"/i", WinePrefix::WindowsPath(package), "ADDLOCAL=" + kAddLocal}, "install");
+    std::vector<std::string> install = {"/i", WinePrefix::WindowsPath(package)};
+    for (const auto& [name, value] : commandLine) install.push_back(name + "=" + value);
+    const MsiLog installLog = RunMsiexec(install, "install");
     ExpectFacts(installLog, facts);
     ExpectSameActions(installLog, simInstall, "installation");
     ExpectSameLogLines(installLog, simInstall, facts, "installation");
@@ -165,7 +171,15 @@ INSTANTIATE_TEST_SUITE_P(
         GinaScenario{
             "legacy-kvgina",
             {{kWinlogon, "GinaDLL", kAgentGina}, {kWinlogon, "KVSupercededGina", "kvgina.dll"}},
-            {{kWinlogon, "GinaDLL", "kvgina.dll"}, {kWinlogon, "KVSupercededGina", std::nullopt}}}),
+            {{kWinlogon, "GinaDLL", "kvgina.dll"}, {kWinlogon, "KVSupercededGina", std::nullopt}}},
+        // "Challenge all users": the exclude group is set up and the GINA
+        // settings key that exists points at it (\\<computer>\ExcludeGroup,
+        // compared with the simulated run's value key by key).
+        GinaScenario{
+            "challenge",
+            {{kWinlogon, "GinaDLL", kAgentGina}, {kGinaSettings, "ReserveOption", "0"}},
+            {{kWinlogon, "GinaDLL", std::nullopt}},
+            {{"AUTHCONFIGSELECTED", "2"}}}),
     [](const ::testing::TestParamInfo<GinaScenario>& info) {
         std::string name = info.param.machine;
         for (char& c : name) {
