@@ -1,6 +1,6 @@
-// agentca as a user runs it: a real process on real machine folders, among
-// them the hand-written ones of tests/machines that a support engineer would
-// run to see an action on a customer's chain.
+// agentca as a user runs it: a real process on real machine folders: exit
+// codes, the report's shape and scripted answers (what the actions do to a
+// chain is the GINA tests' own).
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -42,9 +42,6 @@ protected:
 TEST_F(Bench, CommandsAnswerWithTheirStatusAndReport) {
     EXPECT_EQ(Slurp(machine / "registry.reg").substr(0, 2), "\xFF\xFE");  // init writes UTF-16LE
     const std::string m = machine.string(), folders = std::string(VELTRA_TESTS_DIR) + "/machines/";
-    const std::string agent = "C:\\Program Files\\Veltra\\Authentication Agent\\KeshGina.dll";
-    const std::string winlogon = "Registry\n  [HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon]\n";
-    const std::string contivity = "Registry\n  [HKEY_LOCAL_MACHINE\\SOFTWARE\\Nortel Networks\\Contivity\\Client]\n";
     const std::pair<std::vector<std::string>, std::pair<int, std::string>> cases[] = {
         {{"actions"}, {0, "67 actions"}},
         {{"init", m}, {2, "not empty"}},
@@ -60,19 +57,9 @@ TEST_F(Bench, CommandsAnswerWithTheirStatusAndReport) {
           "OK", "--trace"},
          {1, "RegSetValueExA("}},
         {{"road", "install", "--machine", m}, {0, "EnableGina (deferred) -> 0"}},
-        {{"run", "EnableGina", "--machine", folders + "gina-six-products", "--data", agent + ";5"},
-         {0, contivity + "    NextGinaToChain REG_SZ: \"msgina.dll\" -> \"" + agent + "\"\n\n"}},
-        {{"run", "EnableGina", "--machine", folders + "gina-loop", "--data", agent + ";2"},
-         {0, contivity + "    NextGinaToChain REG_SZ: \"awgina.dll\" -> \"" + agent + "\"\n\n"}},
-        {{"run", "EnableGina", "--machine", folders + "gina-other-product", "--data", agent + ";5", "--answer", "OK"},
-         {0, winlogon + "    GinaDLL REG_SZ: \"othergina.dll\" -> \"" + agent +
-                 "\"\n    KVSupercededGina REG_SZ: (absent) -> \"othergina.dll\"\n\n"}},
-        {{"run", "EnableGina", "--machine", folders + "gina-other-product", "--data", agent + ";5"},
+        // A hand-written machine whose chain asks a question nobody scripted.
+        {{"run", "EnableGina", "--machine", folders + "gina-other-product", "--data", "KeshGina.dll;5"},
          {3, "has no scripted answer"}},
-        {{"run", "EnableGina", "--machine", folders + "gina-other-product", "--data", agent + ";5", "--answer", "CANCEL"},
-         {1, "returned 1603"}},
-        {{"run", "DisableGina", "--machine", folders + "gina-agent-loaded", "--data", "5", "--answer", "TRYAGAIN"},
-         {0, winlogon + "    GinaDLL REG_SZ: \"" + agent + "\" -> (absent)\n\n"}},
     };
     for (const auto& [arguments, expected] : cases) {
         const Outcome outcome = Agentca(arguments);

@@ -1,17 +1,8 @@
-// The GINA actions in a real installation: the x86_64 test package installed
-// and removed by Wine's msiexec in a throw-away prefix, seeded from a machine
-// folder. ValidateFeatures decides from the feature choice whether the GINA
-// is linked or unlinked, EnableGina and DisableGina do it. Each scenario runs
-// twice, in Wine and on the simulated machine seeded from the same folder
-// (package_sequence.h replays the package's sequence there), and the two must
-// agree: the custom actions that ran and their results, the decisions left in
-// properties, and the registry changes key by key. Wine is more lenient than
-// Windows (a failing action can look like success), so the verbose log's
-// return value of every action is checked, and the exact end state of the
-// Winlogon values.
+// The GINA actions in a real installation and removal, in Wine and on the
+// simulated machine seeded from the same folder, and the exact end state of
+// the Winlogon values on both sides.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -69,79 +60,44 @@ protected:
 TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) {
     const GinaScenario& scenario = GetParam();
     // The package runs from a folder of its own, beside its options file.
-    const fs::path packageFolder = work / "package";
-    fs::create_directories(packageFolder);
-    const fs::path package = packageFolder / fs::path(VELTRA_E2E_PACKAGE).filename();
-    fs::copy_file(VELTRA_E2E_PACKAGE, package, fs::copy_options::overwrite_existing);
-    std::ofstream(packageFolder / kOptionsFileName, std::ios::binary) << kOptionsFileText;
-    const std::string sourceDir = WinePrefix::WindowsPath(packageFolder) + "\\";
-    const InstallerFacts facts{ProductCodeOf(package.string()), kWineSystemFolder, kQuietUiLevel, sourceDir,
-                               kSimTempFolder};
+    const fs::path package = PackageFolder("package", {{kOptionsFileName, kOptionsFileText}});
+    const InstallerFacts facts = FactsFor(package, kQuietUiLevel);
     ASSERT_FALSE(facts.productCode.empty()) << "no ProductCode in " << package;
+    CommandLine commandLine = scenario.more;
+    commandLine["ADDLOCAL"] = kAddLocal;
 
     // The simulated machine first: it is quick, and the keys it changes are
     // the keys to read back from Wine.
     std::string error;
     auto simulated = OpenSimulated(error);
     ASSERT_TRUE(simulated) << error;
-    simulated->PutFile(sourceDir + kOptionsFileName, kOptionsFileText);
-    const sim::RegistryTree simSeeded = simulated->registry();
-    CommandLine commandLine = scenario.more;
-    commandLine["ADDLOCAL"] = kAddLocal;
-    const SequenceRun simInstall = SimulateInstallation(*simulated, facts, commandLine);
-    const auto simServices = simulated->machine().services;
-    const sim::RegistryTree simInstalled = simulated->registry();
-    const SequenceRun simRemove = SimulateRemoval(*simulated, facts);
-    const sim::RegistryTree simRemoved = simulated->registry();
-    ASSERT_FALSE(simulated->machine().unansweredDialog)
-        << "a quiet run showed a dialog: " << *simulated->machine().unansweredDialog;
-
-    const auto simInstallChanges = sim::DiffTrees(simSeeded, simInstalled);
-    const auto simRemoveChanges = sim::DiffTrees(simInstalled, simRemoved);
-    std::vector<sim::RegChange> simChanges = simInstallChanges;
-    simChanges.insert(simChanges.end(), simRemoveChanges.begin(), simRemoveChanges.end());
-    watched = WatchedKeys(simSeeded, simChanges);
+    simulated->PutFile(facts.sourceDir + kOptionsFileName, kOptionsFileText);
+    sim::NameMap<sim::ServiceRecord> simServices;
+    const SimulatedRoundTrip simRun =
+        SimulateRoundTrip(*simulated, facts, commandLine, [&] { simServices = simulated->machine().services; });
 
     // Wine: the same machine, the real package.
     ASSERT_NO_FATAL_FAILURE(SeedPrefix());
     const sim::RegistryTree wineSeeded = ExportWatched("seeded");
-    ExpectSeeded(wineSeeded, simSeeded);
-
-    std::vector<std::string> install = {"/i", WinePrefix::WindowsPath(package)};
-    for (const auto& [name, value] : commandLine) install.push_back(name + "=" + value);
-    const MsiLog installLog = RunMsiexec(install, "install");
-    ExpectFacts(installLog, facts);
-    ExpectSameActions(installLog, simInstall, "installation");
-    ExpectSameLogLines(installLog, simInstall, facts, "installation");
-    ExpectSameProperties(installLog, simInstall, facts, "installation");
+    ExpectSeeded(wineSeeded, simRun.seeded);
+    const MsiLog installLog =
+        RunAndCompare(MsiexecArguments("/i", package, commandLine), "install", simRun.install, facts, "installation");
     EXPECT_EQ(
         installLog.properties.count("EnableGina") ? installLog.properties.at("EnableGina") : "",
         kAgentGina + ";" + kQuietUiLevel)
         << "the package gave EnableGina other data than the simulated run";
     const sim::RegistryTree wineInstalled = ExportWatched("installed");
     ExpectSameServices(simServices, "installed");
-
-    const MsiLog removeLog =
-        RunMsiexec({"/x", WinePrefix::WindowsPath(package)}, "remove");
-    ExpectSameActions(removeLog, simRemove, "removal");
-    ExpectSameLogLines(removeLog, simRemove, facts, "removal");
-    ExpectSameProperties(removeLog, simRemove, facts, "removal");
+    RunAndCompare(MsiexecArguments("/x", package), "remove", simRun.remove, facts, "removal", false);
     const sim::RegistryTree wineRemoved = ExportWatched("removed");
 
-    // The same registry changes on both sides, key by key.
-    ExpectSameRegistryChanges(sim::DiffTrees(wineSeeded, wineInstalled), simInstallChanges,
-                              "installation");
-    ExpectSameRegistryChanges(sim::DiffTrees(wineInstalled, wineRemoved), simRemoveChanges,
-                              "removal");
-
+    ExpectSameRegistryChanges(wineSeeded, wineInstalled, simRun.seeded, simRun.installed, "installation");
+    ExpectSameRegistryChanges(wineInstalled, wineRemoved, simRun.installed, simRun.removed, "removal");
     // And the end states the chain logic promises, whatever both sides did.
     ExpectValues(wineInstalled, scenario.installed, "Wine after installation");
-    ExpectValues(simInstalled, scenario.installed, "simulated machine after installation");
+    ExpectValues(simRun.installed, scenario.installed, "simulated machine after installation");
     ExpectValues(wineRemoved, scenario.removed, "Wine after removal");
-    ExpectValues(simRemoved, scenario.removed, "simulated machine after removal");
-    for (const auto& run : {simInstall, simRemove}) {
-        for (const auto& [action, result] : run.actions) EXPECT_EQ(result, 0u) << action;
-    }
+    ExpectValues(simRun.removed, scenario.removed, "simulated machine after removal");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -5,7 +5,6 @@
 // two must agree: the folder byte for byte, then the installation's actions,
 // log lines, properties, registry and services.
 #include <filesystem>
-#include <fstream>
 #include <set>
 
 #include "package_sequence.h"
@@ -35,16 +34,13 @@ protected:
 
 TEST_F(PackageRoundTripTest, APackageMadeInOnePrefixInstallsSilentlyInAFreshOne) {
     // The administrator's folder: the package and the files from the server.
-    const fs::path source = work / "source";
-    fs::create_directories(source);
-    fs::copy_file(VELTRA_E2E_PACKAGE, source / kPackageName);
-    for (const auto& [name, content] : kServerFiles) std::ofstream(source / name, std::ios::binary) << content;
-    const std::string sourceDir = WinePrefix::WindowsPath(source) + "\\";
-    const std::string productCode = ProductCodeOf((source / kPackageName).string());
-    ASSERT_FALSE(productCode.empty());
+    const fs::path package = PackageFolder("source", kServerFiles, kPackageName);
+    const fs::path source = package.parent_path();
     // Package creation is the end of the wizard: it runs in the user-interface
     // sequence, at a reduced user interface (/qr) where Wine shows nothing.
-    const InstallerFacts creating{productCode, kWineSystemFolder, "4", sourceDir, kSimTempFolder};
+    const InstallerFacts creating = FactsFor(package, "4");
+    ASSERT_FALSE(creating.productCode.empty());
+    const std::string& sourceDir = creating.sourceDir;
     const CommandLine builder = {{"PACKAGE_CREATE", "1"},
                                  {"_LAC", "1"},
                                  {"ADDLOCAL", kAddLocal},
@@ -59,15 +55,13 @@ TEST_F(PackageRoundTripTest, APackageMadeInOnePrefixInstallsSilentlyInAFreshOne)
     std::string error;
     auto simA = OpenSimulated(error);
     ASSERT_TRUE(simA) << error;
-    simA->PutFile(sourceDir + kPackageName, ReadText(source / kPackageName));
+    simA->PutFile(sourceDir + kPackageName, ReadText(package));
     for (const auto& [name, content] : kServerFiles) simA->PutFile(sourceDir + name, content);
     const SequenceRun simCreate = SimulateInstallation(*simA, creating, builder);
 
     ASSERT_NO_FATAL_FAILURE(SeedPrefix());
-    std::vector<std::string> create = {"/i", WinePrefix::WindowsPath(source / kPackageName)};
-    for (const auto& [name, value] : builder) create.push_back(name + "=" + value);
     // The options file's writer ends package creation with 1603 by design.
-    const MsiLog createLog = RunMsiexec(create, "create", "/qr", 67);
+    const MsiLog createLog = RunMsiexec(MsiexecArguments("/i", package, builder), "create", "/qr", 67);
     ExpectSameActions(createLog, simCreate, "package creation");
     ExpectSameLogLines(createLog, simCreate, creating, "package creation");
 
@@ -84,8 +78,8 @@ TEST_F(PackageRoundTripTest, APackageMadeInOnePrefixInstallsSilentlyInAFreshOne)
 
     // Machine B, fresh on both sides: the silent installation from the
     // folder Wine made.
-    const std::string packageDir = WinePrefix::WindowsPath(made) + "\\";
-    const InstallerFacts silent{productCode, kWineSystemFolder, kQuietUiLevel, packageDir, kSimTempFolder};
+    const InstallerFacts silent = FactsFor(made / kPackageName, kQuietUiLevel);
+    const std::string& packageDir = silent.sourceDir;
     auto simB = OpenSimulated(error);
     ASSERT_TRUE(simB) << error;
     for (const std::string& name : madeInWine) simB->PutFile(packageDir + name, ReadText(made / name));
@@ -93,17 +87,12 @@ TEST_F(PackageRoundTripTest, APackageMadeInOnePrefixInstallsSilentlyInAFreshOne)
     const SequenceRun simInstall = SimulateInstallation(*simB, silent, {});
     ASSERT_FALSE(simB->machine().unansweredDialog) << *simB->machine().unansweredDialog;
     for (const auto& [action, result] : simInstall.actions) EXPECT_EQ(result, 0u) << action;
-    const auto simChanges = sim::DiffTrees(simSeeded, simB->registry());
-    watched = WatchedKeys(simSeeded, simChanges);
+    watched = WatchedKeys(simSeeded, sim::DiffTrees(simSeeded, simB->registry()));
 
     ASSERT_NO_FATAL_FAILURE(SeedPrefix());
     const sim::RegistryTree wineSeeded = ExportWatched("seeded");
-    const MsiLog installLog = RunMsiexec({"/i", WinePrefix::WindowsPath(made / kPackageName)}, "silent");
-    ExpectFacts(installLog, silent);
-    ExpectSameActions(installLog, simInstall, "silent installation");
-    ExpectSameLogLines(installLog, simInstall, silent, "silent installation");
-    ExpectSameProperties(installLog, simInstall, silent, "silent installation");
-    ExpectSameRegistryChanges(sim::DiffTrees(wineSeeded, ExportWatched("installed")), simChanges,
+    RunAndCompare(MsiexecArguments("/i", made / kPackageName), "silent", simInstall, silent, "silent installation");
+    ExpectSameRegistryChanges(wineSeeded, ExportWatched("installed"), simSeeded, simB->registry(),
                               "silent installation");
     ExpectSameServices(simB->machine().services, "installed");
     // What the package builder chose arrived: the PIN unlock options of the

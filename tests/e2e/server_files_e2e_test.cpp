@@ -1,26 +1,15 @@
-// The server files in a real installation: a quiet installation of the x86_64
-// test package whose folder holds "kvconf.rec", "kvroot.crt" and the options
-// file of a silent installation package ends with both server files
-// in the system folder. The package checks the files it was given
-// (SetKvconfSourcePropNoMess, SetKvrootSourcePropNoMess), marks them to be
-// copied (SetKvconfCopyState, SetKvrootCopyState), takes local copies in the
-// temporary folder (RepositionDataForCopy), packs the copies' data
-// (SetDeferredKvconfData, SetDeferredKvrootData) and copies them from the
-// script after InstallFiles (CopyKvconfRec, CopyKvrootCrt). The same
-// installation runs on the simulated machine, and the two must agree on the
-// actions that ran, the properties they left and the files in place.
+// The server files in a real installation: a quiet installation from a
+// folder holding "kvconf.rec", "kvroot.crt" and the options file ends with
+// both files, byte for byte, in the system folder, in Wine and on the
+// simulated machine.
 //
-// Wine lets a deferred action read every property. The copy actions take
-// their package-creation branch when they can read the source property, so
-// the package empties "KVCONF_SOURCE" and "KVROOT_SOURCE" once the data is
-// packed (ClearKvconfSource, ClearKvrootSource): Wine's copies then take the
-// deferred branch, as Windows' do, and read only their CustomActionData.
-// Without that, both branches would put the files in the same place here,
-// but the deferred branch would go untested.
+// Wine lets a deferred action read every property, and the copy actions take
+// their package-creation branch when they can read the source property; the
+// package empties "KVCONF_SOURCE" and "KVROOT_SOURCE" once the data is packed
+// so that Wine's copies take the deferred branch, as Windows' do.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -61,10 +50,6 @@ const ServerFile kServerFiles[] = {
     {"kvroot.crt", kKvrootContent, "CopyKvrootCrt"},
 };
 
-void WriteFile(const fs::path& file, const std::string& content) {
-    std::ofstream(file, std::ios::binary) << content;
-}
-
 class ServerFilesScenarioTest : public WineScenarioTest {
 protected:
     void SetUp() override {
@@ -83,17 +68,12 @@ protected:
 
 TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
     // The package's folder: the package and both server files.
-    const fs::path packageFolder = work / "package";
-    fs::create_directories(packageFolder);
-    const fs::path package = packageFolder / fs::path(VELTRA_E2E_PACKAGE).filename();
-    fs::copy_file(VELTRA_E2E_PACKAGE, package, fs::copy_options::overwrite_existing);
-    for (const ServerFile& file : kServerFiles) WriteFile(packageFolder / file.name, file.content);
-    WriteFile(packageFolder / kOptionsFileName, kOptionsFileText);
-
-    const std::string sourceDir = WinePrefix::WindowsPath(packageFolder) + "\\";
-    const InstallerFacts facts{ProductCodeOf(package.string()), kWineSystemFolder, kQuietUiLevel,
-                               sourceDir, kSimTempFolder};
+    std::vector<std::pair<std::string, std::string>> files = {{kOptionsFileName, kOptionsFileText}};
+    for (const ServerFile& file : kServerFiles) files.emplace_back(file.name, file.content);
+    const fs::path package = PackageFolder("package", files);
+    const InstallerFacts facts = FactsFor(package, kQuietUiLevel);
     ASSERT_FALSE(facts.productCode.empty()) << "no ProductCode in " << package;
+    const std::string& sourceDir = facts.sourceDir;
     const CommandLine commandLine = {
         {"ADDLOCAL", kAddLocal},
         {"PATHTOFILE", sourceDir + "kvconf.rec"},
@@ -105,45 +85,22 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
     std::string error;
     auto simulated = OpenSimulated(error);
     ASSERT_TRUE(simulated) << error;
-    for (const ServerFile& file : kServerFiles) {
-        simulated->PutFile(sourceDir + file.name, file.content);
-    }
-    simulated->PutFile(sourceDir + kOptionsFileName, kOptionsFileText);
-    const sim::RegistryTree simSeeded = simulated->registry();
-    const SequenceRun simInstall = SimulateInstallation(*simulated, facts, commandLine);
-    const sim::RegistryTree simInstalled = simulated->registry();
+    for (const auto& [name, content] : files) simulated->PutFile(sourceDir + name, content);
     std::vector<std::optional<std::string>> simInstalledFiles;
     std::vector<std::optional<std::string>> simTemporaryFiles;
-    for (const ServerFile& file : kServerFiles) {
-        simInstalledFiles.push_back(simulated->ReadFile(facts.systemFolder + file.name));
-        simTemporaryFiles.push_back(simulated->ReadFile(facts.tempFolder + file.name));
-    }
-    const SequenceRun simRemove = SimulateRemoval(*simulated, facts);
-    const sim::RegistryTree simRemoved = simulated->registry();
-    ASSERT_FALSE(simulated->machine().unansweredDialog)
-        << "a quiet run showed a dialog: " << *simulated->machine().unansweredDialog;
-    for (const auto& run : {simInstall, simRemove}) {
-        for (const auto& [action, result] : run.actions) EXPECT_EQ(result, 0u) << action;
-    }
-
-    const auto simInstallChanges = sim::DiffTrees(simSeeded, simInstalled);
-    const auto simRemoveChanges = sim::DiffTrees(simInstalled, simRemoved);
-    std::vector<sim::RegChange> simChanges = simInstallChanges;
-    simChanges.insert(simChanges.end(), simRemoveChanges.begin(), simRemoveChanges.end());
-    watched = WatchedKeys(simSeeded, simChanges);
+    const SimulatedRoundTrip simRun = SimulateRoundTrip(*simulated, facts, commandLine, [&] {
+        for (const ServerFile& file : kServerFiles) {
+            simInstalledFiles.push_back(simulated->ReadFile(facts.systemFolder + file.name));
+            simTemporaryFiles.push_back(simulated->ReadFile(facts.tempFolder + file.name));
+        }
+    });
 
     // Wine: the same machine, the real package.
     ASSERT_NO_FATAL_FAILURE(SeedPrefix());
     const sim::RegistryTree wineSeeded = ExportWatched("seeded");
-    ExpectSeeded(wineSeeded, simSeeded);
-
-    std::vector<std::string> install = {"/i", WinePrefix::WindowsPath(package)};
-    for (const auto& [name, value] : commandLine) install.push_back(name + "=" + value);
-    const MsiLog installLog = RunMsiexec(install, "install");
-    ExpectFacts(installLog, facts);
-    ExpectSameActions(installLog, simInstall, "installation");
-    ExpectSameLogLines(installLog, simInstall, facts, "installation");
-    ExpectSameProperties(installLog, simInstall, facts, "installation");
+    ExpectSeeded(wineSeeded, simRun.seeded);
+    const MsiLog installLog =
+        RunAndCompare(MsiexecArguments("/i", package, commandLine), "install", simRun.install, facts, "installation");
     const sim::RegistryTree wineInstalled = ExportWatched("installed");
 
     // Every action of the chain ran in Wine and succeeded; the copies both
@@ -172,8 +129,8 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
     for (const ServerFile& file : kServerFiles) {
         const std::string data =
             facts.tempFolder + file.name + ";" + facts.systemFolder + ";1;" + kRepositoryFolder;
-        EXPECT_EQ(simInstall.properties.count(file.copyProperty)
-                      ? simInstall.properties.at(file.copyProperty)
+        EXPECT_EQ(simRun.install.properties.count(file.copyProperty)
+                      ? simRun.install.properties.at(file.copyProperty)
                       : "",
                   data)
             << "the simulated run's " << file.copyProperty;
@@ -208,10 +165,7 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
 
     // The removal runs no copy action (the package's chain is for
     // installations), so both files stay where they are, on both sides.
-    const MsiLog removeLog = RunMsiexec({"/x", WinePrefix::WindowsPath(package)}, "remove");
-    ExpectSameActions(removeLog, simRemove, "removal");
-    ExpectSameLogLines(removeLog, simRemove, facts, "removal");
-    ExpectSameProperties(removeLog, simRemove, facts, "removal");
+    RunAndCompare(MsiexecArguments("/x", package), "remove", simRun.remove, facts, "removal", false);
     const sim::RegistryTree wineRemoved = ExportWatched("removed");
     for (const ServerFile& file : kServerFiles) {
         EXPECT_EQ(WineFile(facts.systemFolder + file.name), file.content)
@@ -220,10 +174,8 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
             << "simulated machine after removal: " << file.name;
     }
 
-    ExpectSameRegistryChanges(sim::DiffTrees(wineSeeded, wineInstalled), simInstallChanges,
-                              "installation");
-    ExpectSameRegistryChanges(sim::DiffTrees(wineInstalled, wineRemoved), simRemoveChanges,
-                              "removal");
+    ExpectSameRegistryChanges(wineSeeded, wineInstalled, simRun.seeded, simRun.installed, "installation");
+    ExpectSameRegistryChanges(wineInstalled, wineRemoved, simRun.installed, simRun.removed, "removal");
 }
 
 }  // namespace

@@ -15,8 +15,6 @@ void SimulatedInstall::PutFile(const std::string& windowsPath, std::string_view 
     sim::PutDriveFile(machine(), windowsPath, content);
 }
 
-void SimulatedInstall::DeleteFile(const std::string& windowsPath) { sim::RemoveDriveFile(machine(), windowsPath); }
-
 std::optional<std::string> SimulatedInstall::ReadFile(const std::string& windowsPath) const {
     return sim::ReadDriveFile(machine(), windowsPath);
 }

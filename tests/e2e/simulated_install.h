@@ -24,9 +24,8 @@ public:
     sim::Machine& machine() { return loaded_->machine(); }
     const sim::Machine& machine() const { return loaded_->machine(); }
 
-    // Files by Windows path, created, read or deleted on the machine's drives.
+    // Files by Windows path, created or read on the machine's drives.
     void PutFile(const std::string& windowsPath, std::string_view content);
-    void DeleteFile(const std::string& windowsPath);
     // The file's bytes, or nullopt when there is no such file.
     std::optional<std::string> ReadFile(const std::string& windowsPath) const;
     // A folder and its parents, as the installer finds them on a machine.

@@ -30,30 +30,13 @@ const std::vector<std::string> kAlwaysWatched = {
 // data they pack for the deferred actions.
 const std::vector<std::string> kComparedProperties = {
     // ValidateFeatures
-    "ADDLOCAL",
-    "REMOVE",
-    "INSTALLDIR_SYS32",
-    "INSTALL_OASVC_LOCAL",
-    "INSTALL_OASVC_DOMAINCLIENT",
-    "INSTALL_OASVC_DOMAINHOST",
-    "MustEnableGina",
-    "MustDisableGina",
-    "isNAPServer",
-    "ISSCHEDULEREBOOT",
+    "ADDLOCAL", "REMOVE", "INSTALLDIR_SYS32", "INSTALL_OASVC_LOCAL", "INSTALL_OASVC_DOMAINCLIENT",
+    "INSTALL_OASVC_DOMAINHOST", "MustEnableGina", "MustDisableGina", "isNAPServer", "ISSCHEDULEREBOOT",
     // the GINA actions' data
-    "EnableGina",
-    "DisableGina",
+    "EnableGina", "DisableGina",
     // the server files: checks, copy states, destinations and the copies' data
-    "KVCONF_OKFILE",
-    "KVROOT_OKFILE",
-    "COPYKVCONFREC",
-    "COPYKVROOTCRT",
-    "KVCONF_SOURCE",
-    "KVROOT_SOURCE",
-    "KVCONF_DEST",
-    "KVROOT_DEST",
-    "CopyKvconfRec",
-    "CopyKvrootCrt",
+    "KVCONF_OKFILE", "KVROOT_OKFILE", "COPYKVCONFREC", "COPYKVROOTCRT", "KVCONF_SOURCE", "KVROOT_SOURCE",
+    "KVCONF_DEST", "KVROOT_DEST", "CopyKvconfRec", "CopyKvrootCrt",
 };
 
 // Every key of a tree that holds values, by full path.
@@ -133,6 +116,13 @@ std::string MappedFromWine(const std::string& value, const MsiLog& log,
     return mapped + value.substr(from);
 }
 
+std::vector<std::string> MsiexecArguments(const std::string& verb, const fs::path& package,
+                                          const CommandLine& commandLine) {
+    std::vector<std::string> arguments = {verb, WinePrefix::WindowsPath(package)};
+    for (const auto& [name, value] : commandLine) arguments.push_back(name + "=" + value);
+    return arguments;
+}
+
 void WineScenarioTest::SetUp() {
     if (std::string(VELTRA_WINE).empty() || std::string(VELTRA_WINESERVER).empty()) {
         GTEST_SKIP()
@@ -197,6 +187,55 @@ void WineScenarioTest::UseMachine(const std::string& machine, const std::string&
     fs::remove_all(work);
     fs::create_directories(work);
     wine.emplace(WineTools{VELTRA_WINE, VELTRA_WINESERVER}, work / "prefix", work / "output");
+}
+
+fs::path WineScenarioTest::PackageFolder(const std::string& folder,
+                                         const std::vector<std::pair<std::string, std::string>>& files,
+                                         const std::string& packageName) const {
+    const fs::path where = work / folder;
+    fs::create_directories(where);
+    const fs::path package = where / (packageName.empty() ? fs::path(VELTRA_E2E_PACKAGE).filename() : fs::path(packageName));
+    fs::copy_file(VELTRA_E2E_PACKAGE, package, fs::copy_options::overwrite_existing);
+    for (const auto& [name, content] : files) std::ofstream(where / name, std::ios::binary) << content;
+    return package;
+}
+
+InstallerFacts WineScenarioTest::FactsFor(const fs::path& package, const std::string& uiLevel) const {
+    return {ProductCodeOf(package.string()), kWineSystemFolder, uiLevel,
+            WinePrefix::WindowsPath(package.parent_path()) + "\\", kSimTempFolder};
+}
+
+SimulatedRoundTrip WineScenarioTest::SimulateRoundTrip(SimulatedInstall& simulated, const InstallerFacts& facts,
+                                                       const CommandLine& commandLine,
+                                                       const std::function<void()>& afterInstall) {
+    SimulatedRoundTrip run;
+    run.seeded = simulated.registry();
+    run.install = SimulateInstallation(simulated, facts, commandLine);
+    run.installed = simulated.registry();
+    if (afterInstall) afterInstall();
+    run.remove = SimulateRemoval(simulated, facts);
+    run.removed = simulated.registry();
+    EXPECT_FALSE(simulated.machine().unansweredDialog)
+        << "a quiet run showed a dialog: " << *simulated.machine().unansweredDialog;
+    for (const SequenceRun* phase : {&run.install, &run.remove}) {
+        for (const auto& [action, result] : phase->actions) EXPECT_EQ(result, 0u) << action;
+    }
+    std::vector<sim::RegChange> changes = sim::DiffTrees(run.seeded, run.installed);
+    const auto removal = sim::DiffTrees(run.installed, run.removed);
+    changes.insert(changes.end(), removal.begin(), removal.end());
+    watched = WatchedKeys(run.seeded, changes);
+    return run;
+}
+
+MsiLog WineScenarioTest::RunAndCompare(const std::vector<std::string>& arguments, const std::string& step,
+                                       const SequenceRun& simulated, const InstallerFacts& facts,
+                                       const char* phase, bool checkFacts) {
+    const MsiLog log = RunMsiexec(arguments, step);
+    if (checkFacts) ExpectFacts(log, facts);
+    ExpectSameActions(log, simulated, phase);
+    ExpectSameLogLines(log, simulated, facts, phase);
+    ExpectSameProperties(log, simulated, facts, phase);
+    return log;
 }
 
 void WineScenarioTest::SeedPrefix() {
@@ -374,11 +413,12 @@ void WineScenarioTest::ExpectFacts(const MsiLog& log, const InstallerFacts& fact
         << "TempFolder is \"" << wineTemp << "\"";
 }
 
-void WineScenarioTest::ExpectSameRegistryChanges(const std::vector<sim::RegChange>& wineChanges,
-                                                 const std::vector<sim::RegChange>& simulated,
-                                                 const char* phase) const {
-    const std::string difference =
-        CompareChanges(Comparable(wineChanges, watched), Comparable(simulated, watched));
+void WineScenarioTest::ExpectSameRegistryChanges(const sim::RegistryTree& wineBefore,
+                                                 const sim::RegistryTree& wineAfter,
+                                                 const sim::RegistryTree& simBefore,
+                                                 const sim::RegistryTree& simAfter, const char* phase) const {
+    const std::string difference = CompareChanges(Comparable(sim::DiffTrees(wineBefore, wineAfter), watched),
+                                                  Comparable(sim::DiffTrees(simBefore, simAfter), watched));
     EXPECT_TRUE(difference.empty())
         << phase << ": Wine and the simulated machine changed the registry differently\n"
         << difference;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,6 +62,17 @@ std::vector<std::string> WatchedKeys(const sim::RegistryTree& seeded,
 std::string MappedFromWine(const std::string& value, const MsiLog& log,
                            const InstallerFacts& facts);
 
+// msiexec's arguments: the verb, the package and the command line's properties.
+std::vector<std::string> MsiexecArguments(const std::string& verb, const std::filesystem::path& package,
+                                          const CommandLine& commandLine = {});
+
+// A scenario's installation and removal on the simulated machine, with the
+// registry before, between and after.
+struct SimulatedRoundTrip {
+    SequenceRun install, remove;
+    sim::RegistryTree seeded, installed, removed;
+};
+
 class WineScenarioTest : public ::testing::Test {
 protected:
     // Skips when Wine, msitools or the x64 package is missing.
@@ -74,6 +86,21 @@ protected:
     // computer (the base prefix takes the host's name), so that the values
     // built from "ComputerName" compare.
     std::unique_ptr<SimulatedInstall> OpenSimulated(std::string& error) const;
+
+    // A folder of the work folder holding the package (under its build name
+    // unless named) and the given files; the package's host path.
+    std::filesystem::path PackageFolder(const std::string& folder,
+                                        const std::vector<std::pair<std::string, std::string>>& files,
+                                        const std::string& packageName = "") const;
+    // The installer's facts for a package run from its own folder at a
+    // user-interface level (Wine's system and temporary folders).
+    InstallerFacts FactsFor(const std::filesystem::path& package, const std::string& uiLevel) const;
+    // Installs and removes on the simulated machine, each action returning 0
+    // and no dialog shown; the keys it changed become the watched keys.
+    // afterInstall looks at the machine between the two.
+    SimulatedRoundTrip SimulateRoundTrip(SimulatedInstall& simulated, const InstallerFacts& facts,
+                                         const CommandLine& commandLine,
+                                         const std::function<void()>& afterInstall = {});
 
     // The prefix: a copy of the run's base prefix with the machine's
     // registry imported and its drive C: files added.
@@ -92,6 +119,13 @@ protected:
     // The host path of a file in the prefix, given its Windows path on
     // drive C: (names matched ignoring case, as Windows does).
     std::filesystem::path PrefixPath(const std::string& windowsPath) const;
+
+    // msiexec's run of a phase held against the simulated run of the same
+    // phase: the actions, the library's log lines, the properties, and the
+    // installer's facts when checkFacts.
+    MsiLog RunAndCompare(const std::vector<std::string>& arguments, const std::string& step,
+                         const SequenceRun& simulated, const InstallerFacts& facts, const char* phase,
+                         bool checkFacts = true);
 
     // The package's product code, read from its Property table.
     std::string ProductCodeOf(const std::string& package) const;
@@ -116,9 +150,9 @@ protected:
     // Manager with the same parameters, as its key under
     // HKLM\SYSTEM\CurrentControlSet\Services records them.
     void ExpectSameServices(const sim::NameMap<sim::ServiceRecord>& simulated, const std::string& step);
-    // The changes of the watched keys agree, key by key.
-    void ExpectSameRegistryChanges(const std::vector<sim::RegChange>& wine,
-                                   const std::vector<sim::RegChange>& simulated,
+    // The changes of the watched keys from before to after agree, key by key.
+    void ExpectSameRegistryChanges(const sim::RegistryTree& wineBefore, const sim::RegistryTree& wineAfter,
+                                   const sim::RegistryTree& simBefore, const sim::RegistryTree& simAfter,
                                    const char* phase) const;
 
     std::filesystem::path machineFolder;

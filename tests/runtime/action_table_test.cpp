@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <regex>
 #include <set>
 
 #include "runtime/action_table.h"
@@ -20,23 +18,6 @@ TEST(ActionTable, HoldsTheSixtySevenExportsOnceEachWithImmediatePartners) {
     EXPECT_EQ(names.size(), 67u);
     EXPECT_EQ(FindAction("ProcessRollBack")->kind, ActionKind::Rollback);
     EXPECT_EQ(FindAction("enablegina"), nullptr) << "names are exact";
-}
-
-TEST(ActionTable, TheListFileHasOneEntryPerLine) {
-    // Build scripts (the .def file, the test package) read the list line by line.
-    std::ifstream list(VELTRA_ACTION_LIST);
-    std::string line;
-    std::size_t entries = 0;
-    const std::regex entry(R"(^(ACTION|PLANNED)\((\w+), (Immediate|Deferred|Rollback), "[^"]+"\)$)");
-    while (std::getline(list, line)) {
-        if (line.starts_with("ACTION") || line.starts_with("PLANNED")) {
-            std::smatch match;
-            ASSERT_TRUE(std::regex_match(line, match, entry)) << line;
-            EXPECT_NE(FindAction(match[2].str()), nullptr) << line;
-            ++entries;
-        }
-    }
-    EXPECT_EQ(entries, ActionTable().size());
 }
 
 class ActionFrame : public testing::SimFixture {};

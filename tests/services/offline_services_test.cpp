@@ -71,7 +71,6 @@ const std::vector<FailureCase> kFailures = {
     {"a description that cannot be set keeps the service", "ChangeServiceConfig2A=5", 0, true, "",
      "ChangeServiceConfig2A OASVC_Local failed: 5"},
     {"a length probe refused with a bad handle", "MsiGetPropertyA:CustomActionData#1=6", 1603, false, {}, ""},
-    {"a read refused with a bad argument", "MsiGetPropertyA:CustomActionData#2=87", 1603, false, {}, ""},
     {"a progress record the installer refuses changes nothing", "MsiProcessMessage", 0, false,
      "Enables Kesh offline authentication", "MsiProcessMessage ActionStart InstallLocalDAService failed: -1"},
     {"a command line one byte too long for its buffer", "", 1603, false, {},
