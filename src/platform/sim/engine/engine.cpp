@@ -201,6 +201,11 @@ void Installation::StartSession(const std::map<std::string, std::string>& given)
         {"CommonAppDataFolder", !env("ProgramData").empty() ? Trailing(env("ProgramData"))
                                 : env("ALLUSERSPROFILE").empty() ? std::string()
                                                                  : Trailing(env("ALLUSERSPROFILE")) + "Application Data\\"},
+        // The all-users program menu of a per-machine installation.
+        {"ProgramMenuFolder", !env("ProgramData").empty()
+                                  ? Trailing(env("ProgramData")) + "Microsoft\\Windows\\Start Menu\\Programs\\"
+                              : env("ALLUSERSPROFILE").empty() ? std::string()
+                                                               : Trailing(env("ALLUSERSPROFILE")) + "Start Menu\\Programs\\"},
         {"ComputerName", machine_.computerName},
         {"ROOTDRIVE", "C:\\"},
     };

@@ -1,0 +1,33 @@
+// Feeds arbitrary text to the reader of the agent's version file. Whatever
+// the text, the reading ends; a file made of one line per number, written
+// back from what was read, gives the same numbers again.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "upgrade/version_file.h"
+
+namespace {
+
+using namespace veltra::upgrade;
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const AgentVersion version = ReadAgentVersion(text);
+    // Numbers are written as the signed values they were read from.
+    const auto line = [](const char* name, veltra::platform::Dword value) {
+        return std::string("#define ") + name + " " + std::to_string(static_cast<std::int32_t>(value)) + "\n";
+    };
+    const std::string rewritten =
+        line("__VMAJOR__", version.major) + line("__VMINOR__", version.minor) + line("__PLEVEL__", version.patchLevel);
+    Check(ReadAgentVersion(rewritten) == version);
+    // What follows the file cannot undo a line it already had.
+    Check(ReadAgentVersion(text + "\n" + rewritten) == version);
+    return 0;
+}
