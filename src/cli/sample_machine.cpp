@@ -116,6 +116,7 @@ void FillFiles(sim::Machine& machine) {
 void FillSession(sim::Machine& machine) {
     machine.environment = {{"SystemRoot", "C:\\WINDOWS"},         {"windir", "C:\\WINDOWS"},
                            {"ALLUSERSPROFILE", "C:\\Documents and Settings\\All Users"},
+                           {"USERPROFILE", "C:\\Documents and Settings\\installer"},
                            {"SystemDrive", "C:"},                  {"ProgramFiles", "C:\\Program Files"},
                            {"TEMP", "C:\\WINDOWS\\Temp"},          {"TMP", "C:\\WINDOWS\\Temp"},
                            {"PATH", "C:\\WINDOWS\\system32;C:\\WINDOWS"}, {"COMPUTERNAME", "WS01"}};

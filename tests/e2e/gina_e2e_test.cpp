@@ -123,11 +123,13 @@ INSTANTIATE_TEST_SUITE_P(
             {{kWinlogon, "GinaDLL", kAgentGina}, {kWinlogon, "KVSupercededGina", "othergina.dll"}},
             {{kWinlogon, "GinaDLL", "othergina.dll"},
              {kWinlogon, "KVSupercededGina", std::nullopt}}},
-        // The legacy agent's GINA is replaced without asking and restored.
+        // The legacy agent's GINA is replaced without asking; once the
+        // installation is finished the record of it goes too (the legacy
+        // agent was upgraded), so the removal leaves Winlogon's default.
         GinaScenario{
             "legacy-kvgina",
-            {{kWinlogon, "GinaDLL", kAgentGina}, {kWinlogon, "KVSupercededGina", "kvgina.dll"}},
-            {{kWinlogon, "GinaDLL", "kvgina.dll"}, {kWinlogon, "KVSupercededGina", std::nullopt}}},
+            {{kWinlogon, "GinaDLL", kAgentGina}, {kWinlogon, "KVSupercededGina", std::nullopt}},
+            {{kWinlogon, "GinaDLL", std::nullopt}, {kWinlogon, "KVSupercededGina", std::nullopt}}},
         // "Challenge all users": the exclude group is set up and the GINA
         // settings key that exists points at it (\\<computer>\ExcludeGroup,
         // compared with the simulated run's value key by key).

@@ -26,6 +26,7 @@ SequenceRun Simulate(SimulatedInstall& machine, const InstallerFacts& facts, con
     options.uiLevel = std::stoi(facts.uiLevel);
     options.folders = {{"SystemFolder", facts.systemFolder},
                        {"TempFolder", facts.tempFolder},
+                       {"ProgramMenuFolder", kSimProgramMenuFolder},
                        {"SourceDir", facts.sourceDir},
                        {"ProgramFiles64Folder", "C:\\Program Files\\"},
                        {"CommonAppDataFolder", "C:\\ProgramData\\"}};
@@ -56,6 +57,12 @@ bool IsScriptedCustomAction(const std::string& name) {
     constexpr int kInScript = 0x400;  // msidbCustomActionTypeInScript
     const auto* row = TestPackage().FindCustomAction(name);
     return row != nullptr && (row->type & kInScript) != 0;
+}
+
+bool IsRollbackCustomAction(const std::string& name) {
+    constexpr int kRollback = 0x100;  // msidbCustomActionTypeRollback
+    const auto* row = TestPackage().FindCustomAction(name);
+    return row != nullptr && (row->type & kRollback) != 0;
 }
 
 SequenceRun SimulateInstallation(SimulatedInstall& machine, const InstallerFacts& facts,

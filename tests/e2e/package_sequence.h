@@ -22,6 +22,11 @@ inline const std::string kRepositoryFolder = kInstallDir + "VeltraKeshAgentRepos
 
 // What the installer knows that the machine folder does not: the package's
 // product code, its folders and the user-interface level.
+// The installing user's Start menu programs (the package installs per user),
+// mapped from Wine's the same way.
+inline const std::string kSimProgramMenuFolder =
+    "C:\\users\\installer\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
+
 struct InstallerFacts {
     std::string productCode;
     std::string systemFolder;  // "SystemFolder" as the installer resolves it
@@ -48,6 +53,8 @@ bool IsPackageCustomAction(const std::string& name);
 // Whether that row runs in the installation script (deferred, rollback or
 // commit): the log then shows it twice, when it is scheduled and when it runs.
 bool IsScriptedCustomAction(const std::string& name);
+// Whether that row runs only when the installation rolls back.
+bool IsRollbackCustomAction(const std::string& name);
 
 // A first installation; the command line names the features (ADDLOCAL) and
 // the server files, if any (PATHTOFILE, PATHTOFILE_KVROOT).

@@ -42,6 +42,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
                 ::unsetenv(name.c_str());
             }
         }
+        if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) ::_exit(126);
         ::execvp(arguments[0], arguments.data());
         ::_exit(127);
     }

@@ -24,6 +24,7 @@ struct ProcessOptions {
     std::map<std::string, std::optional<std::string>> environment;
     std::chrono::seconds timeout{60};
     std::filesystem::path outputFile;  // where stdout and stderr go
+    std::filesystem::path workingDirectory;  // the program's current folder, unless empty
 };
 
 // Runs argv[0] (searched on PATH) in its own process group; on timeout the

@@ -46,6 +46,9 @@ ProcessOptions WinePrefix::Options(const std::string& step, std::chrono::seconds
     ProcessOptions options;
     options.timeout = timeout;
     options.outputFile = work_ / (step + ".out");
+    // Programs start in the system folder, as the installer service's custom
+    // actions do on Windows: a relative file name is looked for there.
+    options.workingDirectory = DriveC() / "windows" / "system32";
     options.environment = {
         {"WINEPREFIX", prefix_.string()},
         {"WINEDEBUG", "-all"},

@@ -102,18 +102,27 @@ std::vector<std::string> WatchedKeys(const sim::RegistryTree& seeded,
     return OutermostKeys(keys);
 }
 
-std::string MappedFromWine(const std::string& value, const MsiLog& log,
-                           const InstallerFacts& facts) {
-    const std::string wineTemp = LoggedProperty(log, "TempFolder");
-    if (wineTemp.empty()) return value;
+namespace {
+
+std::string Replaced(const std::string& value, const std::string& wine, const std::string& simulated) {
+    if (wine.empty()) return value;
     std::string mapped;
     std::size_t from = 0;
-    for (std::size_t at = value.find(wineTemp); at != std::string::npos;
-         at = value.find(wineTemp, from)) {
-        mapped += value.substr(from, at - from) + facts.tempFolder;
-        from = at + wineTemp.size();
+    for (std::size_t at = value.find(wine); at != std::string::npos; at = value.find(wine, from)) {
+        mapped += value.substr(from, at - from) + simulated;
+        from = at + wine.size();
     }
     return mapped + value.substr(from);
+}
+
+}  // namespace
+
+std::string MappedFromWine(const std::string& value, const MsiLog& log,
+                           const InstallerFacts& facts) {
+    // The user's own folders: the Start menu's programs lie below the
+    // roaming profile, the temporary folder beside it.
+    const std::string menu = Replaced(value, LoggedProperty(log, "ProgramMenuFolder"), kSimProgramMenuFolder);
+    return Replaced(menu, LoggedProperty(log, "TempFolder"), facts.tempFolder);
 }
 
 std::vector<std::string> MsiexecArguments(const std::string& verb, const fs::path& package,
@@ -357,7 +366,8 @@ void WineScenarioTest::ExpectSameActions(const MsiLog& log, const SequenceRun& s
                                          const char* phase) {
     std::set<std::string> ranInWine;
     for (const auto& [action, values] : log.returns) {
-        if (IsPackageCustomAction(action)) ranInWine.insert(action);
+        // Wine logs a rollback action when it is scheduled as well.
+        if (IsPackageCustomAction(action) && !IsRollbackCustomAction(action)) ranInWine.insert(action);
     }
     std::set<std::string> ranSimulated;
     for (const auto& [action, result] : simulated.actions) {

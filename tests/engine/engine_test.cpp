@@ -205,5 +205,16 @@ TEST_F(EngineTest, FoldersComeFromTheDirectoryTableAndACommandLineFolderWins) {
     EXPECT_TRUE(DriveFileExists(machine, "D:\\Elsewhere\\main.dll"));
 }
 
+TEST_F(EngineTest, TheProgramMenuIsTheUsersUnlessThePackageIsForAllUsers) {
+    machine.environment["USERPROFILE"] = "C:\\Documents and Settings\\ann";
+    machine.environment["ALLUSERSPROFILE"] = "C:\\Documents and Settings\\All Users";
+    EXPECT_EQ(Install(package).properties.at("ProgramMenuFolder"), "C:\\Documents and Settings\\ann\\Start Menu\\Programs\\");
+    options.commandLine = {{"ALLUSERS", "1"}};
+    EXPECT_EQ(Install(package).properties.at("ProgramMenuFolder"),
+              "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\");
+    machine.environment["ProgramData"] = "C:\\ProgramData";
+    EXPECT_EQ(Install(package).properties.at("ProgramMenuFolder"), "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\");
+}
+
 }  // namespace
 }  // namespace veltra::sim::engine

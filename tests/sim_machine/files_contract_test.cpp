@@ -71,6 +71,14 @@ TEST_F(FilesContract, AttributesOfFilesFoldersAndMissingPaths) {
     EXPECT_EQ(machine.lastError, platform::kErrorPathNotFound);
     EXPECT_TRUE(files().SetFileAttributes("C:\\A\\f.txt", platform::kFileAttributeSystem | platform::kFileAttributeHidden));
     EXPECT_EQ(files().GetFileAttributes("c:\\a\\F.TXT"), platform::kFileAttributeSystem | platform::kFileAttributeHidden);
+    // A relative name is looked for in the current folder, the system
+    // folder; a name on the current drive's root on that drive; "" nowhere.
+    machine.environment["SystemRoot"] = "C:\\WINDOWS";
+    PutFile("C:\\WINDOWS\\system32\\ctxgina.dll");
+    EXPECT_EQ(files().GetFileAttributes("ctxgina.dll"), platform::kFileAttributeArchive);
+    EXPECT_EQ(files().GetFileAttributes("\\A\\f.txt"), platform::kFileAttributeSystem | platform::kFileAttributeHidden);
+    EXPECT_EQ(files().GetFileAttributes(""), platform::kInvalidFileAttributes);
+    EXPECT_EQ(machine.lastError, platform::kErrorPathNotFound);
 }
 
 TEST_F(FilesContract, CopyHonoursOverwriteReadOnlyAndFilesInUse) {

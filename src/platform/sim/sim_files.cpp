@@ -187,13 +187,28 @@ std::optional<Dword> SimFiles::Injected(std::string_view operation, std::string_
     return machine_.faults.Check(operation, subject);
 }
 
+// A relative path lies below the process's current directory: for the
+// installer's custom actions, the system folder the installer service starts
+// in. A path on the current drive's root ("\\x") takes that drive.
+std::optional<std::string> SimFiles::Normal(std::string_view path) const {
+    if (path.empty() || (path.size() >= 2 && path[1] == ':') || path.starts_with("\\\\")) {
+        return NormalizeWindowsPath(path);
+    }
+    const auto root = machine_.environment.find("SystemRoot");
+    const std::string current =
+        (root != machine_.environment.end() && !root->second.empty() ? root->second : std::string("C:\\WINDOWS")) +
+        "\\system32";
+    if (path[0] == '\\' || path[0] == '/') return NormalizeWindowsPath(current.substr(0, 2) + std::string(path));
+    return NormalizeWindowsPath(current + "\\" + std::string(path));
+}
+
 Dword SimFiles::GetFileAttributes(const char* path) {
     const std::string subject = path != nullptr ? path : "";
     if (auto code = Injected("GetFileAttributesA", subject)) {
         Fail("GetFileAttributesA", subject, *code);
         return platform::kInvalidFileAttributes;
     }
-    const auto normal = NormalizeWindowsPath(subject);
+    const auto normal = Normal(subject);
     const DriveEntry* entry = normal ? machine_.drives.Find(*normal) : nullptr;
     if (entry == nullptr) {
         // A path that names no drive folder at all ("" among them) fails as a
@@ -218,7 +233,7 @@ bool SimFiles::SetFileAttributes(const char* path, Dword attributes) {
     if (auto code = Injected("SetFileAttributesA", subject)) return Fail("SetFileAttributesA", subject, *code);
     if (Lookup(machine_, subject) == nullptr) return Fail("SetFileAttributesA", subject, platform::kErrorFileNotFound);
     // FILE_ATTRIBUTE_NORMAL is only valid alone; it means "no other attribute".
-    machine_.attributes[*NormalizeWindowsPath(subject)] =
+    machine_.attributes[*Normal(subject)] =
         attributes & ~static_cast<Dword>(platform::kFileAttributeDirectory);
     return Succeed("SetFileAttributesA", subject);
 }
@@ -243,12 +258,12 @@ bool SimFiles::CopyFile(const char* from, const char* to, bool failIfExists) {
     const std::string target = to != nullptr ? to : "";
     const std::string subject = source + " -> " + target;
     if (auto code = Injected("CopyFileA", target)) return Fail("CopyFileA", subject, *code);
-    const auto sourceNormal = NormalizeWindowsPath(source);
+    const auto sourceNormal = Normal(source);
     const DriveEntry* file = sourceNormal ? machine_.drives.Find(*sourceNormal) : nullptr;
     if (file == nullptr || file->folder) {
         return Fail("CopyFileA", subject, file != nullptr ? platform::kErrorAccessDenied : platform::kErrorFileNotFound);
     }
-    const auto targetNormal = NormalizeWindowsPath(target);
+    const auto targetNormal = Normal(target);
     if (!targetNormal) return Fail("CopyFileA", subject, platform::kErrorPathNotFound);
     // A running program can be read and so copied, but not written over.
     if (machine_.filesInUse.contains(*targetNormal)) return Fail("CopyFileA", subject, platform::kErrorSharingViolation);
@@ -279,7 +294,7 @@ bool SimFiles::CopyFile(const char* from, const char* to, bool failIfExists) {
 bool SimFiles::DeleteFile(const char* path) {
     const std::string subject = path != nullptr ? path : "";
     if (auto code = Injected("DeleteFileA", subject)) return Fail("DeleteFileA", subject, *code);
-    const auto normal = NormalizeWindowsPath(subject);
+    const auto normal = Normal(subject);
     const DriveEntry* entry = normal ? machine_.drives.Find(*normal) : nullptr;
     if (entry == nullptr) return Fail("DeleteFileA", subject, platform::kErrorFileNotFound);
     std::string_view name;
@@ -300,12 +315,12 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, Dword flags) {
     const std::string target = to != nullptr ? to : "";
     const std::string subject = source + " -> " + target;
     if (auto code = Injected("MoveFileExA", source)) return Fail("MoveFileExA", subject, *code);
-    const auto sourceNormal = NormalizeWindowsPath(source);
+    const auto sourceNormal = Normal(source);
     std::string_view sourceName;
     DriveEntry* sourceFolder = sourceNormal ? machine_.drives.ParentFolder(*sourceNormal, sourceName) : nullptr;
     DriveEntry* entry = sourceFolder != nullptr ? sourceFolder->Child(sourceName) : nullptr;
     if (entry == nullptr) return Fail("MoveFileExA", subject, platform::kErrorFileNotFound);
-    const auto targetNormal = NormalizeWindowsPath(target);
+    const auto targetNormal = Normal(target);
     std::string_view targetName;
     DriveEntry* targetFolder = targetNormal ? machine_.drives.ParentFolder(*targetNormal, targetName) : nullptr;
     if (targetFolder == nullptr) return Fail("MoveFileExA", subject, platform::kErrorPathNotFound);
@@ -365,7 +380,7 @@ bool SimFiles::CreateDirectory(const char* path, const char* sddl) {
         Dword error = 0;
         if (!ParseSddl(sddl, &error)) return Fail("CreateDirectoryA", subject, error);
     }
-    const auto normal = NormalizeWindowsPath(subject);
+    const auto normal = Normal(subject);
     if (!normal) return Fail("CreateDirectoryA", subject, platform::kErrorPathNotFound);
     if (machine_.drives.Find(*normal) != nullptr) return Fail("CreateDirectoryA", subject, platform::kErrorAlreadyExists);
     std::string_view name;
@@ -379,7 +394,7 @@ bool SimFiles::CreateDirectory(const char* path, const char* sddl) {
 bool SimFiles::RemoveDirectory(const char* path) {
     const std::string subject = path != nullptr ? path : "";
     if (auto code = Injected("RemoveDirectoryA", subject)) return Fail("RemoveDirectoryA", subject, *code);
-    const auto normal = NormalizeWindowsPath(subject);
+    const auto normal = Normal(subject);
     const DriveEntry* entry = normal ? machine_.drives.Find(*normal) : nullptr;
     if (entry == nullptr) return Fail("RemoveDirectoryA", subject, platform::kErrorFileNotFound);
     if (!entry->folder) return Fail("RemoveDirectoryA", subject, platform::kErrorDirectory);
@@ -399,7 +414,7 @@ int SimFiles::ShellDeleteTree(const char* path, unsigned /*flags*/) {
         Fail("SHFileOperationA", subject, *code);
         return static_cast<int>(*code);
     }
-    const auto normal = NormalizeWindowsPath(subject);
+    const auto normal = Normal(subject);
     DriveEntry* entry = normal ? machine_.drives.Find(*normal) : nullptr;
     if (entry == nullptr) {
         Fail("SHFileOperationA", subject, platform::kErrorFileNotFound);
@@ -476,7 +491,7 @@ std::unique_ptr<platform::FileStream> SimFiles::Open(const char* path, platform:
         Fail(operation, subject, *code);
         return nullptr;
     }
-    const auto normal = NormalizeWindowsPath(subject);
+    const auto normal = Normal(subject);
     DriveEntry* file = normal ? machine_.drives.Find(*normal) : nullptr;
     if (!normal || (file == nullptr && reading) || (file != nullptr && file->folder)) {
         Fail(operation, subject, platform::kErrorFileNotFound);

@@ -48,6 +48,7 @@ private:
     bool Fail(std::string_view operation, std::string_view subject, platform::Dword code);
     bool Succeed(std::string_view operation, std::string_view subject);
     std::optional<platform::Dword> Injected(std::string_view operation, std::string_view subject);
+    std::optional<std::string> Normal(std::string_view path) const;
 
     Machine& machine_;
 };

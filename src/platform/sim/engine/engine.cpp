@@ -137,6 +137,7 @@ private:
     }
 
     void StartSession(const std::map<std::string, std::string>& given);
+    std::string ProgramMenuFolder(bool allUsers);
     unsigned VersionNT() const;
     // Runs one sequence table; ExecuteAction in the user-interface sequence
     // runs the execution sequence. Returns the installation's result so far.
@@ -182,6 +183,20 @@ unsigned Installation::VersionNT() const {
     return major * 100 + minor;
 }
 
+// The Start menu's programs: the installing user's, unless the package is
+// installed for all users ("ALLUSERS"). Vista and later keep them below the
+// roaming profile and ProgramData, NT 5 in the profiles themselves.
+std::string Installation::ProgramMenuFolder(bool allUsers) {
+    auto env = [&](const char* name) { return Environment(name).value_or(""); };
+    const bool vista = !env("ProgramData").empty();
+    if (allUsers) {
+        if (vista) return Trailing(env("ProgramData")) + "Microsoft\\Windows\\Start Menu\\Programs\\";
+        return env("ALLUSERSPROFILE").empty() ? "" : Trailing(env("ALLUSERSPROFILE")) + "Start Menu\\Programs\\";
+    }
+    if (vista) return env("APPDATA").empty() ? "" : Trailing(env("APPDATA")) + "Microsoft\\Windows\\Start Menu\\Programs\\";
+    return env("USERPROFILE").empty() ? "" : Trailing(env("USERPROFILE")) + "Start Menu\\Programs\\";
+}
+
 void Installation::StartSession(const std::map<std::string, std::string>& given) {
     std::map<std::string, std::string>& props = properties();
     props = package_.properties;
@@ -201,11 +216,6 @@ void Installation::StartSession(const std::map<std::string, std::string>& given)
         {"CommonAppDataFolder", !env("ProgramData").empty() ? Trailing(env("ProgramData"))
                                 : env("ALLUSERSPROFILE").empty() ? std::string()
                                                                  : Trailing(env("ALLUSERSPROFILE")) + "Application Data\\"},
-        // The all-users program menu of a per-machine installation.
-        {"ProgramMenuFolder", !env("ProgramData").empty()
-                                  ? Trailing(env("ProgramData")) + "Microsoft\\Windows\\Start Menu\\Programs\\"
-                              : env("ALLUSERSPROFILE").empty() ? std::string()
-                                                               : Trailing(env("ALLUSERSPROFILE")) + "Start Menu\\Programs\\"},
         {"ComputerName", machine_.computerName},
         {"ROOTDRIVE", "C:\\"},
     };
@@ -218,6 +228,10 @@ void Installation::StartSession(const std::map<std::string, std::string>& given)
     for (const auto& [name, value] : given) props[name] = value;
     for (const auto& [name, value] : options_.folders) props[name] = value;
     for (const auto& [name, value] : options_.commandLine) SetProperty(name, value);
+    if (props.count("ProgramMenuFolder") == 0) {
+        const std::string menu = ProgramMenuFolder(!PropertyValue("ALLUSERS").empty());
+        if (!menu.empty()) props["ProgramMenuFolder"] = menu;
+    }
     productCode_ = PropertyValue("ProductCode");
     props["UILevel"] = std::to_string(options_.uiLevel);
     if (ProductInstalled()) {
