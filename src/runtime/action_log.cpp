@@ -12,13 +12,6 @@ using platform::Dword;
 
 namespace {
 
-std::string Quoted(std::string_view text) {
-    std::string quoted = "\"";
-    quoted += text;
-    quoted += '"';
-    return quoted;
-}
-
 std::string NameOf(const char* name) { return name != nullptr ? name : ""; }
 
 }  // namespace
@@ -45,16 +38,19 @@ void ActionLog::Read(std::string_view call, std::string_view what, const char* n
             return;
         }
         // The text up to its terminator, within the buffer the caller gave.
-        const std::string value(buffer, strnlen(buffer, capacity));
-        std::string shown;
-        if (secret && IsSecretProperty(NameOf(name), value)) {
-            shown = kMasked;
-        } else if (secret && NameOf(name) == "CustomActionData") {
-            shown = Quoted(MaskDeferredData(value));
+        const std::string_view value(buffer, strnlen(buffer, capacity));
+        const std::string_view shownName = name != nullptr ? name : "";
+        std::string line;
+        line.reserve(what.size() + shownName.size() + value.size() + 8);
+        line.append(what).append(" ").append(shownName).append(" = ");
+        if (secret && IsSecretProperty(shownName, value)) {
+            line += kMasked;
+        } else if (secret && shownName == "CustomActionData") {
+            line.append("\"").append(MaskDeferredData(value)).append("\"");
         } else {
-            shown = Quoted(value);
+            line.append("\"").append(value).append("\"");
         }
-        Write(std::string(what) + " " + NameOf(name) + " = " + shown);
+        Write(line);
     } catch (...) {
     }
 }

@@ -67,6 +67,7 @@ std::string_view RootNameOf(HKey key) {
 std::vector<std::string_view> SplitSubKey(const char* subKey) {
     std::vector<std::string_view> parts;
     if (subKey == nullptr) return parts;
+    parts.reserve(8);
     std::string_view rest(subKey);
     while (!rest.empty()) {
         const auto slash = rest.find('\\');
@@ -79,6 +80,9 @@ std::vector<std::string_view> SplitSubKey(const char* subKey) {
 }
 
 std::string JoinPath(std::string path, const std::vector<std::string_view>& parts) {
+    std::size_t length = path.size();
+    for (const std::string_view part : parts) length += 1 + part.size();
+    path.reserve(length);
     for (const std::string_view part : parts) {
         path += '\\';
         path += part;
@@ -220,12 +224,15 @@ Dword SimRegistry::OpenKeyEx(HKey parent, const char* subKey, Dword access, HKey
         *result = HKey{};
         const auto [key, error] = impl_->Resolve(parent);
         if (key == nullptr || error != 0) return error;
-        std::shared_ptr<RegNode> node = key->node;
+        // The walk holds no reference; only the key opened is shared.
+        const std::shared_ptr<RegNode>* node = &key->node;
         for (const std::string_view part : parts) {
-            node = node->FindSubkey(part);
-            if (!node) return platform::kErrorFileNotFound;
+            const auto& subkeys = (*node)->subkeys();
+            const auto child = subkeys.find(part);
+            if (child == subkeys.end()) return platform::kErrorFileNotFound;
+            node = &child->second;
         }
-        *result = impl_->NewHandle(std::move(node), JoinPath(key->path, parts), MapGenericRights(access));
+        *result = impl_->NewHandle(*node, subject, MapGenericRights(access));
         return platform::kErrorSuccess;
     });
 }
@@ -259,7 +266,7 @@ Dword SimRegistry::CreateKeyEx(HKey parent, const char* subKey, Dword access, HK
             *disposition = existing < parts.size() ? platform::kRegCreatedNewKey
                                                    : platform::kRegOpenedExistingKey;
         }
-        *result = impl_->NewHandle(std::move(node), JoinPath(key->path, parts), MapGenericRights(access));
+        *result = impl_->NewHandle(std::move(node), subject, MapGenericRights(access));
         return platform::kErrorSuccess;
     });
 }
