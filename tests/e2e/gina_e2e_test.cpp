@@ -130,6 +130,11 @@ INSTANTIATE_TEST_SUITE_P(
             "legacy-kvgina",
             {{kWinlogon, "GinaDLL", kAgentGina}, {kWinlogon, "KVSupercededGina", std::nullopt}},
             {{kWinlogon, "GinaDLL", std::nullopt}, {kWinlogon, "KVSupercededGina", std::nullopt}}},
+        // A previous agent: detected and recorded quietly, then cleaned up.
+        GinaScenario{
+            "prev-agent",
+            {{kWinlogon, "GinaDLL", kAgentGina}},
+            {{kWinlogon, "GinaDLL", std::nullopt}}},
         // "Challenge all users": the exclude group is set up and the GINA
         // settings key that exists points at it (\\<computer>\ExcludeGroup,
         // compared with the simulated run's value key by key).
