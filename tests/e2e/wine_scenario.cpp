@@ -366,11 +366,16 @@ void WineScenarioTest::ExpectSameActions(const MsiLog& log, const SequenceRun& s
                                          const char* phase) {
     std::set<std::string> ranInWine;
     for (const auto& [action, values] : log.returns) {
-        // Wine logs a rollback action when it is scheduled as well.
-        if (IsPackageCustomAction(action) && !IsRollbackCustomAction(action)) ranInWine.insert(action);
+        // Wine logs a script action when it is scheduled as well: one that
+        // shows only that once never ran (the script stopped before it), and
+        // rollback actions are compared by their log lines.
+        if (!IsPackageCustomAction(action) || IsRollbackCustomAction(action)) continue;
+        if (IsScriptedCustomAction(action) && values.size() < 2) continue;
+        ranInWine.insert(action);
     }
     std::set<std::string> ranSimulated;
     for (const auto& [action, result] : simulated.actions) {
+        if (IsRollbackCustomAction(action)) continue;  // compared by their log lines
         ranSimulated.insert(action);
         const auto found = log.returns.find(action);
         if (found == log.returns.end()) continue;
