@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "runtime/deferred_data.h"
+#include "runtime/log.h"
+
 namespace veltra::runtime {
 namespace {
 
@@ -32,6 +35,15 @@ std::string GetMsiSourcePath(platform::Installer& installer, const char* folder)
 
 std::string GetMsiTargetPath(platform::Installer& installer, const char* folder) {
     return ReadGrowing(installer, &platform::Installer::GetTargetPath, folder);
+}
+
+std::optional<std::vector<std::string>> DeferredFields(platform::Installer& installer) {
+    const std::string data = GetMsiProperty(installer, "CustomActionData");
+    if (data.empty()) {
+        Log(installer, "no CustomActionData");
+        return std::nullopt;
+    }
+    return SplitDeferredData(data);
 }
 
 std::string GetMsiPropertyFixed(platform::Installer& installer, const char* name,

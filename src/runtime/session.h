@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/installer.h"
@@ -12,6 +14,10 @@ namespace veltra::runtime {
 
 // The property's value; "" when it is absent, empty or unreadable.
 std::string GetMsiProperty(platform::Installer& installer, const char* name);
+
+// The fields of a deferred action's "CustomActionData", split as packed.
+// Empty data, with which a deferred action fails, gives nullopt and a log line.
+std::optional<std::vector<std::string>> DeferredFields(platform::Installer& installer);
 // The folder's source/target path (ending with a backslash); "" on failure.
 std::string GetMsiSourcePath(platform::Installer& installer, const char* folder);
 std::string GetMsiTargetPath(platform::Installer& installer, const char* folder);

@@ -81,12 +81,9 @@ void WriteChallengeSettings(platform::Platform& platform, const char* path, plat
 }  // namespace
 
 platform::Dword ConfigUsersTokaraChallenge(platform::Platform& platform) {
-    const std::string data = runtime::GetMsiProperty(platform.installer, "CustomActionData");
-    if (data.empty()) {
-        runtime::Log(platform.installer, "no CustomActionData");
-        return platform::kErrorInstallFailure;
-    }
-    const std::vector<std::string> fields = runtime::SplitDeferredData(data);
+    const auto deferred = runtime::DeferredFields(platform.installer);
+    if (!deferred) return platform::kErrorInstallFailure;
+    const std::vector<std::string>& fields = *deferred;
     const std::string mode = runtime::FieldOrEmpty(fields, 0);
     const std::string computerName = runtime::FieldOrEmpty(fields, 1);
     const std::string repository = runtime::FieldOrEmpty(fields, 2);

@@ -111,12 +111,9 @@ PostProcessFolders FormPostProcessFolders(const std::vector<std::string>& fields
 namespace veltra::actions {
 
 platform::Dword PostProcessAgentInstall(platform::Platform& platform) {
-    const std::string data = runtime::GetMsiProperty(platform.installer, "CustomActionData");
-    if (data.empty()) {
-        runtime::Log(platform.installer, "no CustomActionData");
-        return platform::kErrorInstallFailure;
-    }
-    const upgrade::PostProcessFolders folders = upgrade::FormPostProcessFolders(runtime::SplitDeferredData(data));
+    const auto deferred = runtime::DeferredFields(platform.installer);
+    if (!deferred) return platform::kErrorInstallFailure;
+    const upgrade::PostProcessFolders folders = upgrade::FormPostProcessFolders(*deferred);
 
     if (upgrade::Exists(platform, folders.agent.repository + runtime::kAgentInstalledMarker)) {
         upgrade::FinishInstallation(platform, folders);

@@ -74,12 +74,9 @@ void ClearTheWay(platform::Platform& platform, const AgentFolders& folders) {
 }  // namespace
 
 platform::Dword PreProcessAgentInstall(platform::Platform& platform) {
-    const std::string data = runtime::GetMsiProperty(platform.installer, "CustomActionData");
-    if (data.empty()) {
-        runtime::Log(platform.installer, "no CustomActionData");
-        return platform::kErrorInstallFailure;
-    }
-    const std::vector<std::string> fields = runtime::SplitDeferredData(data);
+    const auto deferred = runtime::DeferredFields(platform.installer);
+    if (!deferred) return platform::kErrorInstallFailure;
+    const std::vector<std::string>& fields = *deferred;
     const AgentFolders folders = upgrade::FormAgentFolders(
         runtime::FieldOrEmpty(fields, 0), runtime::FieldOrEmpty(fields, 1), runtime::FieldOrEmpty(fields, 2));
     const bool firstInstallation = runtime::FieldOrEmpty(fields, 3) == "1";

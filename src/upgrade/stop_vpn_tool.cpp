@@ -31,13 +31,9 @@ platform::Dword SetDeferredStopVpnTool(platform::Platform& platform) {
 }
 
 platform::Dword StopVpnTool(platform::Platform& platform) {
-    const std::string data = runtime::GetMsiProperty(platform.installer, "CustomActionData");
-    if (data.empty()) {
-        runtime::Log(platform.installer, "no CustomActionData");
-        return platform::kErrorInstallFailure;
-    }
-    const std::string tool = runtime::JoinStrings("\\", {runtime::FieldOrEmpty(runtime::SplitDeferredData(data), 0),
-                                                          kVpnToolName});
+    const auto deferred = runtime::DeferredFields(platform.installer);
+    if (!deferred) return platform::kErrorInstallFailure;
+    const std::string tool = runtime::JoinStrings("\\", {runtime::FieldOrEmpty(*deferred, 0), kVpnToolName});
     runtime::Log(platform.installer, platform.system.IsModuleLoaded(tool.c_str())
                                          ? tool + " is loaded in the installer's process and stays loaded"
                                          : tool + " is not loaded in the installer's process");
