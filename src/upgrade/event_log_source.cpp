@@ -61,7 +61,7 @@ void UpdateEventLogSource(platform::Platform& platform, std::string_view install
     }
 
     if (const auto files = ReadMessageFiles(platform, key.get(), keyPath)) {
-        const auto& [text, type] = *files;
+        const std::string& text = files->first;
         const std::size_t lastSeparator = text.rfind(';');
         std::optional<std::string> changed;
         if (lastSeparator != std::string::npos && !agentPresent) {
@@ -70,10 +70,10 @@ void UpdateEventLogSource(platform::Platform& platform, std::string_view install
             changed = text + ";" + runtime::JoinStrings("\\", {sharedFolder, kCommonEventsFile});
         }
         if (changed) {
-            // A list that expands environment strings keeps doing so.
-            const Dword writeType = type == platform::kRegExpandSz ? platform::kRegExpandSz : platform::kRegSz;
+            // Written back as REG_SZ whatever it was stored as: a list that
+            // expanded environment strings no longer does (see docs/upgrade.md).
             if (const Dword written =
-                    runtime::WriteString(platform.registry, key.get(), kMessageFileValue, *changed, writeType)) {
+                    runtime::WriteString(platform.registry, key.get(), kMessageFileValue, *changed, platform::kRegSz)) {
                 runtime::LogFailure(platform, "RegSetValueExA", keyPath + "\\" + kMessageFileValue, written);
             }
         }

@@ -39,28 +39,18 @@ void UpdateLibrarySearchPaths(platform::Platform& platform, std::string_view ins
     std::vector<std::string> list;
     bool hasFramework = false;
     bool hasBackEnd = false;
-    std::size_t installEntries = 0;
     for (const std::string& entry : before->entries) {
         if (runtime::EqualsIgnoreCase(platform.system, entry, frameworkFolder)) hasFramework = true;
         if (runtime::EqualsIgnoreCase(platform.system, entry, backEndFolder)) hasBackEnd = true;
-        if (runtime::EqualsIgnoreCase(platform.system, entry, installFolder)) {
-            ++installEntries;
-        } else {
-            list.push_back(entry);
-        }
+        if (!runtime::EqualsIgnoreCase(platform.system, entry, installFolder)) list.push_back(entry);
     }
-    // A list that already holds the installation folder once and both shared
-    // folders stays as it is: moving the installation folder behind the
-    // shared folders it was put before would change the search order at
-    // every run.
-    if (agentPresent && installEntries == 1 && hasFramework && hasBackEnd) return;
     if (agentPresent) {
         // An empty entry would end the list for every reader.
         if (!installFolder.empty()) list.emplace_back(installFolder);
         if (!hasFramework && !frameworkFolder.empty()) list.emplace_back(frameworkFolder);
         if (!hasBackEnd && !backEndFolder.empty()) list.emplace_back(backEndFolder);
     }
-    WriteListValue(platform, key.get(), keyPath, kSearchPathsValue, *before, list);
+    WriteListValue(platform, key.get(), keyPath, kSearchPathsValue, list);
 }
 
 }  // namespace veltra::upgrade

@@ -42,7 +42,7 @@ void UpdateLsaNotificationPackages(platform::Platform& platform, std::string_vie
         if (!runtime::EqualsIgnoreCase(platform.system, entry, kFilterPackage)) packages.push_back(entry);
     }
     if (filterPresent) packages.emplace_back(kFilterPackage);
-    WriteListValue(platform, key.get(), keyPath, kPackagesValue, *before, packages);
+    WriteListValue(platform, key.get(), keyPath, kPackagesValue, packages);
 }
 
 }  // namespace veltra::upgrade

@@ -67,8 +67,7 @@ std::optional<ListValue> ReadListValue(platform::Platform& platform, platform::H
 }
 
 void WriteListValue(platform::Platform& platform, platform::HKey key, std::string_view keyPath,
-                    const char* name, const ListValue& before, const std::vector<std::string>& entries) {
-    if (!before.present && entries.empty()) return;
+                    const char* name, const std::vector<std::string>& entries) {
     std::vector<std::uint8_t> data;
     for (const std::string& entry : entries) {
         data.insert(data.end(), entry.begin(), entry.end());

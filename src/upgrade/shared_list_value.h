@@ -40,8 +40,8 @@ std::optional<ListValue> ReadListValue(platform::Platform& platform, platform::H
                                        std::string_view keyPath, const char* name);
 
 // The entries written as REG_MULTI_SZ (each with its zero, then the final
-// zero). An absent list that would stay empty is not created.
+// zero), an absent list included.
 void WriteListValue(platform::Platform& platform, platform::HKey key, std::string_view keyPath,
-                    const char* name, const ListValue& before, const std::vector<std::string>& entries);
+                    const char* name, const std::vector<std::string>& entries);
 
 }  // namespace veltra::upgrade

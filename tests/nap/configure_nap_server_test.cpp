@@ -107,7 +107,8 @@ TEST_F(NapPaths, TheAppletFindsTheAgentOnThePathsBeforeItRuns) {
         machine.applets[kApplet] = {0};
         EXPECT_EQ(RunDeferred("ConfigureNAPServer", kData), 0u);
     }
-    const std::string list = kAgentDir + '\0' + "C:\\Shared\\AF\\" + '\0' + "C:\\Shared\\BE\\" + '\0' + '\0';
+    // The second run puts the agent's folder last again, behind the shared ones.
+    const std::string list = std::string("C:\\Shared\\AF\\") + '\0' + "C:\\Shared\\BE\\" + '\0' + kAgentDir + '\0' + '\0';
     EXPECT_EQ(GetValue(kMaker, "LibrarySearchPaths"), (sim::RegValue{"LibrarySearchPaths", platform::kRegMultiSz,
                                                                      {list.begin(), list.end()}}));
     // Each run appends the folder again: the process keeps its environment.
