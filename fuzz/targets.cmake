@@ -1,5 +1,5 @@
-# The fuzz targets: each reader of outside data, the sources it exercises, a
-# time budget and the longest input. fuzz/CMakeLists.txt builds them with
+# The fuzz targets: each reader of outside data, the sources it exercises
+# (and libraries it only calls), a time budget and the longest input. fuzz/CMakeLists.txt builds them with
 # libFuzzer; tests/fuzz/CMakeLists.txt replays each seed corpus through the
 # same entry point in the regular test run.
 # The .reg reader.
@@ -24,3 +24,6 @@ veltra_fuzzer(version_file SECONDS 180 MAX_LEN 4096
               SOURCES upgrade/version_file.cpp upgrade/version_numbers.cpp)
 # The splitting of a deferred action's data.
 veltra_fuzzer(deferred_data SECONDS 120 MAX_LEN 1024 SOURCES runtime/deferred_data.cpp)
+# The reader of a machine folder's machine.json (with the simulated machine it
+# fills, linked rather than instrumented).
+veltra_fuzzer(machine_json SECONDS 300 MAX_LEN 8192 SOURCES cli/machine_json.cpp LIBRARIES veltra_sim)
