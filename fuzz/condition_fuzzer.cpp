@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "platform/sim/engine/condition.h"
 #include "platform/sim/engine/format.h"
 
@@ -45,9 +46,6 @@ private:
         {"Ref", "Word"}, {"Markup", "[Ref]{x}"}, {"Empty", ""}};
 };
 
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "silentpackage/config_line.h"
 
 namespace {
@@ -16,11 +17,6 @@ namespace {
 using veltra::silentpackage::ConfigLine;
 using veltra::silentpackage::FormatConfigLine;
 using veltra::silentpackage::ParseConfigLine;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

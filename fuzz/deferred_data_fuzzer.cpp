@@ -10,15 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "runtime/deferred_data.h"
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

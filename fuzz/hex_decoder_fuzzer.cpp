@@ -9,17 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "silentpackage/hex_text.h"
 
 namespace {
 
 using veltra::silentpackage::DecodeHex;
 using veltra::silentpackage::EncodeHex;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

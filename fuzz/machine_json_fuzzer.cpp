@@ -9,15 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "fuzz_check.h"
 #include "cli/machine_json.h"
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const nlohmann::json document = nlohmann::json::parse(data, data + size, nullptr, false);

@@ -10,17 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "silentpackage/options_file.h"
 #include "silentpackage/text_mode.h"
 
 namespace {
 
 using namespace veltra::silentpackage;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "fuzz_check.h"
 #include "platform/sim/regfile.h"
 
 namespace {
@@ -18,11 +19,6 @@ RegistryTree StartingTree() {
     tree.CreateKey("HKEY_CURRENT_USER\\Software")->SetValue("", 1, {'x', 0});
     return tree;
 }
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -7,16 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "upgrade/registry_store_file.h"
 
 namespace {
 
 using namespace veltra::upgrade;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -5,16 +5,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "upgrade/version_file.h"
 
 namespace {
 
 using namespace veltra::upgrade;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
