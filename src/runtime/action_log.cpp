@@ -18,8 +18,9 @@ std::string NameOf(const char* name) { return name != nullptr ? name : ""; }
 
 void ActionLog::Write(std::string_view text) noexcept {
     try {
-        session_.ProcessMessage(platform::kInstallMessageInfo,
-                                platform::MessageRecord{{EscapeFormatted(LogLine(action_, text))}});
+        platform::MessageRecord record;
+        record.fields.push_back(EscapeFormatted(LogLine(action_, text)));
+        session_.ProcessMessage(platform::kInstallMessageInfo, record);
     } catch (...) {
     }
 }

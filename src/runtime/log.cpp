@@ -5,7 +5,9 @@
 namespace veltra::runtime {
 
 std::string LogLine(std::string_view action, std::string_view text) {
-    std::string line(kLogSource);
+    std::string line;
+    line.reserve(kLogSource.size() + action.size() + text.size() + 4);
+    line += kLogSource;
     line += ": ";
     line += action;
     line += ": ";
@@ -37,8 +39,9 @@ std::string EscapeFormatted(std::string line) {
 
 void Log(platform::Installer& installer, std::string_view text) {
     try {
-        installer.ProcessMessage(platform::kInstallMessageInfo,
-                                 platform::MessageRecord{{std::string(text)}});
+        platform::MessageRecord record;
+        record.fields.emplace_back(text);
+        installer.ProcessMessage(platform::kInstallMessageInfo, record);
     } catch (...) {
         // A line that cannot be built is lost; the action goes on as it would.
     }

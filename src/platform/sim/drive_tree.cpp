@@ -11,16 +11,19 @@ namespace {
 
 using Children = std::vector<std::unique_ptr<DriveEntry>>;
 
-Children::const_iterator LowerBound(const Children& children, std::string_view name) {
-    return std::lower_bound(children.begin(), children.end(), name,
+// The first entry whose key is not below the folded name: keys compare as
+// bytes, so a look-up folds its name once and never the entries' names.
+Children::const_iterator LowerBound(const Children& children, FoldedName name) {
+    return std::lower_bound(children.begin(), children.end(), name.text,
                             [](const std::unique_ptr<DriveEntry>& entry, std::string_view wanted) {
-                                return CompareFolded(entry->name, wanted) < 0;
+                                return std::string_view(entry->key) < wanted;
                             });
 }
 
 std::unique_ptr<DriveEntry> Clone(const DriveEntry& entry) {
     auto copy = std::make_unique<DriveEntry>();
     copy->name = entry.name;
+    copy->key = entry.key;
     copy->folder = entry.folder;
     copy->bytes = entry.bytes;
     copy->children.reserve(entry.children.size());
@@ -46,9 +49,15 @@ bool ForEachPart(std::string_view normal, Visit visit) {
 
 }  // namespace
 
+void DriveEntry::SetName(std::string_view newName) {
+    name = std::string(newName);
+    key = FoldCase(newName);
+}
+
 const DriveEntry* DriveEntry::Child(std::string_view childName) const {
-    const auto it = LowerBound(children, childName);
-    return it != children.end() && CompareFolded((*it)->name, childName) == 0 ? it->get() : nullptr;
+    const FoldedBuffer folded(childName);
+    const auto it = LowerBound(children, folded.name());
+    return it != children.end() && (*it)->key == folded.name().text ? it->get() : nullptr;
 }
 
 DriveEntry* DriveEntry::Child(std::string_view childName) {
@@ -57,20 +66,21 @@ DriveEntry* DriveEntry::Child(std::string_view childName) {
 
 DriveEntry& DriveEntry::AddChild(std::string_view childName, bool isFolder) {
     auto child = std::make_unique<DriveEntry>();
-    child->name = std::string(childName);
+    child->SetName(childName);
     child->folder = isFolder;
     if (!isFolder) child->bytes = std::make_shared<const std::string>();
     return AdoptChild(std::move(child));
 }
 
 DriveEntry& DriveEntry::AdoptChild(std::unique_ptr<DriveEntry> child) {
-    const auto at = LowerBound(children, child->name);
+    const auto at = LowerBound(children, FoldedName{child->key});
     return **children.insert(at, std::move(child));
 }
 
 std::unique_ptr<DriveEntry> DriveEntry::RemoveChild(std::string_view childName) {
-    const auto it = LowerBound(children, childName);
-    if (it == children.end() || CompareFolded((*it)->name, childName) != 0) return nullptr;
+    const FoldedBuffer folded(childName);
+    const auto it = LowerBound(children, folded.name());
+    if (it == children.end() || (*it)->key != folded.name().text) return nullptr;
     auto& slot = children[static_cast<std::size_t>(it - children.begin())];
     std::unique_ptr<DriveEntry> taken = std::move(slot);
     children.erase(it);

@@ -13,6 +13,7 @@ namespace veltra::sim {
 
 struct DriveEntry {
     std::string name;  // as created
+    std::string key;   // the name folded: the order of a folder's entries and their look-up
     bool folder = false;
     // A file's bytes. Shared, so that a copied file or a snapshot costs no
     // copy of the content: published bytes are never changed again, except by
@@ -20,6 +21,8 @@ struct DriveEntry {
     std::shared_ptr<const std::string> bytes;
     // A folder's entries, sorted by name ignoring case.
     std::vector<std::unique_ptr<DriveEntry>> children;
+
+    void SetName(std::string_view newName);
 
     const DriveEntry* Child(std::string_view childName) const;
     DriveEntry* Child(std::string_view childName);
@@ -54,7 +57,7 @@ public:
     const std::vector<std::unique_ptr<DriveEntry>>& drives() const { return root_.children; }
 
 private:
-    DriveEntry root_{"", true, nullptr, {}};
+    DriveEntry root_{"", "", true, nullptr, {}};
 };
 
 // "C:\a\b" -> ("C:\a", "b"); "C:\a" -> ("C:\", "a"); a drive root has no parent.

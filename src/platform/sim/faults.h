@@ -103,6 +103,10 @@ public:
     // A call whose result is its code (or a value to show in the trace).
     Dword Finish(std::string_view operation, std::string_view subject, Dword result);
 
+    // False when no fault rule and no trace can see a call, so that a caller
+    // may skip spelling out its subject.
+    bool Watching() const { return !faults_.empty() || trace_.enabled; }
+
     // The whole passage of a call whose result is its code.
     template <class Call>
     Dword Run(std::string_view operation, std::string_view subject, Call call) {

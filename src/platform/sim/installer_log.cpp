@@ -6,6 +6,7 @@ namespace veltra::sim {
 
 std::string FormatLogText(std::string_view field0,
                           const std::map<std::string, std::string>& properties) {
+    if (field0.find('[') == std::string_view::npos) return std::string(field0);
     std::string text;
     text.reserve(field0.size());
     std::size_t i = 0;

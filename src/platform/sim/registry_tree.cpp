@@ -2,6 +2,8 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace veltra::sim {
@@ -69,11 +71,36 @@ constexpr std::array<unsigned char, 256> kFolded = [] {
 int CompareFolded(std::string_view a, std::string_view b) {
     const std::size_t common = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] == b[i]) continue;
         const unsigned char x = kFolded[static_cast<unsigned char>(a[i])];
         const unsigned char y = kFolded[static_cast<unsigned char>(b[i])];
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+FoldedBuffer::FoldedBuffer(std::string_view text) {
+    char* out = small_.data();
+    if (text.size() > small_.size()) {
+        large_.resize(text.size());
+        out = large_.data();
+    }
+    // Eight bytes at a time: a byte from 'a' to 'z' loses its 0x20 bit.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, text.data() + i, 8);
+        const std::uint64_t low7 = bytes & ~kHigh;
+        const std::uint64_t atLeastA = low7 + (0x80 - 'a') * kOnes;
+        const std::uint64_t aboveZ = low7 + (0x80 - 'z' - 1) * kOnes;
+        const std::uint64_t lower = atLeastA & ~aboveZ & ~bytes & kHigh;
+        bytes ^= lower >> 2;
+        std::memcpy(out + i, &bytes, 8);
+    }
+    for (; i < text.size(); ++i) out[i] = static_cast<char>(kFolded[static_cast<unsigned char>(text[i])]);
+    view_ = std::string_view(out, text.size());
 }
 
 // --- RegNode ----------------------------------------------------------------
@@ -179,7 +206,8 @@ bool RegNode::DeleteValue(std::string_view name) {
 }
 
 std::shared_ptr<RegNode> RegNode::FindSubkey(std::string_view name) const {
-    const auto found = subkeys_.find(name);
+    const FoldedBuffer folded(name);
+    const auto found = subkeys_.find(folded.name());
     return found == subkeys_.end() ? nullptr : found->second;
 }
 

@@ -34,11 +34,34 @@ std::string FoldCase(std::string_view text);
 // FoldCase(a) compared with FoldCase(b) (<0, 0, >0), without building either.
 int CompareFolded(std::string_view a, std::string_view b);
 
+// A name already folded by FoldCase.
+struct FoldedName {
+    std::string_view text;
+};
+
+// A name folded once into a buffer of its own, for look-ups that then compare
+// bytes only. Names up to the longest key name need no allocation.
+class FoldedBuffer {
+public:
+    explicit FoldedBuffer(std::string_view text);
+    FoldedBuffer(const FoldedBuffer&) = delete;
+    FoldedBuffer& operator=(const FoldedBuffer&) = delete;
+    FoldedName name() const { return {view_}; }
+
+private:
+    std::array<char, 256> small_;
+    std::string large_;
+    std::string_view view_;
+};
+
 // The order of folded names. It takes names in any case, so that a look-up
-// by a name as written builds no folded copy of it.
+// by a name as written builds no folded copy of it; a FoldedName against a
+// stored (folded) name is a plain byte comparison.
 struct FoldedLess {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const { return CompareFolded(a, b) < 0; }
+    bool operator()(const std::string& stored, FoldedName name) const { return std::string_view(stored) < name.text; }
+    bool operator()(FoldedName name, const std::string& stored) const { return name.text < std::string_view(stored); }
 };
 
 // A name or value that did not fit the fixed buffer a caller read it into:

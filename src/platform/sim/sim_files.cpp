@@ -354,7 +354,7 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, Dword flags) {
     } else {
         // A rename; a program in use keeps running from its new name.
         std::unique_ptr<DriveEntry> moved = sourceFolder->RemoveChild(sourceName);
-        moved->name = std::string(targetName);
+        moved->SetName(targetName);
         targetFolder->AdoptChild(std::move(moved));
         if (inUse) {
             machine_.filesInUse.erase(*sourceNormal);

@@ -194,10 +194,12 @@ struct SimRegistry::Impl {
         return target.node ? platform::kErrorSuccess : platform::kErrorFileNotFound;
     }
 
-    // Runs a call: the fault rules first, then the call itself, then the trace.
-    template <class Call>
-    Dword Run(std::string_view op, const std::string& subject, Call call) {
-        return gate.Run(op, subject, call);
+    // Runs a call: the fault rules first, then the call itself, then the
+    // trace. The subject is only spelled out when a rule or the trace reads it.
+    template <class Subject, class Call>
+    Dword Run(std::string_view op, Subject subject, Call call) {
+        if (!gate.Watching()) return call();
+        return gate.Run(op, subject(), call);
     }
 
     RegistryTree& tree;
@@ -218,7 +220,7 @@ std::size_t SimRegistry::OpenHandleCount() const { return impl_->handles.size();
 
 Dword SimRegistry::OpenKeyEx(HKey parent, const char* subKey, Dword access, HKey* result) {
     const auto parts = SplitSubKey(subKey);
-    const std::string subject = JoinPath(impl_->PathOf(parent), parts);
+    const auto subject = [&] { return JoinPath(impl_->PathOf(parent), parts); };
     return impl_->Run("RegOpenKeyExA", subject, [&]() -> Dword {
         if (result == nullptr) return platform::kErrorInvalidParameter;
         *result = HKey{};
@@ -228,11 +230,12 @@ Dword SimRegistry::OpenKeyEx(HKey parent, const char* subKey, Dword access, HKey
         const std::shared_ptr<RegNode>* node = &key->node;
         for (const std::string_view part : parts) {
             const auto& subkeys = (*node)->subkeys();
-            const auto child = subkeys.find(part);
+            const FoldedBuffer folded(part);
+            const auto child = subkeys.find(folded.name());
             if (child == subkeys.end()) return platform::kErrorFileNotFound;
             node = &child->second;
         }
-        *result = impl_->NewHandle(*node, subject, MapGenericRights(access));
+        *result = impl_->NewHandle(*node, subject(), MapGenericRights(access));
         return platform::kErrorSuccess;
     });
 }
@@ -240,7 +243,7 @@ Dword SimRegistry::OpenKeyEx(HKey parent, const char* subKey, Dword access, HKey
 Dword SimRegistry::CreateKeyEx(HKey parent, const char* subKey, Dword access, HKey* result,
                                Dword* disposition) {
     const auto parts = SplitSubKey(subKey);
-    const std::string subject = JoinPath(impl_->PathOf(parent), parts);
+    const auto subject = [&] { return JoinPath(impl_->PathOf(parent), parts); };
     return impl_->Run("RegCreateKeyExA", subject, [&]() -> Dword {
         if (result == nullptr) return platform::kErrorInvalidParameter;
         *result = HKey{};
@@ -266,13 +269,13 @@ Dword SimRegistry::CreateKeyEx(HKey parent, const char* subKey, Dword access, HK
             *disposition = existing < parts.size() ? platform::kRegCreatedNewKey
                                                    : platform::kRegOpenedExistingKey;
         }
-        *result = impl_->NewHandle(std::move(node), subject, MapGenericRights(access));
+        *result = impl_->NewHandle(std::move(node), subject(), MapGenericRights(access));
         return platform::kErrorSuccess;
     });
 }
 
 Dword SimRegistry::CloseKey(HKey key) {
-    return impl_->Run("RegCloseKey", impl_->PathOf(key), [&]() -> Dword {
+    return impl_->Run("RegCloseKey", [&] { return impl_->PathOf(key); }, [&]() -> Dword {
         if (!RootNameOf(key).empty()) return platform::kErrorSuccess;
         return impl_->handles.erase(key.value) == 1 ? platform::kErrorSuccess
                                                     : platform::kErrorInvalidHandle;
@@ -281,7 +284,7 @@ Dword SimRegistry::CloseKey(HKey key) {
 
 Dword SimRegistry::QueryValueEx(HKey key, const char* name, Dword* type, std::uint8_t* data,
                                 Dword* cbData) {
-    return impl_->Run("RegQueryValueExA", ValueSubject(impl_->PathOf(key), name), [&]() -> Dword {
+    return impl_->Run("RegQueryValueExA", [&] { return ValueSubject(impl_->PathOf(key), name); }, [&]() -> Dword {
         const auto [open, error] = impl_->Resolve(key);
         if (open == nullptr || error != 0) return error;
         if ((open->access & platform::kKeyQueryValue) == 0) return platform::kErrorAccessDenied;
@@ -303,7 +306,7 @@ Dword SimRegistry::QueryValueEx(HKey key, const char* name, Dword* type, std::ui
 
 Dword SimRegistry::SetValueEx(HKey key, const char* name, Dword type, const std::uint8_t* data,
                               Dword cbData) {
-    return impl_->Run("RegSetValueExA", ValueSubject(impl_->PathOf(key), name), [&]() -> Dword {
+    return impl_->Run("RegSetValueExA", [&] { return ValueSubject(impl_->PathOf(key), name); }, [&]() -> Dword {
         const auto [open, error] = impl_->Resolve(key);
         if (open == nullptr || error != 0) return error;
         if ((open->access & platform::kKeySetValue) == 0) return platform::kErrorAccessDenied;
@@ -318,7 +321,7 @@ Dword SimRegistry::SetValueEx(HKey key, const char* name, Dword type, const std:
 }
 
 Dword SimRegistry::DeleteValue(HKey key, const char* name) {
-    return impl_->Run("RegDeleteValueA", ValueSubject(impl_->PathOf(key), name), [&]() -> Dword {
+    return impl_->Run("RegDeleteValueA", [&] { return ValueSubject(impl_->PathOf(key), name); }, [&]() -> Dword {
         const auto [open, error] = impl_->Resolve(key);
         if (open == nullptr || error != 0) return error;
         if ((open->access & platform::kKeySetValue) == 0) return platform::kErrorAccessDenied;
@@ -329,7 +332,7 @@ Dword SimRegistry::DeleteValue(HKey key, const char* name) {
 
 Dword SimRegistry::DeleteKey(HKey parent, const char* subKey) {
     const auto parts = SplitSubKey(subKey);
-    const std::string subject = JoinPath(impl_->PathOf(parent), parts);
+    const auto subject = [&] { return JoinPath(impl_->PathOf(parent), parts); };
     return impl_->Run("RegDeleteKeyA", subject, [&]() -> Dword {
         Impl::DeleteTarget target;
         if (const Dword error = impl_->FindDeleteTarget(parent, subKey, parts, target)) return error;
@@ -342,7 +345,7 @@ Dword SimRegistry::DeleteKey(HKey parent, const char* subKey) {
 
 Dword SimRegistry::DeleteTree(HKey parent, const char* subKey) {
     const auto parts = SplitSubKey(subKey);
-    const std::string subject = JoinPath(impl_->PathOf(parent), parts);
+    const auto subject = [&] { return JoinPath(impl_->PathOf(parent), parts); };
     return impl_->Run("SHDeleteKeyA", subject, [&]() -> Dword {
         Impl::DeleteTarget target;
         if (const Dword error = impl_->FindDeleteTarget(parent, subKey, parts, target)) return error;
@@ -352,7 +355,7 @@ Dword SimRegistry::DeleteTree(HKey parent, const char* subKey) {
 }
 
 Dword SimRegistry::EnumKeyEx(HKey key, Dword index, char* name, Dword* cchName) {
-    return impl_->Run("RegEnumKeyExA", impl_->PathOf(key), [&]() -> Dword {
+    return impl_->Run("RegEnumKeyExA", [&] { return impl_->PathOf(key); }, [&]() -> Dword {
         const auto [open, error] = impl_->Resolve(key);
         if (open == nullptr || error != 0) return error;
         if ((open->access & kKeyEnumerateSubKeys) == 0) return platform::kErrorAccessDenied;
@@ -382,7 +385,7 @@ Dword SimRegistry::EnumKeyEx(HKey key, Dword index, char* name, Dword* cchName) 
 
 Dword SimRegistry::EnumValue(HKey key, Dword index, char* name, Dword* cchName, Dword* type,
                              std::uint8_t* data, Dword* cbData) {
-    return impl_->Run("RegEnumValueA", impl_->PathOf(key), [&]() -> Dword {
+    return impl_->Run("RegEnumValueA", [&] { return impl_->PathOf(key); }, [&]() -> Dword {
         const auto [open, error] = impl_->Resolve(key);
         if (open == nullptr || error != 0) return error;
         if ((open->access & platform::kKeyQueryValue) == 0) return platform::kErrorAccessDenied;
@@ -412,7 +415,7 @@ Dword SimRegistry::EnumValue(HKey key, Dword index, char* name, Dword* cchName, 
 
 Dword SimRegistry::QueryInfoKey(HKey key, Dword* subKeys, Dword* maxSubKeyLen, Dword* values,
                                 Dword* maxValueNameLen, Dword* maxValueLen) {
-    return impl_->Run("RegQueryInfoKeyA", impl_->PathOf(key), [&]() -> Dword {
+    return impl_->Run("RegQueryInfoKeyA", [&] { return impl_->PathOf(key); }, [&]() -> Dword {
         const auto [open, error] = impl_->Resolve(key);
         if (open == nullptr || error != 0) return error;
         if ((open->access & platform::kKeyQueryValue) == 0) return platform::kErrorAccessDenied;

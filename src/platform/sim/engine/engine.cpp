@@ -292,7 +292,7 @@ Dword Installation::RunRow(const std::string& action) {
     } else {
         result = RunStandard(action, step);
     }
-    if (!step.kind.empty()) outcome_.steps.push_back(step);
+    if (!step.kind.empty()) outcome_.steps.push_back(std::move(step));
     return result;
 }
 
@@ -495,23 +495,23 @@ Dword Installation::RunScript() {
         step.kind = "deferred";
         const Dword result = CallAction(op.entry, true, op.data, step);
         if (machine_.unansweredDialog) {
-            outcome_.steps.push_back(step);
+            outcome_.steps.push_back(std::move(step));
             return kFailure;  // the bench does not guess the answer; nothing is rolled back
         }
         if (result != kSuccess && (op.type & kContinue) != 0) {
             step.note = "failed; the package ignores the result";
         } else if (result != kSuccess) {
             step.note = "failed: the installer rolls back";
-            outcome_.steps.push_back(step);
+            outcome_.steps.push_back(std::move(step));
             RollBack();
             return kFailure;
         }
-        outcome_.steps.push_back(step);
+        outcome_.steps.push_back(std::move(step));
     }
     for (const ScriptOp& op : commits) {
         Step step{op.action, "commit", "", std::nullopt};
         CallAction(op.entry, true, op.data, step);  // a commit action's failure changes nothing
-        outcome_.steps.push_back(step);
+        outcome_.steps.push_back(std::move(step));
     }
     Publish();
     return kSuccess;
@@ -524,7 +524,7 @@ void Installation::RollBack() {
             case Undo::Kind::Action: {
                 Step step{it->op.action, "rollback", "", std::nullopt};
                 CallAction(it->op.entry, true, it->op.data, step);
-                outcome_.steps.push_back(step);
+                outcome_.steps.push_back(std::move(step));
                 break;
             }
             case Undo::Kind::DeleteFile:
@@ -565,6 +565,7 @@ InstallOutcome Installation::Run() {
     std::map<std::string, std::string> given = std::move(machine_.session.properties);
     StartSession(given);
     outcome_.startProperties = machine_.session.properties;
+    outcome_.steps.reserve(package_.uiSequence.size() + package_.executeSequence.size());
     Dword result = kSuccess;
     if (options_.uiLevel >= 4) result = RunSequence(package_.uiSequence, true);
     if (result == kSuccess && !executed_) result = RunSequence(package_.executeSequence, false);
