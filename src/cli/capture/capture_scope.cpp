@@ -4,6 +4,8 @@
 
 #include "gina/chaining_ginas.h"
 #include "gina/gina_names.h"
+#include "selection/agent_features.h"
+#include "selection/offline_services.h"
 #include "platform/sim/registry_tree.h"
 #include "settings/key_paths.h"
 
@@ -106,6 +108,24 @@ std::span<const FileRule> FileRules() {
         {"%ProgramData%\\Microsoft\\Windows\\Start Menu\\Programs\\Veltra Kesh Agent", ""},
     };
     return rules;
+}
+
+std::span<const std::string_view> EnvironmentNames() {
+    static constexpr std::array<std::string_view, 25> names = {
+        "ALLUSERSPROFILE", "APPDATA", "CommonProgramFiles", "CommonProgramFiles(x86)", "COMPUTERNAME",
+        "HOMEDRIVE", "HOMEPATH", "LOCALAPPDATA", "OS", "PATH", "PROCESSOR_ARCHITECTURE", "ProgramData",
+        "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "PUBLIC", "SystemDrive", "SystemRoot", "TEMP",
+        "TMP", "USERDNSDOMAIN", "USERDOMAIN", "USERNAME", "USERPROFILE", "windir"};
+    return names;
+}
+
+std::span<const std::string_view> FeatureNames() {
+    static constexpr std::array<std::string_view, 9> names = {
+        selection::kLocalAuthClient, selection::kDomainAuthClient, selection::kDomainAuthServer,
+        selection::kRemoteAuthClient, selection::kRemoteAuthServer, selection::kAutoreg,
+        selection::kLocalService.feature, selection::kDomainClientService.feature,
+        selection::kDomainHostService.feature};
+    return names;
 }
 
 }  // namespace veltra::capture

@@ -38,6 +38,15 @@ struct FileRule {
 };
 std::span<const FileRule> FileRules();
 
+// The environment variables the installer and the library read (the
+// folders they resolve, the search path, the computer and user). Only these
+// are taken: a session's environment may hold anyone's tokens.
+std::span<const std::string_view> EnvironmentNames();
+
+// The features whose installed state the library asks about, for any
+// product: the agent's components and its offline services.
+std::span<const std::string_view> FeatureNames();
+
 // No single file, and no capture as a whole, grows past these: a file above
 // the limit is named in the summary and left out.
 inline constexpr std::size_t kMaxFileBytes = 64u << 20;

@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "cli/capture/capture_scope.h"
 #include "gina/gina_names.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_accounts.h"
@@ -18,11 +20,6 @@ namespace {
 
 using platform::Dword;
 
-struct EnvironmentBlockTraits {
-    using Type = LPCH;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type block) { ::FreeEnvironmentStringsA(block); }
-};
 struct ServiceHandleTraits {
     using Type = SC_HANDLE;
     static Type Invalid() { return nullptr; }
@@ -39,19 +36,20 @@ struct KernelHandleTraits {
     static void Close(Type handle) { ::CloseHandle(handle); }
 };
 
-// "NAME=value" entries; those whose names begin with '=' are the shell's
-// per-drive folders, not variables. A variable whose name speaks of a
-// password or secret is masked as registry secrets are.
+// The variables the installer and the library read, nothing else. One whose
+// name speaks of a password or secret would be masked as registry secrets are.
 void Environment(sim::Machine& out) {
-    win32::UniqueHandle<EnvironmentBlockTraits> block(::GetEnvironmentStringsA());
-    if (!block) return;
-    for (const char* entry = block.get(); *entry != '\0'; entry += std::strlen(entry) + 1) {
-        const std::string text(entry);
-        const std::size_t equals = text.find('=', 1);
-        if (text.front() == '=' || equals == std::string::npos) continue;
-        const std::string name = text.substr(0, equals);
-        const std::string value = text.substr(equals + 1);
-        out.environment[name] = runtime::IsSecretProperty(name, value) ? std::string(runtime::kMasked) : value;
+    for (const std::string_view known : EnvironmentNames()) {
+        const std::string name(known);
+        std::vector<char> value(1024);
+        DWORD length = ::GetEnvironmentVariableA(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        if (length >= value.size()) {
+            value.resize(length);
+            length = ::GetEnvironmentVariableA(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        }
+        if (length == 0 || length >= value.size()) continue;
+        const std::string text(value.data(), length);
+        out.environment[name] = runtime::IsSecretProperty(name, text) ? std::string(runtime::kMasked) : text;
     }
 }
 
@@ -137,10 +135,18 @@ void Products(sim::Machine& out) {
         if (::MsiGetProductInfoA(product, "InstallLocation", location, &length) == ERROR_SUCCESS) {
             out.session.products[product]["InstallLocation"] = std::string(location, length);
         }
+        // The features the library asks about, and any others the product
+        // lists; a state the installer cannot tell (-1) is left out, as the
+        // replay answers -1 for a feature it has no state for.
+        std::set<std::string> features(FeatureNames().begin(), FeatureNames().end());
         char feature[MAX_FEATURE_CHARS + 1];
         char parent[MAX_FEATURE_CHARS + 1];
         for (DWORD at = 0; ::MsiEnumFeaturesA(product, at, feature, parent) == ERROR_SUCCESS; ++at) {
-            out.session.featureStates[product][feature] = ::MsiQueryFeatureStateA(product, feature);
+            features.insert(feature);
+        }
+        for (const std::string& name : features) {
+            const INSTALLSTATE state = ::MsiQueryFeatureStateA(product, name.c_str());
+            if (state != INSTALLSTATE_UNKNOWN) out.session.featureStates[product][name] = state;
         }
     }
 }
