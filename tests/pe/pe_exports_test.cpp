@@ -122,6 +122,58 @@ INSTANTIATE_TEST_SUITE_P(
                       BuiltDll{"x64", VELTRA_DLL_X64, VELTRA_DLL_X64_BUILT != 0, "pei-x86-64"}),
     [](const ::testing::TestParamInfo<BuiltDll>& info) { return std::string(info.param.arch); });
 
+// agentca-capture.exe beside each DLL: a console program that runs on every
+// Windows the DLL runs on (the same OS and subsystem versions) and needs
+// nothing but system DLLs, exporting nothing.
+struct BuiltExe {
+    const char* arch;
+    const char* exe;
+    const char* dll;
+    bool built;
+    const char* fileFormat;
+};
+
+void PrintTo(const BuiltExe& exe, std::ostream* out) {
+    *out << exe.arch;
+}
+
+class BuiltExeTest : public ::testing::TestWithParam<BuiltExe> {
+protected:
+    void SetUp() override {
+        const BuiltExe& exe = GetParam();
+        if (!exe.built) GTEST_SKIP() << "the " << exe.arch << " build is not made in this tree";
+        if (std::string(VELTRA_OBJDUMP).empty()) GTEST_SKIP() << "x86_64-w64-mingw32-objdump not found";
+        for (const char* path : {exe.exe, exe.dll}) {
+            ASSERT_TRUE(std::filesystem::exists(path)) << path << " is missing: build the tree before testing";
+            std::string error;
+            const auto text = RunObjdump(VELTRA_OBJDUMP, path, error);
+            ASSERT_TRUE(text) << error;
+            (path == exe.exe ? headers : dllHeaders) = ParseObjdump(*text);
+        }
+    }
+    PeHeaders headers, dllHeaders;
+};
+
+TEST_P(BuiltExeTest, IsAConsoleProgramForTheDllsWindowsImportingOnlySystemDlls) {
+    EXPECT_EQ(headers.fileFormat, GetParam().fileFormat);
+    EXPECT_FALSE(headers.isDll);
+    EXPECT_TRUE(headers.exports.empty()) << ::testing::PrintToString(headers.exports);
+    EXPECT_EQ(headers.subsystem, 3u) << "not a console program";
+    EXPECT_EQ(headers.osVersion, "4.0");
+    EXPECT_EQ(headers.osVersion, dllHeaders.osVersion);
+    EXPECT_EQ(headers.subsystemVersion, dllHeaders.subsystemVersion);
+    ASSERT_FALSE(headers.imports.empty());
+    for (const std::string& name : headers.imports) {
+        EXPECT_TRUE(SystemDlls().contains(ToLower(name))) << name << " is not a Windows system DLL";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Builds, BuiltExeTest,
+    ::testing::Values(BuiltExe{"i686", VELTRA_CAPTURE_I686, VELTRA_DLL_I686, VELTRA_DLL_I686_BUILT != 0, "pei-i386"},
+                      BuiltExe{"x64", VELTRA_CAPTURE_X64, VELTRA_DLL_X64, VELTRA_DLL_X64_BUILT != 0, "pei-x86-64"}),
+    [](const ::testing::TestParamInfo<BuiltExe>& info) { return std::string(info.param.arch); });
+
 // The parser against a fixed excerpt, so that a change in objdump's layout
 // shows up here rather than as a puzzling export list.
 TEST(ObjdumpParser, ReadsFormatDllFlagImportsAndExportNames) {
@@ -146,6 +198,16 @@ TEST(ObjdumpParser, ReadsFormatDllFlagImportsAndExportNames) {
 TEST(ObjdumpParser, AnExecutableIsNotADll) {
     const PeHeaders headers = ParseObjdump("Characteristics 0x0102\n\texecutable\n");
     EXPECT_FALSE(headers.isDll);
+}
+
+TEST(ObjdumpParser, ReadsTheVersionsAndSubsystem) {
+    const PeHeaders headers = ParseObjdump(
+        "MajorLinkerVersion\t2\nMajorOSystemVersion\t4\nMinorOSystemVersion\t0\nMajorImageVersion\t1\n"
+        "MajorSubsystemVersion\t5\nMinorSubsystemVersion\t2\nWin32Version\t\t00000000\n"
+        "Subsystem\t\t00000003\t(Windows CUI)\n");
+    EXPECT_EQ(headers.osVersion, "4.0");
+    EXPECT_EQ(headers.subsystemVersion, "5.2");
+    EXPECT_EQ(headers.subsystem, 3u);
 }
 
 }  // namespace

@@ -14,6 +14,9 @@ PeHeaders ParseObjdump(const std::string& text) {
     // The export name table: a line "[Ordinal/Name Pointer] Table", then one
     // line "\t[   0] Name" per name (a forwarder would add " >> target").
     static const std::regex exportName(R"(^\s*\[\s*\d+\] (\S+)\s*$)");
+    static const std::regex version(R"(^(Major|Minor)(OSystem|Subsystem)Version\s+(\d+))");
+    static const std::regex subsystem(R"(^Subsystem\s+([0-9a-fA-F]+))");
+    std::string osMajor, osMinor, subMajor, subMinor;
 
     PeHeaders headers;
     bool inExportNames = false;
@@ -26,6 +29,12 @@ PeHeaders ParseObjdump(const std::string& text) {
             headers.fileFormat = match[1];
         } else if (std::regex_search(line, match, characteristics)) {
             headers.isDll = (std::stoul(match[1], nullptr, 16) & 0x2000u) != 0;
+        } else if (std::regex_search(line, match, version)) {
+            std::string& part = match[2] == "OSystem" ? (match[1] == "Major" ? osMajor : osMinor)
+                                                      : (match[1] == "Major" ? subMajor : subMinor);
+            part = match[3];
+        } else if (std::regex_search(line, match, subsystem)) {
+            headers.subsystem = static_cast<unsigned>(std::stoul(match[1], nullptr, 16));
         } else if (std::regex_search(line, match, import)) {
             headers.imports.push_back(match[1]);
         } else if (line == "[Ordinal/Name Pointer] Table") {
@@ -38,6 +47,8 @@ PeHeaders ParseObjdump(const std::string& text) {
             }
         }
     }
+    if (!osMajor.empty()) headers.osVersion = osMajor + "." + osMinor;
+    if (!subMajor.empty()) headers.subsystemVersion = subMajor + "." + subMinor;
     return headers;
 }
 

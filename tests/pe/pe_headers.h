@@ -13,6 +13,9 @@ struct PeHeaders {
     bool isDll = false;                // the DLL characteristic is set
     std::vector<std::string> imports;  // imported DLL names, as written
     std::vector<std::string> exports;  // exported names, in table order
+    std::string osVersion;             // "4.0": the oldest Windows the loader accepts it on
+    std::string subsystemVersion;      // "5.2"
+    unsigned subsystem = 0;            // 2 Windows GUI, 3 console
 };
 
 // Parses the output of `objdump -p`.

@@ -109,7 +109,7 @@ std::intptr_t SimShell::ShellExecute(platform::Hwnd /*owner*/, const char* verb,
     ShellOpenRecord record{verb != nullptr ? verb : "", file != nullptr ? file : "", show, optional(parameters),
                            optional(directory)};
     // A failed ShellExecuteA answers with a value of 32 or less (an SE_ERR_ code).
-    if (const auto code = gate_.Injected("ShellExecuteA", record.file)) return *code <= 32 ? *code : 0;
+    if (const auto code = gate_.Injected("ShellExecuteA", record.file)) return *code <= 32 ? static_cast<std::intptr_t>(*code) : 0;
     gate_.Succeed("ShellExecuteA", record.file);
     machine_.shellOpens.push_back(std::move(record));
     return 42;  // any value above 32 is success
