@@ -18,9 +18,11 @@ std::string NameOf(const char* name) { return name != nullptr ? name : ""; }
 
 void ActionLog::Write(std::string_view text) noexcept {
     try {
-        platform::MessageRecord record;
-        record.fields.push_back(EscapeFormatted(LogLine(action_, text)));
-        session_.ProcessMessage(platform::kInstallMessageInfo, record);
+        line_.fields.resize(1);
+        std::string& field = line_.fields[0];
+        WriteLogLine(field, action_, text);
+        field = EscapeFormatted(std::move(field));
+        session_.ProcessMessage(platform::kInstallMessageInfo, line_);
     } catch (...) {
     }
 }

@@ -41,6 +41,7 @@ private:
 
     platform::Installer& session_;
     std::string_view action_;
+    platform::MessageRecord line_;  // one record for every line, reused
 };
 
 }  // namespace veltra::runtime

@@ -4,15 +4,10 @@
 
 namespace veltra::runtime {
 
-std::string LogLine(std::string_view action, std::string_view text) {
-    std::string line;
+void WriteLogLine(std::string& line, std::string_view action, std::string_view text) {
+    line.clear();
     line.reserve(kLogSource.size() + action.size() + text.size() + 4);
-    line += kLogSource;
-    line += ": ";
-    line += action;
-    line += ": ";
-    line += text;
-    return line;
+    line.append(kLogSource).append(": ").append(action).append(": ").append(text);
 }
 
 std::string EscapeFormatted(std::string line) {

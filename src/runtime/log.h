@@ -19,8 +19,9 @@ namespace veltra::runtime {
 
 inline constexpr std::string_view kLogSource = "VeltraAgentCA";
 
-// The one shape of a line.
-std::string LogLine(std::string_view action, std::string_view text);
+// The one shape of a line, written over `line` (which keeps its room, so that
+// a writer reusing one string allocates once).
+void WriteLogLine(std::string& line, std::string_view action, std::string_view text);
 
 // The installer formats field 0 of a message record: "[...]" is a reference
 // and "{...}" a group. Each bracket and brace is sent as "[\c]", which the

@@ -16,7 +16,7 @@ using Children = std::vector<std::unique_ptr<DriveEntry>>;
 Children::const_iterator LowerBound(const Children& children, FoldedName name) {
     return std::lower_bound(children.begin(), children.end(), name.text,
                             [](const std::unique_ptr<DriveEntry>& entry, std::string_view wanted) {
-                                return std::string_view(entry->key) < wanted;
+                                return BytesLess(entry->key, wanted);
                             });
 }
 

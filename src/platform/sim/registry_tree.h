@@ -34,6 +34,15 @@ std::string FoldCase(std::string_view text);
 // FoldCase(a) compared with FoldCase(b) (<0, 0, >0), without building either.
 int CompareFolded(std::string_view a, std::string_view b);
 
+// a < b byte by byte (unsigned). Names mostly differ in their first byte, which
+// is settled here without a call.
+inline bool BytesLess(std::string_view a, std::string_view b) {
+    if (!a.empty() && !b.empty() && a[0] != b[0]) {
+        return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]);
+    }
+    return a < b;
+}
+
 // A name already folded by FoldCase.
 struct FoldedName {
     std::string_view text;
@@ -60,8 +69,8 @@ private:
 struct FoldedLess {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const { return CompareFolded(a, b) < 0; }
-    bool operator()(const std::string& stored, FoldedName name) const { return std::string_view(stored) < name.text; }
-    bool operator()(FoldedName name, const std::string& stored) const { return name.text < std::string_view(stored); }
+    bool operator()(const std::string& stored, FoldedName name) const { return BytesLess(stored, name.text); }
+    bool operator()(FoldedName name, const std::string& stored) const { return BytesLess(name.text, stored); }
 };
 
 // A name or value that did not fit the fixed buffer a caller read it into:

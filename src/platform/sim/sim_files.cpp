@@ -92,7 +92,30 @@ private:
 
 }  // namespace
 
+namespace {
+
+// True when the path is already in its normal form: "X:\" and parts that are
+// neither empty nor "." nor "..", joined by single backslashes.
+bool IsNormal(std::string_view path) {
+    if (path.size() < 3 || path[0] < 'A' || path[0] > 'Z' || path[1] != ':' || path[2] != '\\') return false;
+    if (path.size() == 3) return true;
+    std::size_t start = 3;
+    for (std::size_t i = 3; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '\\') {
+            if (path[i] == '/') return false;
+            continue;
+        }
+        const std::string_view part = path.substr(start, i - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = i + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<std::string> NormalizeWindowsPath(std::string_view path) {
+    if (IsNormal(path)) return std::string(path);
     if (path.size() < 2 || path[1] != ':') return std::nullopt;
     char letter = path[0];
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');

@@ -10,21 +10,35 @@
 
 namespace veltra::sim {
 
-SimPlatform::SimPlatform(Machine& machine)
-    : machine_(machine),
-      installer_(std::make_unique<SimInstaller>(machine)),
-      registry_(std::make_unique<SimRegistry>(machine.registry, machine.faults, machine.trace,
-                                                &machine.unfitEntries)),
-      files_(std::make_unique<SimFiles>(machine)),
-      system_(std::make_unique<SimSystem>(machine)),
-      windows_(std::make_unique<SimUi>(machine)),
-      services_(std::make_unique<SimServices>(machine)),
-      accounts_(std::make_unique<SimAccounts>(machine)),
-      versions_(std::make_unique<SimVersions>(machine)),
-      shell_(std::make_unique<SimShell>(machine)),
-      platform_(std::make_unique<platform::Platform>(platform::Platform{
-          *installer_, *registry_, *files_, *system_, *windows_, *services_, *accounts_, *versions_, *shell_})) {}
+struct SimPlatform::Ports {
+    explicit Ports(Machine& machine)
+        : installer(machine),
+          registry(machine.registry, machine.faults, machine.trace, &machine.unfitEntries),
+          files(machine),
+          system(machine),
+          windows(machine),
+          services(machine),
+          accounts(machine),
+          versions(machine),
+          shell(machine),
+          platform{installer, registry, files, system, windows, services, accounts, versions, shell} {}
+
+    SimInstaller installer;
+    SimRegistry registry;
+    SimFiles files;
+    SimSystem system;
+    SimUi windows;
+    SimServices services;
+    SimAccounts accounts;
+    SimVersions versions;
+    SimShell shell;
+    platform::Platform platform;
+};
+
+SimPlatform::SimPlatform(Machine& machine) : machine_(machine), ports_(std::make_unique<Ports>(machine)) {}
 
 SimPlatform::~SimPlatform() = default;
+
+platform::Platform& SimPlatform::platform() { return ports_->platform; }
 
 }  // namespace veltra::sim

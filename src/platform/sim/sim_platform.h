@@ -15,21 +15,15 @@ public:
     SimPlatform(const SimPlatform&) = delete;
     SimPlatform& operator=(const SimPlatform&) = delete;
 
-    platform::Platform& platform() { return *platform_; }
+    platform::Platform& platform();
     Machine& machine() { return machine_; }
 
 private:
+    // The ports live together in one block: an action gets a fresh set, and
+    // a road runs dozens of actions.
+    struct Ports;
     Machine& machine_;
-    std::unique_ptr<platform::Installer> installer_;
-    std::unique_ptr<platform::Registry> registry_;
-    std::unique_ptr<platform::Files> files_;
-    std::unique_ptr<platform::System> system_;
-    std::unique_ptr<platform::Windows> windows_;
-    std::unique_ptr<platform::Services> services_;
-    std::unique_ptr<platform::Accounts> accounts_;
-    std::unique_ptr<platform::Versions> versions_;
-    std::unique_ptr<platform::Shell> shell_;
-    std::unique_ptr<platform::Platform> platform_;
+    std::unique_ptr<Ports> ports_;
 };
 
 }  // namespace veltra::sim
