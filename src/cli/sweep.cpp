@@ -293,7 +293,13 @@ SweepSummary Sweep(const Road& road, const sim::engine::Package& package, const 
             output.run.saidAbsent = fault.subject;
         }
         ++summary.runs;
-        if (output.faultMet) ++summary.faults;
+        if (output.faultMet) {
+            ++summary.faults;
+        } else {
+            // The rule did not name the call the trace showed: the sweep
+            // would claim a run it did not make.
+            summary.findings.push_back({fault, {"not met", "no call matched the injected fault"}});
+        }
         for (Violation& violation : CheckRun(baseline, output.run)) summary.findings.push_back({fault, std::move(violation)});
     }
     return summary;

@@ -59,7 +59,9 @@ struct SweepRun {
 };
 
 struct Violation {
-    std::string rule;  // "result", "loop", "stopped", "shared list", "secret", "rollback"
+    // "result", "loop", "stopped", "shared list", "secret", "rollback"; and
+    // "not met" when a fault matched no call (a fault of the sweep itself)
+    std::string rule;
     std::string detail;
 };
 

@@ -2,8 +2,9 @@
 // of the package, from the predecessor machines and plain ones, each made to
 // fail at one deferred action after the pre-install capture, end rolled back
 // with the registry, every file and the services as they were, apart from the
-// traces the installation's own rules leave (docs/fidelity.md lists them with
-// their reasons; cli::AllowedRollbackTraces() holds them). Secrets never reach the log or the report of these runs.
+// traces the installation's own rules leave (cli::AllowedRollbackTraces();
+// docs/fidelity.md gives their reasons). Secrets never reach the log or the
+// report of these runs.
 #include <set>
 
 #include "cli/machine_folder.h"
