@@ -49,8 +49,9 @@ void ReadLists(const sim::RegNode& key, const std::string& path, SharedLists& li
     for (const sim::RegValue& value : key.values()) {
         const std::string name = path + "\\" + value.name;
         if (sharedDlls && value.type == platform::kRegDword && value.data.size() == 4) {
-            lists.counts[name] = static_cast<std::uint32_t>(value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
-                                                            static_cast<std::uint32_t>(value.data[3]) << 24);
+            std::uint32_t count = 0;
+            for (std::size_t i = 4; i-- > 0;) count = count << 8 | value.data[i];  // little-endian
+            lists.counts[name] = count;
         }
         const std::string folded = sim::FoldCase(value.name);
         if (std::find(std::begin(kListValues), std::end(kListValues), folded) != std::end(kListValues)) {
