@@ -17,5 +17,6 @@ void RegisterInitCommand(CLI::App& app, int& exitStatus);
 void RegisterActionsCommand(CLI::App& app, int& exitStatus);
 void RegisterRunCommand(CLI::App& app, int& exitStatus);
 void RegisterRoadCommand(CLI::App& app, int& exitStatus);
+void RegisterSweepCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace veltra::cli

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     veltra::cli::RegisterActionsCommand(app, exitStatus);
     veltra::cli::RegisterRunCommand(app, exitStatus);
     veltra::cli::RegisterRoadCommand(app, exitStatus);
+    veltra::cli::RegisterSweepCommand(app, exitStatus);
     veltra::cli::RegisterSettingsCommand(app);
     try {
         app.parse(argc, argv);

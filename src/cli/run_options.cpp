@@ -13,11 +13,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // --fail's help: the form, then every operation the simulated machine knows,
-// one line per port.
+// one line per port, each with the codes it usually fails with.
 std::string FailHelp() {
     std::string help =
         "Make a platform call fail: OP[:SUBJECT][#N][=CODE], e.g. RegSetValueExA:HKEY_LOCAL_MACHINE\\X\\Name=5.\n"
-        "Operations:";
+        "Operations (with the codes each usually fails with):";
     std::string_view port;
     for (const sim::Operation& operation : sim::KnownOperations()) {
         if (operation.port != port) {
@@ -28,6 +28,12 @@ std::string FailHelp() {
         }
         help += " ";
         help += operation.name;
+        const char* separator = "(";
+        for (const sim::Dword code : operation.codes) {
+            help += separator + std::to_string(code);
+            separator = ",";
+        }
+        if (!operation.codes.empty()) help += ")";
     }
     return help;
 }

@@ -67,6 +67,13 @@ platform::Dword RepositionDataForCopy(platform::Platform& platform) {
                                        ? runtime::GetMsiProperty(installer, "SystemFolder")
                                        : runtime::GetMsiSourcePath(installer, "SourceDir");
     const std::string tempFolder = runtime::GetMsiProperty(installer, "TempFolder");
+    // Without the temporary folder there is nowhere to copy to: a bare file
+    // name would put the copies in the root of the current drive, where
+    // nothing takes them away again. Every source keeps its first choice.
+    if (tempFolder.empty()) {
+        runtime::Log(installer, "no TempFolder: nothing is copied");
+        return platform::kErrorSuccess;
+    }
 
     for (const RepositionedFile& file : kRepositionedFiles) {
         const std::string source = silent ? InFolder(baseFolder, file.fileName)

@@ -70,6 +70,18 @@ TEST_F(Reposition, AFailedCopyIsIgnoredAndThePropertyKeepsTheChoice) {
     EXPECT_EQ(ReadFile(kSystemFolder + "kvroot.crt"), "chosen root");
 }
 
+// Without a temporary folder the copies would land in the root of the drive.
+TEST_F(Reposition, AnUnreadableTempFolderCopiesNothing) {
+    SetProperty("UILevel", "2");
+    FillPackage(kSourceDir);
+    machine.faults.Add({"MsiGetPropertyA", "TempFolder", 0, platform::kErrorNotEnoughMemory, 0});
+    EXPECT_EQ(Run("RepositionDataForCopy"), 0u);
+    EXPECT_FALSE(FileExists("C:\\kvconf.rec"));
+    EXPECT_FALSE(FileExists("C:\\gina_banner.bmp"));
+    EXPECT_EQ(Property("KVCONF_SOURCE"), "");
+    EXPECT_EQ(Property("BITMAPFILE_SOURCE"), "");
+}
+
 TEST_F(Reposition, ASilentPackageWithoutServerFilesLeavesTheChoices) {
     SetProperty("UILevel", "2");
     ChooseEverything();

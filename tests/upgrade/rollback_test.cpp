@@ -2,12 +2,14 @@
 // of the package, from the predecessor machines and plain ones, each made to
 // fail at one deferred action after the pre-install capture, end rolled back
 // with the registry, every file and the services as they were, apart from the
-// traces the installation's own rules leave (docs/fidelity.md lists them with
-// their reasons). Secrets never reach the log or the report of these runs.
+// traces the installation's own rules leave (cli::AllowedRollbackTraces();
+// docs/fidelity.md gives their reasons). Secrets never reach the log or the
+// report of these runs.
 #include <set>
 
 #include "cli/machine_folder.h"
 #include "cli/report.h"
+#include "cli/rollback_traces.h"
 #include "cli/sample_machine.h"
 #include "platform/sim/engine/engine.h"
 #include "platform/sim/sim_files.h"
@@ -18,9 +20,6 @@ namespace veltra::testing {
 namespace {
 
 const std::string kSystem = "C:\\WINDOWS\\system32\\";
-const std::string kTemp = "C:\\WINDOWS\\Temp\\";
-const std::string kWinlogonGina = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\GinaDLL";
-const std::string kUserSettings = "HKEY_CURRENT_USER\\Software\\Veltra Security";
 // The node secret the previous agents' samples keep in their client key.
 const std::string kSampleSecret = "node-secret-12";
 
@@ -40,72 +39,7 @@ const Road kRoads[] = {
     {"prev-legacykey", "upgrade-prev-legacykey", true, false, false},
 };
 
-// What a rolled-back installation may leave: on the roads named ("*" every
-// road), once an action has run ("" always), these differences, and nothing
-// else.
-struct Trace {
-    std::set<std::string> roads;
-    std::string after;
-    std::vector<std::string> differences;
-};
-
-const std::string kUserAgentKey = "registry key added: " + kUserSettings;
-const std::set<std::string> kPlainRoads = {"plain", "plain with server files"};
-const std::set<std::string> kPreviousAgentRoads = {"prev-currentkey", "prev-legacykey"};
-
-const Trace kAllowedTraces[] = {
-    // RepositionDataForCopy (immediate, before the script) copies the server
-    // files into the installer's temporary folder (the predecessor samples
-    // have none).
-    {kPlainRoads, "", {"file added: " + kTemp + "kvconf.rec", "file added: " + kTemp + "kvroot.crt",
-                       "file added: " + kTemp + "server.cer"}},
-    // Without a saved copy, nothing takes a copied server file away again.
-    {{"plain", "kesh55", "prev-currentkey", "prev-legacykey"}, "CopyKvconfRec", {"file added: " + kSystem + "kvconf.rec"}},
-    {{"plain", "kesh55", "prev-currentkey", "prev-legacykey"}, "CopyKvrootCrt", {"file added: " + kSystem + "kvroot.crt"}},
-    // A put-back copy is given normal attributes.
-    {{"plain with server files"}, "", {"file attributes: " + kSystem + "kvconf.rec", "file attributes: " + kSystem + "kvroot.crt"}},
-    {{"kesh55"}, "", {"file attributes: C:\\WINDOWS\\Help\\kvcontrl.hlp", "file attributes: " + kSystem + "keshclnt.dll",
-                      "file attributes: " + kSystem + "kvagentrt.dll", "file attributes: " + kSystem + "kvbstop.exe",
-                      "file attributes: " + kSystem + "kvcontrl.cpl", "file attributes: " + kSystem + "kvgina.dll",
-                      "file attributes: " + kSystem + "kvmsg.dll", "file attributes: " + kSystem + "kvras.dll",
-                      "file attributes: " + kSystem + "kvui.dll"}},
-    // The loaded legacy GINA was moved aside by the capture and stays so.
-    {{"kesh55"}, "", {"file added: " + kSystem + "kvgina.dll_moved"}},
-    // With its file moved away, the chain walk of EnableGina forgets the
-    // legacy GINA; the rollback takes the agent GINA out and leaves Winlogon's.
-    {{"kesh55"}, "EnableGina", {"registry value deleted: " + kWinlogonGina}},
-    // The rollback takes the agent GINA out even when a previous agent linked it.
-    {kPreviousAgentRoads, "", {"registry value deleted: " + kWinlogonGina}},
-    // The previous agent is still installed in the same folder (its marker), so
-    // the search-path list is brought in line with it.
-    {{"prev-currentkey"}, "", {"registry value added: HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra Security\\LibrarySearchPaths"}},
-    // The settings capture (immediate, before the script) saves "AllowLocalAuth"
-    // under the network settings' key path, which without captured network
-    // settings is the agent's own, under HKEY_CURRENT_USER.
-    {kPreviousAgentRoads, "", {kUserAgentKey, kUserAgentKey + "\\Veltra Authentication Agent",
-                               kUserAgentKey + "\\Veltra Authentication Agent\\CurrentVersion",
-                               kUserAgentKey + "\\Veltra Authentication Agent\\CurrentVersion\\Settings",
-                               kUserAgentKey + "\\Veltra Authentication Agent\\CurrentVersion\\Settings\\KVNETWORK",
-                               "registry value added: " + kUserSettings +
-                                   "\\Veltra Authentication Agent\\CurrentVersion\\Settings\\KVNETWORK\\AllowLocalAuth"}},
-    // Services registered by an action are the installer's to remove only
-    // when they are its own rows.
-    {{"*"}, "InstallLocalDAService", {"service added: OASVC_Local"}},
-};
-
 using Differences = std::set<std::string>;
-
-Differences MachineDifferences(const cli::RunReport& report) {
-    static const char* const kKinds[] = {"key added", "key deleted", "value added", "value changed", "value deleted"};
-    Differences found;
-    for (const sim::RegChange& change : report.registry) {
-        const bool key = change.kind == sim::RegChange::KeyAdded || change.kind == sim::RegChange::KeyDeleted;
-        found.insert(std::string("registry ") + kKinds[change.kind] + ": " + change.key + (key ? "" : "\\" + change.name));
-    }
-    for (const cli::FileChange& change : report.files) found.insert("file " + change.change + ": " + change.path);
-    for (const cli::ServiceChange& change : report.services) found.insert("service " + change.change + ": " + change.name);
-    return found;
-}
 
 class Rollback : public ::testing::Test {
 protected:
@@ -195,13 +129,13 @@ TEST_F(Rollback, AFailedInstallationLeavesTheMachineAsItWas) {
 
             const std::set<std::string> ran(afterCapture.begin(), afterCapture.begin() + static_cast<std::ptrdiff_t>(failing));
             Differences allowed;
-            for (const Trace& trace : kAllowedTraces) {
-                if ((trace.roads.contains("*") || trace.roads.contains(road.name)) &&
+            for (const cli::RollbackTrace& trace : cli::AllowedRollbackTraces()) {
+                if ((trace.machines.contains("*") || trace.machines.contains(road.name)) &&
                     (trace.after.empty() || ran.contains(trace.after))) {
                     allowed.insert(trace.differences.begin(), trace.differences.end());
                 }
             }
-            const Differences found = MachineDifferences(report);
+            const Differences found = cli::MachineDifferences(report);
             std::vector<std::string> unexpected, missing;
             std::set_difference(found.begin(), found.end(), allowed.begin(), allowed.end(), std::back_inserter(unexpected));
             std::set_difference(allowed.begin(), allowed.end(), found.begin(), found.end(), std::back_inserter(missing));

@@ -39,9 +39,17 @@ public:
     bool empty() const { return rules_.empty(); }
     // The code to fail this call with, if a rule says so.
     std::optional<Dword> Check(std::string_view operation, std::string_view subject);
+    const std::vector<FaultRule>& rules() const { return rules_; }
+
+    // A bound on the calls of one run (0: none). Past it every call fails
+    // with ERROR_NOT_ENOUGH_MEMORY, so that a run looping on the platform
+    // comes to an end, and limitReached() tells the caller it was a loop.
+    std::size_t callLimit = 0;
+    bool limitReached() const { return callLimit != 0 && calls_ > callLimit; }
 
 private:
     std::vector<FaultRule> rules_;
+    std::size_t calls_ = 0;
 };
 
 struct TraceLine {
@@ -76,12 +84,18 @@ struct Operation {
     std::string_view port;
     ErrorChannel channel;
     std::string_view failure;
+    // The codes the call usually fails with, most usual first (see faults.cpp).
+    std::span<const Dword> codes;
 };
 
 // Every operation, port by port, in the order of the port interfaces.
 std::span<const Operation> KnownOperations();
 // The operation of that name, ignoring case; null when unknown.
 const Operation* FindOperation(std::string_view name);
+// The subject a rule names to fail a traced call: the trace shows a copy or
+// a move as "SOURCE -> TARGET", a rule names the copy's target and the
+// move's source; every other call is named as traced.
+std::string_view RuleSubject(std::string_view operation, std::string_view tracedSubject);
 // Up to three known names closest to an unknown one, closest first.
 std::vector<std::string_view> NearestOperations(std::string_view name);
 

@@ -125,6 +125,12 @@ public:
     // --- the scripted administrator -----------------------------------------
     std::deque<int> messageBoxAnswers;                 // button ids, in order
     std::deque<std::optional<std::string>> fileChoices;  // a path, or nullopt for Cancel
+    // An administrator who presses Enter at a box the script did not expect
+    // (the bench's sweep, where injected faults bring up error boxes): a
+    // message box with no scripted answer, or whose next scripted answer is
+    // not one of its buttons, gets its default button and the scripted
+    // answer waits for a later box; a file dialog with no choice is cancelled.
+    bool defaultAnswers = false;
 
     // --- what the run showed and did ----------------------------------------
     std::vector<DialogRecord> dialogs;

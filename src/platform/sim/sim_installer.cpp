@@ -31,8 +31,9 @@ Dword CopyOutMsiString(std::string_view value, char* buffer, Dword* cch, bool se
         return platform::kErrorSuccess;
     }
     const Dword capacity = *cch;
+    // An empty view may have no data pointer at all, which memcpy must not get.
     if (capacity > length) {
-        std::memcpy(buffer, value.data(), length);
+        if (length > 0) std::memcpy(buffer, value.data(), length);
         buffer[length] = '\0';
         *cch = length;
         return platform::kErrorSuccess;

@@ -49,7 +49,14 @@ int SimUi::MessageBox(platform::Hwnd owner, const char* text, const char* captio
     }
     int answer = 0;
     const std::vector<int> buttons = ButtonsOfStyle(style);
-    if (machine_.messageBoxAnswers.empty()) {
+    const bool expected = !machine_.messageBoxAnswers.empty() &&
+                          std::find(buttons.begin(), buttons.end(), machine_.messageBoxAnswers.front()) != buttons.end();
+    if (machine_.defaultAnswers && !expected && !buttons.empty()) {
+        // MB_DEFBUTTON1..4; a default beyond the box's buttons is its first.
+        const std::size_t index = (style >> 8) & 0xF;
+        answer = buttons[index < buttons.size() ? index : 0];
+        record.answer = ButtonName(answer);
+    } else if (machine_.messageBoxAnswers.empty()) {
         if (!machine_.unansweredDialog) {
             machine_.unansweredDialog = "message box \"" + record.caption + "\" has no scripted answer: " + record.text;
         }
@@ -105,7 +112,9 @@ bool SimUi::GetOpenFileName(const platform::OpenFileNameArgs& args, std::string&
     record.filter = args.filter;
     if (gate_.Injected("GetOpenFileNameA", args.title)) return false;
     bool chosen = false;
-    if (machine_.fileChoices.empty()) {
+    if (machine_.fileChoices.empty() && machine_.defaultAnswers) {
+        record.answer = "CANCEL";
+    } else if (machine_.fileChoices.empty()) {
         if (!machine_.unansweredDialog) {
             machine_.unansweredDialog = "file dialog \"" + args.title + "\" has no scripted choice";
         }
