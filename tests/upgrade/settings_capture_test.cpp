@@ -3,7 +3,6 @@
 // what survives into the new installation, and where "AllowLocalAuth" goes.
 #include <span>
 
-#include "cli/machine_folder.h"
 #include "platform/sim/regfile.h"
 #include "settings/client_settings.h"
 #include "settings/gina_settings.h"
@@ -59,10 +58,7 @@ class SettingsCapture : public SimFixture {
 protected:
     // A predecessor sample machine, accepted by the detection (which records it).
     void From(const std::string& name, std::initializer_list<const char*> features) {
-        std::string error;
-        auto loaded = cli::LoadedMachine::Open(std::string(VELTRA_TESTS_DIR) + "/machines/" + name, error);
-        ASSERT_NE(loaded, nullptr) << error;
-        machine = std::move(loaded->machine());
+        machine = SampleMachine(name);
         Answer(platform::kIdYes);
         Run("CheckUpgradeState");
         id = upgrade::GetPreviousAgentVersion(sim.platform(), upgrade::AgentVersionMode::Record, code);
@@ -133,36 +129,6 @@ protected:
     std::string code, oldRoot;
     sim::RegistryTree oldMachine, newInstallation;
 };
-
-// Every value the settings classes know is saved as the old agent had it; a
-// legacy-key agent's EAP type 15 also becomes the saved type 32.
-TEST_F(SettingsCapture, TheUpgradeKeyHoldsEveryOldValue) {
-    for (const char* name : {"upgrade-prev-legacykey", "upgrade-prev-currentkey"}) {
-        SCOPED_TRACE(name);
-        From(name, {"LocalAuthClient", "DomainAuthClient", "RemoteAuthServer", "RemoteAuthClient"});
-        oldMachine = machine.registry;
-        ASSERT_EQ(Run("PrepForPossiblePost5_Upgrade"), 0u);
-        for (const char* mark : {"Local Authentication Client", "Domain Authentication Client",
-                                 "Remote Authentication Server", "Veltra Security EAP Client"}) {
-            EXPECT_EQ(GetDword(kUpgrade, mark), 1u) << mark;
-        }
-        EXPECT_FALSE(GetDword(kUpgrade, "Domain Authentication Server"));
-        for (const CarriedKey& key : Keys()) {
-            for (const ValueInfo& info : key.table) {
-                if (!Carried(info)) continue;
-                std::string from = key.old + SubkeyOf(info);
-                if (id == upgrade::UpgradeIdLegacyKey && info.key == ValueKey::kEap32) from = key.old + "\\15";
-                const auto old = In(oldMachine, from, info.name);
-                if (!old) continue;
-                EXPECT_EQ(GetValue(key.saved + SubkeyOf(info), info.name), old) << key.saved << " " << info.name;
-            }
-        }
-        std::vector<std::uint8_t> padded = kShortSecret;
-        padded.resize(512);
-        EXPECT_EQ(GetValue(kUpgrade + "\\KESHCLIENT", "NodeSecret"), (sim::RegValue{"NodeSecret", 3, padded}));
-        EXPECT_FALSE(Logged("SECRET"));
-    }
-}
 
 // The settings that survive: after the old product is replaced, every value
 // the old agent had is back, except the new installation's versions and paths.

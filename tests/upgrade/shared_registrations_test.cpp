@@ -251,10 +251,7 @@ TEST(SharedRegistrationsOnSiblings, MaintenanceRunsSettleAtOnce) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string error;
-        auto loaded = cli::LoadedMachine::Open(std::string(VELTRA_TESTS_DIR) + "/machines/" + c.name, error);
-        ASSERT_TRUE(loaded) << error;
-        sim::Machine& m = loaded->machine();
+        sim::Machine m = SampleMachine(c.name);
         sim::SimPlatform sim(m);
         m.registry.CreateKey(kLsa)->SetValue("Notification Packages", platform::kRegMultiSz, Bytes({"scecli"}));
         m.registry.CreateKey(kShared)->SetValue(kI + "da_svc.exe", platform::kRegDword, {3, 0, 0, 0});
