@@ -142,4 +142,19 @@ std::string SimFixture::Property(const std::string& name) const {
     return it == machine.session.properties.end() ? std::string() : it->second;
 }
 
+void SimFixture::ExpectOneMessage(const std::string& text, platform::Dword style) const {
+    ASSERT_EQ(machine.dialogs.size(), 1u);
+    const sim::DialogRecord& dialog = machine.dialogs[0];
+    EXPECT_EQ(dialog.kind, "MessageBox");
+    EXPECT_EQ(dialog.owner, "none");
+    EXPECT_EQ(dialog.caption, kCaption);
+    EXPECT_EQ(dialog.text, text);
+    EXPECT_EQ(dialog.style, style);
+}
+
+void SimFixture::ExpectNoDialog() const {
+    EXPECT_TRUE(machine.dialogs.empty()) << machine.dialogs.front().text;
+    EXPECT_FALSE(machine.unansweredDialog.has_value());
+}
+
 }  // namespace veltra::testing

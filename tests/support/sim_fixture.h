@@ -16,6 +16,9 @@
 
 namespace veltra::testing {
 
+// The caption of every message box the library shows.
+inline constexpr const char* kCaption = "Veltra Authentication Agent for Windows";
+
 // A folder under the system's temporary directory, removed on destruction.
 class TempDir {
 public:
@@ -73,6 +76,10 @@ protected:
     // Session properties.
     void SetProperty(const std::string& name, const std::string& value);
     std::string Property(const std::string& name) const;  // "" when absent
+
+    // Exactly one message box, shown with no owner and the library caption.
+    void ExpectOneMessage(const std::string& text, platform::Dword style) const;
+    void ExpectNoDialog() const;
 
     // Scripted answers.
     void Answer(int button) { machine.messageBoxAnswers.push_back(button); }
