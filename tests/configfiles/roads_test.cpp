@@ -1,5 +1,4 @@
 // The server files along the test package's own roads.
-#include <cctype>
 #include <map>
 
 #include "support/test_package.h"
@@ -202,12 +201,7 @@ TEST_P(ServerFileRoads, LeaveTheServerFilesWhereThePackageWantsThem) {
     EXPECT_FALSE(machine.unansweredDialog.has_value());
 }
 
-INSTANTIATE_TEST_SUITE_P(Package, ServerFileRoads, ::testing::ValuesIn(Cases()),
-                         [](const ::testing::TestParamInfo<RoadCase>& info) {
-                             std::string name;
-                             for (const char ch : info.param.label) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Package, ServerFileRoads, ::testing::ValuesIn(Cases()), kNameByLabel);
 
 }  // namespace
 }  // namespace veltra::testing
