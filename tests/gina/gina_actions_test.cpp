@@ -242,12 +242,6 @@ protected:
 class EnableGinaTest : public GinaActions {};
 class DisableGinaTest : public GinaActions {};
 
-std::string CaseName(const ::testing::TestParamInfo<ChainCase>& info) {
-    std::string name;
-    for (const char ch : info.param.label) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-    return name;
-}
-
 TEST_P(EnableGinaTest, LinksTheAgentGinaAtTheEndOfTheChain) {
     const ChainCase& c = GetParam();
     Arrange(c);
@@ -264,8 +258,8 @@ TEST_P(DisableGinaTest, TakesTheAgentGinaOut) {
     Check(c, RunDeferred("DisableGina", c.data), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Chains, EnableGinaTest, ::testing::ValuesIn(EnableCases()), CaseName);
-INSTANTIATE_TEST_SUITE_P(Chains, DisableGinaTest, ::testing::ValuesIn(DisableCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Chains, EnableGinaTest, ::testing::ValuesIn(EnableCases()), kNameByLabel);
+INSTANTIATE_TEST_SUITE_P(Chains, DisableGinaTest, ::testing::ValuesIn(DisableCases()), kNameByLabel);
 
 // Each chaining product keeps its link in its own place and wants it written
 // its own way; taking the agent GINA out puts the product's default back.

@@ -32,7 +32,6 @@ inline constexpr const char* kInstallDir = "C:\\Program Files\\Veltra\\Authentic
 inline constexpr const char* kAgentGina =
     "C:\\Program Files\\Veltra\\Authentication Agent\\KeshGina.dll";
 inline constexpr const char* kLoadedMutex = "Global\\DETECT_KVGINASA_LOADED";
-inline constexpr const char* kCaption = "Veltra Authentication Agent for Windows";
 
 class GinaFixture : public SimFixture {
 protected:

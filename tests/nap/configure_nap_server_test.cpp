@@ -88,11 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Endings, ConfigureNap, ::testing::Values(
     NapCase{.label = "station switch refused", .fault = "SetProcessWindowStation#1=5", .appletCalls = 1},
     NapCase{.label = "applet missing", .appletFile = false, .result = 126, .dialogs = {kFailed}},
     NapCase{.label = "export missing", .applet = std::nullopt, .result = 127, .dialogs = {kFailed}}),
-    [](const auto& info) {
-        std::string name;
-        for (const char ch : info.param.label) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-        return name;
-    });
+    kNameByLabel);
 
 class NapPaths : public SimFixture {};
 

@@ -136,7 +136,7 @@ TEST_F(AgentTallyTest, BadSelectionWarnsOnlyWhenTheTallySaysNo) {
         EXPECT_EQ(Run("MessageBadAgentsSelection"), kErrorSuccess);
 
         if (warns) {
-            ExpectOneWarning(kNoAgentsText);
+            ExpectOneMessage(kNoAgentsText, 0x00010030u);
         } else {
             EXPECT_TRUE(machine.dialogs.empty());
         }
@@ -155,7 +155,7 @@ TEST_F(AgentTallyTest, IncompatibleSelectionIsRejectedWithAWarningWhateverTheTal
         EXPECT_EQ(Run("SetInCompatibleAgents1"), kErrorSuccess);
 
         EXPECT_EQ(Property("OK_AGENTS"), "0");
-        ExpectOneWarning(kInvalidCombinationText);
+        ExpectOneMessage(kInvalidCombinationText, 0x00010030u);
     }
 }
 

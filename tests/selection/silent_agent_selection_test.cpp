@@ -50,7 +50,7 @@ TEST_P(SilentSelectionTest, RecordsTheChoiceAndAcceptsOnlyAgentComponents) {
     if (c.accepted) {
         EXPECT_TRUE(machine.dialogs.empty());
     } else {
-        ExpectOneWarning(kNoComponentsText);
+        ExpectOneMessage(kNoComponentsText, 0x00010030u);
     }
     // The builder's own choices are left as they were.
     for (const auto& [property, value] : c.choices) EXPECT_EQ(Property(property), value) << property;

@@ -104,12 +104,7 @@ TEST_P(ServiceFailures, GiveTheirResultAndCloseEveryHandle) {
     EXPECT_EQ(open, 0) << "handles left open";
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, ServiceFailures, ::testing::ValuesIn(kFailures),
-                         [](const auto& info) {
-                             std::string name = info.param.label;
-                             std::replace(name.begin(), name.end(), ' ', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Faults, ServiceFailures, ::testing::ValuesIn(kFailures), kNameByLabel);
 
 }  // namespace
 }  // namespace veltra::testing

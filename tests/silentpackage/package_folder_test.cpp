@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "fopen(w)", 1603, {}, false, false},
         FolderCase{"a package that cannot be copied is not reported", false, {}, false, "CopyFileA", 0,
                    {}, false, true}),
-    [](const ::testing::TestParamInfo<FolderCase>& info) { return LabelName(info.param.label); });
+    kNameByLabel);
 
 }  // namespace
 }  // namespace veltra::testing
