@@ -71,13 +71,11 @@ TEST(RegFileRead, HexContinuationForms) {
         "\"TrailingComma\"=hex:11,22,33,44,\n"
         "\"CommentEnds\"=hex:11,22,;comment\n"
         "\"Spaces\"=hex: 11, 22 ,33\n");
-    for (const char* name : {"Plain", "Commented", "BlankAndCommentLines", "BlanksBeforeBackslash",
-                             "TrailingComma"}) {
-        EXPECT_EQ(ValueAt(tree, kKey, name)->data, (std::vector<std::uint8_t>{0x11, 0x22, 0x33, 0x44}))
-            << name;
-    }
-    EXPECT_EQ(ValueAt(tree, kKey, "CommentEnds")->data, (std::vector<std::uint8_t>{0x11, 0x22}));
-    EXPECT_EQ(ValueAt(tree, kKey, "Spaces")->data, (std::vector<std::uint8_t>{0x11, 0x22, 0x33}));
+    const std::vector<std::uint8_t> four = {0x11, 0x22, 0x33, 0x44};
+    EXPECT_EQ(tree.FindKey(kKey)->values(),
+              (std::vector<RegValue>{{"Plain", 3, four}, {"Commented", 3, four}, {"BlankAndCommentLines", 3, four},
+                                     {"BlanksBeforeBackslash", 3, four}, {"TrailingComma", 3, four},
+                                     {"CommentEnds", 3, {0x11, 0x22}}, {"Spaces", 3, {0x11, 0x22, 0x33}}}));
 }
 
 TEST(RegFileRead, CommentsAndVoidLines) {
@@ -99,15 +97,9 @@ TEST(RegFileRead, CommentsAndVoidLines) {
         "\"VoidByHashLine\"=hex:01,\\\n"
         "#comment\n"
         "\"Last\"=\"c\"");  // no final line break
-    EXPECT_EQ(ValueAt(tree, kKey, "Kept")->data, Sz("a"));
-    EXPECT_EQ(ValueAt(tree, kKey, "KeptDword")->data, DwordBytes(0x1234));
-    EXPECT_EQ(ValueAt(tree, kKey, "HashInside")->data, Sz("a#b;c"));
-    EXPECT_FALSE(ValueAt(tree, kKey, "VoidString"));
-    EXPECT_FALSE(ValueAt(tree, kKey, "VoidDword"));
-    EXPECT_FALSE(ValueAt(tree, kKey, "VoidHex"));
-    EXPECT_FALSE(ValueAt(tree, kKey, "VoidByHashLine"));
-    EXPECT_EQ(ValueAt(tree, kKey, "AfterVoid")->data, Sz("b"));
-    EXPECT_EQ(ValueAt(tree, kKey, "Last")->data, Sz("c"));
+    EXPECT_EQ(tree.FindKey(kKey)->values(),
+              (std::vector<RegValue>{{"Kept", 1, Sz("a")}, {"KeptDword", 4, DwordBytes(0x1234)},
+                                     {"HashInside", 1, Sz("a#b;c")}, {"AfterVoid", 1, Sz("b")}, {"Last", 1, Sz("c")}}));
 }
 
 TEST(RegFileRead, KeysKeepTheirSpellingAndRootsIgnoreCase) {
@@ -177,13 +169,10 @@ TEST(RegFileRead, Version5TextBecomesAnsi) {
         u"\"Bin\"=hex:ac,20\r\n");
     RegistryTree tree;
     ASSERT_FALSE(ApplyRegFile(tree, bytes));
-    const auto key = tree.FindKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Caf\xe9");
-    ASSERT_TRUE(key);
-    EXPECT_EQ(key->FindValue("Pr\xe9")->data, Sz("\x80" "5 \x81"));
-    EXPECT_EQ(key->FindValue("Expand")->data, Sz("%\x80%"));
-    EXPECT_EQ(key->FindValue("Multi")->data, (std::vector<std::uint8_t>{'a', 0, 0}));
-    EXPECT_EQ(key->FindValue("Sz")->data, Sz("\xe9"));
-    EXPECT_EQ(key->FindValue("Bin")->data, (std::vector<std::uint8_t>{0xac, 0x20})) << "binary stays raw";
+    // Binary data stays raw.
+    EXPECT_EQ(tree.FindKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Caf\xe9")->values(),
+              (std::vector<RegValue>{{"Pr\xe9", 1, Sz("\x80" "5 \x81")}, {"Expand", 2, Sz("%\x80%")},
+                                     {"Multi", 7, {'a', 0, 0}}, {"Sz", 1, Sz("\xe9")}, {"Bin", 3, {0xac, 0x20}}}));
 }
 
 TEST(RegFileRead, HeaderDecidesStringDataNotEncoding) {

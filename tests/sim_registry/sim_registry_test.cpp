@@ -454,16 +454,6 @@ TEST_F(SimRegistryTest, EachRightAllowsItsOwnCalls) {
     for (const HKey key : {setOnly, queryOnly, enumOnly, createOnly, deleteOnly, writeKey}) reg.CloseKey(key);
 }
 
-TEST_F(SimRegistryTest, FaultFailsTheCallAndChangesNothing) {
-    faults.Add(FaultRule{"RegSetValueExA", "hkey_local_machine\\software\\x\\Enabled", 0, 5, 0});
-    const HKey key = Create("SOFTWARE\\X");
-    const std::uint8_t byte = 1;
-    EXPECT_EQ(reg.SetValueEx(key, "Enabled", 3, &byte, 1), 5u);
-    EXPECT_EQ(reg.SetValueEx(key, "Other", 3, &byte, 1), 0u);
-    EXPECT_EQ(tree.FindKey("HKLM\\SOFTWARE\\X")->FindValue("Enabled"), nullptr);
-    reg.CloseKey(key);
-}
-
 // Faults match the subject the trace shows: key calls name the key they act
 // on, value calls "KEY\value".
 TEST_F(SimRegistryTest, TraceRecordsEveryCallWithItsSubject) {
