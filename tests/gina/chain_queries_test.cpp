@@ -15,34 +15,28 @@ class ChainQueriesTest : public GinaFixture {};
 // the stored byte count, terminator included.
 TEST_F(ChainQueriesTest, ReadWinlogonGinaDllCopiesOnlyWhatFitsWithRoomToSpare) {
     struct Case {
+        std::string value;  // "" absent
         std::size_t capacity;
         platform::Dword result;
         std::string text;
         std::size_t capacityAfter;
     };
     const Case cases[] = {
-        {12, gina::kGinaNameTooSmall, "", 0},  // exactly the 12 stored bytes
-        {13, 0, "ctxgina.dll", 12},
+        {"", 260, platform::kErrorFileNotFound, "", 0},
+        {std::string(260, 'g'), 300, platform::kErrorMoreData, "", 0},  // past the 260-byte read
+        {"ctxgina.dll", 12, gina::kGinaNameTooSmall, "", 0},            // exactly the 12 stored bytes
+        {"ctxgina.dll", 13, 0, "ctxgina.dll", 12},
     };
-    SetString(kWinlogon, "GinaDLL", "ctxgina.dll");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.capacity);
+        machine.registry.FindKey(kWinlogon)->DeleteValue("GinaDLL");
+        if (!c.value.empty()) SetString(kWinlogon, "GinaDLL", c.value);
         NameBuffer buffer{"stale", c.capacity};
         EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), &buffer), c.result);
         EXPECT_EQ(buffer.text, c.text);
         EXPECT_EQ(buffer.capacity, c.capacityAfter);
     }
     EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), nullptr), gina::kGinaNameTooSmall);
-}
-
-TEST_F(ChainQueriesTest, ReadWinlogonGinaDllPassesReadErrorsOn) {
-    NameBuffer buffer;
-    EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), &buffer), platform::kErrorFileNotFound);
-    EXPECT_EQ(buffer.capacity, 0u);
-
-    // A value past the 260-byte read does not fit.
-    SetString(kWinlogon, "GinaDLL", std::string(260, 'g'));
-    EXPECT_EQ(gina::ReadWinlogonGinaDll(Registry(), &buffer), platform::kErrorMoreData);
 }
 
 TEST_F(ChainQueriesTest, RemoveLegacyGinaValuesDeletesOnlyTheLegacyAgentsGina) {
