@@ -1,7 +1,5 @@
-// The post-install restoration and the removal clean-up: the version file,
-// the legacy settings file applied by name, the day files, every failure
-// site, and whole roads through the package from each predecessor, a fresh
-// machine and a removal beside the sibling products.
+// The post-install restoration and the removal clean-up, action by action
+// and along the package's roads.
 #include <algorithm>
 
 #include "cli/roads.h"
@@ -243,7 +241,6 @@ TEST_F(PostProcess, EveryFailureIsLoggedAndSkipped) {
     }
 }
 
-// Whole roads through the package with the installer engine.
 class PostProcessRoad : public ::testing::Test {
 protected:
     // A failing deferred action would roll the road back: success is enough.

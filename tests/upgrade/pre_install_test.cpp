@@ -1,6 +1,5 @@
-// The pre-install capture and the VPN tool: the data the partners pack, what
-// the capture keeps and clears on the predecessor machines, programs in use
-// moved aside, every failure with its result.
+// The pre-install capture and the VPN tool: their data, what the capture
+// keeps and clears, programs in use moved aside, every failure.
 #include "support/sim_fixture.h"
 #include "upgrade/file_moves.h"
 #include "upgrade/registry_store_file.h"

@@ -1,6 +1,5 @@
 // The settings capture before an upgrade and the restore after it, from the
-// predecessor sample machines: what the upgrade key holds value by value,
-// what survives into the new installation, and where "AllowLocalAuth" goes.
+// predecessor sample machines.
 #include <span>
 
 #include "platform/sim/regfile.h"

@@ -1,6 +1,5 @@
-// The shared registrations: lists shared with other products are never cut
-// short or rewritten blind, counts follow the components, obsolete keys go
-// only with their components, and the whole routine is idempotent.
+// The shared registrations: shared lists are never cut short or rewritten
+// blind, counts and obsolete keys follow the components.
 #include <algorithm>
 #include <functional>
 #include <optional>
