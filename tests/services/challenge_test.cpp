@@ -1,6 +1,5 @@
-// The challenge configuration: the choice and its confirmation, the deferred
-// data, the settings written per installed component, and the exclude group
-// with the local Administrator in it, including every way its set-up fails.
+// The challenge configuration: the choice, its data, the settings per
+// component, and the exclude group with every way its set-up fails.
 #include <algorithm>
 
 #include "platform/sim/sim_services.h"

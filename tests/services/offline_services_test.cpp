@@ -1,6 +1,5 @@
-// Registering the offline-authentication services: the exact parameters the
-// Service Control Manager is given, the progress record, and every way the
-// registration can fail, with each handle closed again.
+// Registering the offline-authentication services: their exact parameters,
+// the progress record, and every failure with each handle closed again.
 #include <algorithm>
 
 #include "platform/sim/faults.h"

@@ -1,6 +1,5 @@
-// The product registration page: the address SetupRegistration composes from
-// the versions and the machine, and the one page InvokeRegistrationForm opens
-// with the installed components filled in.
+// The product registration page: the address composed from the versions and
+// the machine, and the one page opened with the installed components.
 #include "platform/sim/faults.h"
 #include "support/sim_fixture.h"
 

@@ -1,6 +1,5 @@
 // The services and the registration page along the package's own roads, on
-// the bench's sample machine: what the package schedules, what the report
-// shows, and what machine.json keeps of a service for the next run.
+// the bench's sample machine.
 #include "cli/machine_folder.h"
 #include "cli/report.h"
 #include "cli/roads.h"
