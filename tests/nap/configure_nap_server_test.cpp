@@ -1,7 +1,5 @@
-// The domain authentication server's configuration: every way it ends, with
-// its code, its dialogs, the agent GINA taken out when it fails, and the
-// interactive desktop left as it was found; the library search paths and PATH
-// it prepares for the applet; and the package's road that reaches it.
+// The domain authentication server's configuration: every way it ends, the
+// paths it prepares for the applet, and the package's road that reaches it.
 #include <algorithm>
 
 #include "cli/machine_folder.h"

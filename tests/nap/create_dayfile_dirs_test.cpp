@@ -1,6 +1,5 @@
-// The day-file folder and the domain secret: which key names the folder,
-// the levels created with the locked-down security (and the SDDL rules the
-// simulated machine holds that security to), and the migration's failure.
+// The day-file folder and the domain secret: which key names the folder, its
+// locked-down levels (and the SDDL rules behind them), the migration's failure.
 #include "platform/sim/faults.h"
 #include "platform/sim/sddl.h"
 #include "platform/sim/sim_files.h"
