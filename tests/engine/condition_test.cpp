@@ -1,7 +1,5 @@
-// The condition evaluator against the installer's documented and observed
-// results, and formatted text as property values and deferred-action data are
-// expanded: references, escapes, nesting, groups and text that only looks like
-// markup; both over a SessionView of plain tables.
+// Conditions and formatted text as the installer evaluates and expands them,
+// over a session of plain tables.
 #include <gtest/gtest.h>
 
 #include <map>
