@@ -1,6 +1,5 @@
-// The installer log: the frame's start and result lines, one line per failure
-// site with its call, subject and code, secrets masked, and nothing else of a
-// run changed by the logging.
+// The installer log: the frame's lines, one line per failure site, secrets
+// masked, and nothing else of a run changed by the logging.
 #include <gtest/gtest.h>
 
 #include <algorithm>
