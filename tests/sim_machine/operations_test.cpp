@@ -1,6 +1,5 @@
-// Every operation the simulated machine knows can be made to fail the way
-// --fail makes it fail, the caller sees the real call's failure form, and the
-// call is in the trace; and every method of every port is one of them.
+// Every operation fails as --fail makes it, in the real call's failure form and
+// in the trace; every port method is one of them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
