@@ -1,7 +1,5 @@
-// The options file: RecordInstallOptions' defaults and values too long for
-// their buffers (a full wizard is on the package's road); GetSilentInstallOptions
-// reading it back into properties, where its reading stops, and the features
-// chosen from it.
+// The options file: the writer's defaults and buffers (a full wizard is on the
+// package's road), and the reader's properties and features.
 #include <map>
 #include <optional>
 
