@@ -1,8 +1,5 @@
-// NetworkSettings: the rules "changed", "bounded" and "forced", binary values
-// with their length words, and the misspelled value name. ClientSettings and
-// TraceSettings: the address fallback, the event-log control's moving
-// snapshot, and their separate places. ComponentSettings: flags that count
-// only a REG_DWORD 1, the install path, and the local client's day-file folder.
+// Network, client, trace and component settings: their own rules, buffers,
+// places and fallbacks.
 #include <gtest/gtest.h>
 
 #include <cstring>

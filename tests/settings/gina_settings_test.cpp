@@ -1,6 +1,5 @@
-// GinaSettings: the value in the network key, forced-only and never-saved
-// values, the two "IsDac" fields and the reserve password digest, whose MD5
-// gives the RFC 1321 suite (appendix A.5): one block, two blocks, the empty text.
+// GinaSettings: the network-key value, forced-only and never-saved values, the
+// two "IsDac" fields, and the reserve password's MD5 (RFC 1321, A.5).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,4 @@
-// The seven value primitives at their edges: arguments, types, sizes, what a
-// failure leaves behind, and that no key stays open; decimal text as the agent
-// stores numbers: _ultoa's form out, atoi's reading in.
+// The value primitives at their edges, and decimal text: _ultoa out, atoi in.
 #include <gtest/gtest.h>
 
 #include <array>

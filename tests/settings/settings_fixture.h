@@ -1,7 +1,5 @@
-// A simulated machine with a settings context on its registry, full key
-// names for the agent's settings keys, the registry diff of a test step, and
-// table helpers: a distinct value for every row of a settings class's value
-// table, written in the row's stored form, and a change to each field.
+// A simulated machine with a settings context, the agent's settings keys, the
+// registry diff of a step, and a distinct value and a change per table row.
 #pragma once
 
 #include <gtest/gtest.h>

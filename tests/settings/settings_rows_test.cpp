@@ -1,7 +1,5 @@
-// What every settings class shares, run over each class's value table; the
-// rows no unforced save writes are spelled out rather than taken from the
-// tables. A registry that refuses one value: that value keeps what it had (in
-// the object on a load, in the registry on a save) and nothing else is affected.
+// What every settings class shares, over each value table (the rows no
+// unforced save writes are spelled out), and a value the registry refuses.
 #include <gtest/gtest.h>
 
 #include <algorithm>
