@@ -1,7 +1,5 @@
-// The wizard's Browse buttons and its checks of a chosen server file or banner
-// bitmap: the dialog each button shows and what its answer does, which choice
-// passes, which message a bad one gets, and what the copy actions are told;
-// the Active Directory field check and the diagnostic property display.
+// The wizard's Browse buttons and checks: the dialogs, which choice passes,
+// which message a bad one gets, and what the copy actions are told.
 #include <algorithm>
 #include <optional>
 

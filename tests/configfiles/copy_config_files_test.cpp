@@ -1,7 +1,5 @@
-// Server files carried beside the package: VerifyConfigFiles insists on both,
-// LocateConfigFiles never fails; both hand CopyConfigFiles (deferred) its
-// data, which sends the root certificate to the installation folder and the
-// record to the system folder.
+// Server files beside the package: VerifyConfigFiles insists on both,
+// LocateConfigFiles never fails, CopyConfigFiles puts them in place.
 #include "configfiles_test_support.h"
 
 namespace veltra::testing {

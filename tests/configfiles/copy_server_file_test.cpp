@@ -1,8 +1,5 @@
-// CopyKvconfRec / CopyKvrootCrt: the deferred copy or removal, and the
-// immediate copy into the package folder, where the banner bitmap and the
-// server certificate go too; the four fields their partners
-// SetDeferredKvconfData / SetDeferredKvrootData pack, at their edges (the
-// package's roads show the usual data).
+// The server files' copies, deferred and into the package folder (with the
+// banner and the certificate), and the data their partners pack.
 #include "configfiles_test_support.h"
 
 namespace veltra::testing {
