@@ -1,7 +1,5 @@
-// The chain below the actions: one link at a time (where each product keeps
-// its link, how it is written, what its default is), linking the agent GINA in
-// without the dialogs, and the small questions other parts of the
-// installation ask about the chain.
+// The chain below the actions: each product's link, linking the agent GINA in
+// without the dialogs, and what other parts of the installation ask.
 #include <gtest/gtest.h>
 
 #include "gina/chain_walk.h"
