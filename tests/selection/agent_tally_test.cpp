@@ -1,6 +1,5 @@
-// The wizard's agent choice: the compatible-agents tally and its two
-// warnings, the installed components it starts from, and the package
-// builder's component choice.
+// The wizard's agent choice: the tally and its warnings, the installed
+// components, and the package builder's choice.
 #include <gtest/gtest.h>
 
 #include <algorithm>
