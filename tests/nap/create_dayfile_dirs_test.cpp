@@ -92,10 +92,7 @@ TEST_P(FailedMoves, KeepTheSecretAndRollBack) {
     machine.faults.Add(*sim::ParseFaultRule(GetParam(), &error));
 
     EXPECT_EQ(RunDeferred("CreateDAYFILE_DIRS", kTemp), 1603u);
-    ASSERT_EQ(machine.dialogs.size(), 1u);
-    EXPECT_EQ(machine.dialogs[0].text, kMigrationFailed);
-    EXPECT_EQ(machine.dialogs[0].owner, "none");
-    EXPECT_EQ(machine.dialogs[0].style, 0x00200010u);
+    ExpectOneMessage(kMigrationFailed, 0x00200010u);
     EXPECT_EQ(ReadFile(kTemp + "domaininfo.dat"), "secret");
     EXPECT_FALSE(FileExists("C:\\Days\\Here\\domaininfo.dat"));
 }
