@@ -84,11 +84,11 @@ TEST_F(ChainQueriesTest, TheAgentGinaIsChainedWhenItIsTheLastExistingGina) {
     EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
     SetString(kWinlogon, "GinaDLL", kAgentGina);
     EXPECT_TRUE(gina::IsAgentGinaChained(Ports()));
-    InstallChainingProducts(kAgentGina);
+    Set(Chain(kAgentGina), kChainFiles);
     EXPECT_TRUE(gina::IsAgentGinaChained(Ports()));
-    InstallChainingProducts("msgina.dll");
+    Set(Chain("msgina.dll"), kChainFiles);
     EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
-    InstallChainingProducts("C:\\Gone\\KeshGina.dll");
+    Set(Chain("C:\\Gone\\KeshGina.dll"), kChainFiles);
     EXPECT_FALSE(gina::IsAgentGinaChained(Ports()));
     EXPECT_FALSE(GetValue(kNortel, "NextGinaToChain"));
 }
