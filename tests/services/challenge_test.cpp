@@ -40,11 +40,6 @@ protected:
         for (const auto& member : it->second.members) text += "|" + sim::SidToString(member);
         return text;
     }
-    std::string Dialogs() const {
-        std::string all;
-        for (const auto& d : machine.dialogs) all += std::to_string(d.style) + ":" + d.text + "|";
-        return all;
-    }
 };
 
 TEST_F(Challenge, ConfirmationRecordsTheModeAndAsksOnlyForChallengeAll) {

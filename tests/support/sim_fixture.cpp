@@ -142,6 +142,18 @@ std::string SimFixture::Property(const std::string& name) const {
     return it == machine.session.properties.end() ? std::string() : it->second;
 }
 
+std::string SimFixture::Dialogs() const {
+    std::string all;
+    for (const sim::DialogRecord& d : machine.dialogs) all += std::to_string(d.style) + ":" + d.text + "|";
+    return all;
+}
+
+std::string SimFixture::Log() const {
+    std::string text;
+    for (const std::string& line : machine.session.log) text += line + "\n";
+    return text;
+}
+
 void SimFixture::ExpectOneMessage(const std::string& text, platform::Dword style) const {
     ASSERT_EQ(machine.dialogs.size(), 1u);
     const sim::DialogRecord& dialog = machine.dialogs[0];

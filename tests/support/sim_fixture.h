@@ -77,6 +77,9 @@ protected:
     void SetProperty(const std::string& name, const std::string& value);
     std::string Property(const std::string& name) const;  // "" when absent
 
+    // The message boxes shown, as "style:text|" each; the installer log as text.
+    std::string Dialogs() const;
+    std::string Log() const;
     // Exactly one message box, shown with no owner and the library caption.
     void ExpectOneMessage(const std::string& text, platform::Dword style) const;
     void ExpectNoDialog() const;

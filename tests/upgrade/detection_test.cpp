@@ -48,11 +48,6 @@ protected:
         if (key == kCurrentAgent) SetString(key, "ProductID", code);
         if (registered) SetString(kUninstall + code, "DisplayName", "Veltra Authentication Agent for Windows");
     }
-    std::string Dialogs() const {
-        std::string all;
-        for (const auto& d : machine.dialogs) all += std::to_string(d.style) + ":" + d.text + "|";
-        return all;
-    }
     platform::Platform& P() { return sim.platform(); }
 };
 

@@ -49,11 +49,6 @@ protected:
         machine.registry.CreateKey(kAgentRoot);
         SetProperty("ProductCode", "{P}");
     }
-    std::string Log() const {
-        std::string text;
-        for (const auto& line : machine.session.log) text += line + "\n";
-        return text;
-    }
 };
 
 TEST_F(PostProcess, PartnerPacksTenFieldsAndTheActionNeedsThem) {
@@ -114,9 +109,8 @@ TEST_F(PostProcess, VersionBrevinFlagAndSavedServerFiles) {
     PutFile(kRepository + "kvconf.rec_Saveit", "old record");
     PutFile("C:\\Temp\\server.cer");
     EXPECT_EQ(RunDeferred("PostProcessAgentInstall", kData), 0u);
-    EXPECT_EQ(GetDword(kAgentRoot, "MajorVersion"), 6u);
-    EXPECT_EQ(GetDword(kAgentRoot, "MinorVersion"), 3u);
-    EXPECT_EQ(GetDword(kAgentRoot, "PatchVersion"), 0u);
+    EXPECT_EQ(Values(kAgentRoot), (std::vector<sim::RegValue>{DwordValue("MajorVersion", 6), DwordValue("MinorVersion", 3),
+                                                              DwordValue("PatchVersion", 0)}));
     EXPECT_EQ(GetDword(kBrevin, "Logon"), 1u);  // the agent GINA is not chained
     EXPECT_EQ(ReadFile(kRepository + "kvconf.rec_Saveit"), "new record");
     EXPECT_FALSE(FileExists("C:\\Temp\\server.cer"));
