@@ -15,7 +15,6 @@ namespace {
 using namespace veltra::settings;
 using platform::Dword;
 
-const std::string kUpgradeGina = kUpgradePath + "\\KVGINA";
 
 std::vector<std::uint8_t> DigestOf(const std::string& text) {
     const auto digest = platform::Md5({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
@@ -100,21 +99,6 @@ TEST_F(GinaSettingsTest, ThePasswordTextReachesNeitherTheRegistryNorTheObject) {
         const auto bytes = gina.values().field(row).buffer.bytes();
         EXPECT_EQ(std::search(bytes.begin(), bytes.end(), password.begin(), password.end()), bytes.end());
     }
-}
-
-TEST_F(GinaSettingsTest, AllowLocalAuthFollowsTheNetworkKeyUnderTheGinaRoot) {
-    SetDword(kHkcu + kNetworkSettingsKey, "AllowLocalAuth", 3);
-    SetDword(kNetworkKey, "AllowLocalAuth", 9);
-    GinaSettings gina(context);
-    gina.Load(kUpgradeGina, true);
-    EXPECT_EQ(gina.Number(GinaValue::AllowLocalAuth), 3u);
-
-    // Naming the GINA key for the network class sends the value there.
-    gina.network().SetRoot(kGinaSettingsKey, false);
-    gina.Number(GinaValue::AllowLocalAuth) = 4;
-    gina.Save(kGinaSettingsKey, false, false);
-    EXPECT_EQ(GetDword(kGinaKey, "AllowLocalAuth"), 4u);
-    EXPECT_EQ(GetDword(kNetworkKey, "AllowLocalAuth"), 9u);
 }
 
 TEST_F(GinaSettingsTest, AccessorsWriteTokaraTextAsBinaryAndThePasswordAsItsDigest) {
