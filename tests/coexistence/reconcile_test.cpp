@@ -1,9 +1,7 @@
 // Presence tests, interop flags and the reconciliation, on the sibling sample
 // machines: every transition is handled once, and a second run changes nothing.
-#include <algorithm>
 #include <string>
 
-#include "cli/machine_folder.h"
 #include "cli/report.h"
 #include "coexistence/reconcile_siblings.h"
 #include "platform/sim/regfile.h"
@@ -21,149 +19,124 @@ const std::string kShared = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\C
 const std::string kPages = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra Security\\Veltra Security Center\\Pages";
 const std::string kSystem = "C:\\WINDOWS\\system32\\";
 
-// A sibling sample machine, loaded into memory.
-class SiblingMachine {
-public:
-    explicit SiblingMachine(const std::string& name) {
-        std::string error;
-        loaded_ = cli::LoadedMachine::Open(std::string(VELTRA_TESTS_DIR) + "/machines/" + name, error);
-        EXPECT_TRUE(loaded_) << error;
-        sim_ = std::make_unique<sim::SimPlatform>(loaded_->machine());
-    }
-    sim::Machine& machine() { return loaded_->machine(); }
-    platform::Platform& p() { return sim_->platform(); }
-    std::optional<platform::Dword> Dword(const std::string& key, const std::string& name) {
-        auto node = machine().registry.FindKey(key);
-        const sim::RegValue* value = node ? node->FindValue(name) : nullptr;
-        if (value == nullptr || value->data.size() != 4) return std::nullopt;
-        return value->data[0] | (value->data[1] << 8) | (value->data[2] << 16) | (value->data[3] << 24);
-    }
-    bool Exists(const std::string& key) { return machine().registry.FindKey(key) != nullptr; }
-    bool FileExists(const std::string& path) { return cli::TakeSnapshot(machine()).files.contains(path); }
-
-    // The whole machine as a .reg export and its files with their bytes.
+// A sibling sample machine in memory, and the whole machine as a .reg export
+// with its files and their bytes.
+class SiblingMachine : public testing::SimFixture {
+protected:
+    void Load(const std::string& name) { machine = testing::SampleMachine(name); }
+    platform::Platform& p() { return sim.platform(); }
     std::string State() {
-        const auto reg = sim::WriteRegFile(machine().registry, sim::RegFormat::Regedit4);
+        const auto reg = sim::WriteRegFile(machine.registry, sim::RegFormat::Regedit4);
         std::string state(reg.begin(), reg.end());
-        for (const auto& [path, file] : cli::TakeSnapshot(machine()).files) {
+        for (const auto& [path, file] : cli::TakeSnapshot(machine).files) {
             state += path + "|" + std::to_string(file.attributes) + "|" + (file.content ? *file.content : "<dir>") + "\n";
         }
         return state;
     }
-
-private:
-    std::unique_ptr<cli::LoadedMachine> loaded_;
-    std::unique_ptr<sim::SimPlatform> sim_;
 };
 
 // Each machine as it comes, then again after its siblings have gone: the
 // first run handles the change, the second finds nothing to do.
-TEST(SiblingMachines, ReconcilingTwiceChangesNothingTheSecondTime) {
+TEST_F(SiblingMachine, ReconcilingTwiceChangesNothingTheSecondTime) {
     for (const char* name : {"sibling-utility", "sibling-utility-token", "sibling-webagent", "sibling-radius", "sibling-all"}) {
-        SiblingMachine m(name);
+        Load(name);
         for (const char* phase : {"siblings present", "siblings removed"}) {
             SCOPED_TRACE(std::string(name) + ", " + phase);
             if (std::string(phase) == "siblings removed") {
-                m.machine().registry.DeleteKeyTree(kUtility + "\\Desktop");
-                m.machine().registry.DeleteKeyTree("HKEY_LOCAL_MACHINE\\SOFTWARE\\VeltraKeshAgents");
-                m.machine().session.products.clear();
+                machine.registry.DeleteKeyTree(kUtility + "\\Desktop");
+                machine.registry.DeleteKeyTree("HKEY_LOCAL_MACHINE\\SOFTWARE\\VeltraKeshAgents");
+                machine.session.products.clear();
             }
-            const std::string before = m.State();
-            EXPECT_EQ(InteropStateChanged(m.p()), 1);
-            ReconcileSiblingProducts(m.p());
-            const std::string once = m.State();
+            const std::string before = State();
+            EXPECT_EQ(InteropStateChanged(p()), 1);
+            ReconcileSiblingProducts(p());
+            const std::string once = State();
             EXPECT_NE(once, before);
-            EXPECT_EQ(InteropStateChanged(m.p()), 0);
-            ReconcileSiblingProducts(m.p());
-            EXPECT_EQ(m.State(), once);
+            EXPECT_EQ(InteropStateChanged(p()), 0);
+            ReconcileSiblingProducts(p());
+            EXPECT_EQ(State(), once);
         }
     }
 }
 
-TEST(SiblingMachines, UtilityRemovalHandsItsPlacesBack) {
+TEST_F(SiblingMachine, UtilityRemovalHandsItsPlacesBack) {
     for (const bool token : {false, true}) {
-        SiblingMachine m(token ? "sibling-utility-token" : "sibling-utility");
+        Load(token ? "sibling-utility-token" : "sibling-utility");
         SCOPED_TRACE(token ? "token software stays" : "no token software");
-        ReconcileSiblingProducts(m.p());
-        EXPECT_EQ(m.Dword(kInterop, "isPavoInstalled"), 1u);
-        EXPECT_FALSE(m.Exists(kPages + "\\Tab1\\Welcome\\Page 5"));
-        EXPECT_TRUE(m.Exists(kInterop + "\\Backup"));
+        ReconcileSiblingProducts(p());
+        EXPECT_EQ(GetDword(kInterop, "isPavoInstalled"), 1u);
+        EXPECT_FALSE(KeyExists(kPages + "\\Tab1\\Welcome\\Page 5"));
+        EXPECT_TRUE(KeyExists(kInterop + "\\Backup"));
 
-        m.machine().registry.DeleteKeyTree(kUtility + "\\Desktop");
-        ReconcileSiblingProducts(m.p());
-        EXPECT_EQ(m.Dword(kInterop, "isPavoInstalled"), 0u);
-        EXPECT_EQ(m.Dword(kUtility + "\\Logon", "TokaraLogin"), 1u);
-        EXPECT_EQ(m.Dword(kUtility + "\\Logon", "TokaraMode"), 1u);
-        EXPECT_FALSE(m.Exists(kUtility + "\\Desktop"));
-        EXPECT_FALSE(m.Exists("HKEY_CURRENT_USER\\SOFTWARE\\Veltra Security\\Veltra Authenticator Utility"));
-        EXPECT_EQ(m.Exists(kToken), token);
-        EXPECT_FALSE(m.Exists(kInterop + "\\Backup"));
-        EXPECT_FALSE(m.Exists(kPages + "\\Tab1\\Welcome"));
-        EXPECT_TRUE(m.Exists(kPages + "\\Tab1\\Page z1 TKROfflineDays\\Settings"));
+        machine.registry.DeleteKeyTree(kUtility + "\\Desktop");
+        ReconcileSiblingProducts(p());
+        EXPECT_EQ(GetDword(kInterop, "isPavoInstalled"), 0u);
+        EXPECT_EQ(GetDword(kUtility + "\\Logon", "TokaraLogin"), 1u);
+        EXPECT_EQ(GetDword(kUtility + "\\Logon", "TokaraMode"), 1u);
+        EXPECT_FALSE(KeyExists(kUtility + "\\Desktop"));
+        EXPECT_FALSE(KeyExists("HKEY_CURRENT_USER\\SOFTWARE\\Veltra Security\\Veltra Authenticator Utility"));
+        EXPECT_EQ(KeyExists(kToken), token);
+        EXPECT_FALSE(KeyExists(kInterop + "\\Backup"));
+        EXPECT_FALSE(KeyExists(kPages + "\\Tab1\\Welcome"));
+        EXPECT_TRUE(KeyExists(kPages + "\\Tab1\\Page z1 TKROfflineDays\\Settings"));
     }
 }
 
-TEST(SiblingMachines, SharedFilesFollowTheWebAgentAndRadius) {
-    SiblingMachine m("sibling-all");
-    ReconcileSiblingProducts(m.p());
-    EXPECT_FALSE(m.FileExists(kSystem + "kvcontrl.cpl"));  // goes even with the web agent
-    EXPECT_TRUE(m.FileExists(kSystem + "kvui.dll"));
-    EXPECT_EQ(m.Dword(kShared, kSystem + "kvui.dll"), 2u);
-    EXPECT_EQ(m.Dword(kShared, kSystem + "keshclnt.dll"), 2u);
-    EXPECT_EQ(m.Dword(kShared, kSystem + "kvmsg.dll"), 2u);
+TEST_F(SiblingMachine, SharedFilesFollowTheWebAgentAndRadius) {
+    Load("sibling-all");
+    ReconcileSiblingProducts(p());
+    EXPECT_FALSE(FileExists(kSystem + "kvcontrl.cpl"));  // goes even with the web agent
+    EXPECT_TRUE(FileExists(kSystem + "kvui.dll"));
+    EXPECT_EQ(GetDword(kShared, kSystem + "kvui.dll"), 2u);
+    EXPECT_EQ(GetDword(kShared, kSystem + "keshclnt.dll"), 2u);
+    EXPECT_EQ(GetDword(kShared, kSystem + "kvmsg.dll"), 2u);
 
-    m.machine().registry.DeleteKeyTree("HKEY_LOCAL_MACHINE\\SOFTWARE\\VeltraKeshAgents");
-    m.machine().session.products.clear();
-    m.machine().registry.FindKey(kShared)->SetValue(kSystem + "kvmsg.dll", platform::kRegDword, {0, 0, 0, 0});
-    ReconcileSiblingProducts(m.p());
-    EXPECT_FALSE(m.FileExists(kSystem + "kvui.dll"));
-    EXPECT_FALSE(m.FileExists("C:\\WINDOWS\\help\\kvcontrl.hlp"));
-    EXPECT_EQ(m.Dword(kShared, kSystem + "kvui.dll"), std::nullopt);
-    EXPECT_EQ(m.Dword(kShared, kSystem + "keshclnt.dll"), 1u);
-    EXPECT_EQ(m.Dword(kShared, kSystem + "kvmsg.dll"), 0u);  // not below 0, and kept
+    machine.registry.DeleteKeyTree("HKEY_LOCAL_MACHINE\\SOFTWARE\\VeltraKeshAgents");
+    machine.session.products.clear();
+    machine.registry.FindKey(kShared)->SetValue(kSystem + "kvmsg.dll", platform::kRegDword, {0, 0, 0, 0});
+    ReconcileSiblingProducts(p());
+    EXPECT_FALSE(FileExists(kSystem + "kvui.dll"));
+    EXPECT_FALSE(FileExists("C:\\WINDOWS\\help\\kvcontrl.hlp"));
+    EXPECT_EQ(GetDword(kShared, kSystem + "kvui.dll"), std::nullopt);
+    EXPECT_EQ(GetDword(kShared, kSystem + "keshclnt.dll"), 1u);
+    EXPECT_EQ(GetDword(kShared, kSystem + "kvmsg.dll"), 0u);  // not below 0, and kept
 }
 
-TEST(SiblingMachines, AFlagOtherThanZeroOrOneLeavesItsProductAlone) {
+TEST_F(SiblingMachine, AFlagOtherThanZeroOrOneLeavesItsProductAlone) {
     for (const bool utility : {true, false}) {
-        SiblingMachine m("sibling-utility");
-        if (!utility) m.machine().registry.DeleteKeyTree(kUtility + "\\Desktop");
-        m.machine().registry.CreateKey(kInterop)->SetValue("isPavoInstalled", platform::kRegDword, {2, 0, 0, 0});
-        const std::string before = m.State();
-        ReconcileSiblingProducts(m.p());
+        Load("sibling-utility");
+        if (!utility) machine.registry.DeleteKeyTree(kUtility + "\\Desktop");
+        machine.registry.CreateKey(kInterop)->SetValue("isPavoInstalled", platform::kRegDword, {2, 0, 0, 0});
+        const std::string before = State();
+        ReconcileSiblingProducts(p());
         // Only the other two flags are written (both products absent: 0).
-        auto after = m.machine().registry.FindKey(kInterop);
+        auto after = machine.registry.FindKey(kInterop);
         after->DeleteValue("isWebAgentInstalled");
         after->DeleteValue("isRADIUSInstalled");
-        EXPECT_EQ(m.State(), before);
+        EXPECT_EQ(State(), before);
     }
 }
 
 // The package runs CleanPavoData at the end of a first installation: the
 // utility's leftovers go only once the utility itself is gone, and the token
 // software's key stays while that software is installed.
-TEST(SiblingMachines, InstallationRoadCleansUpAfterAGoneUtilityOnly) {
+TEST_F(SiblingMachine, InstallationRoadCleansUpAfterAGoneUtilityOnly) {
     for (const bool utilityGone : {false, true}) {
         SCOPED_TRACE(utilityGone ? "utility gone" : "utility present");
-        SiblingMachine m("sibling-utility-token");
-        if (utilityGone) m.machine().registry.FindKey(kUtility + "\\Desktop")->DeleteValue("ProductVersion");
+        Load("sibling-utility-token");
+        if (utilityGone) machine.registry.FindKey(kUtility + "\\Desktop")->DeleteValue("ProductVersion");
         sim::engine::EngineOptions options;
         options.commandLine = {{"ADDLOCAL", "LocalAuthClient"}};
         options.uiLevel = 5;
-        const auto outcome = sim::engine::RunInstallation(testing::TestPackage(), m.machine(), options);
+        const auto outcome = sim::engine::RunInstallation(testing::TestPackage(), machine, options);
         EXPECT_EQ(outcome.result, 0u) << outcome.error;
-        const auto step = std::find_if(outcome.steps.begin(), outcome.steps.end(),
-                                       [](const sim::engine::Step& s) { return s.action == "CleanPavoData"; });
-        ASSERT_NE(step, outcome.steps.end());
-        EXPECT_EQ(step->result, 0u);
-        EXPECT_EQ(m.Exists(kUtility), !utilityGone);
-        EXPECT_EQ(m.Exists("HKEY_CURRENT_USER\\SOFTWARE\\Veltra Security\\Veltra Authenticator Utility"), !utilityGone);
-        EXPECT_TRUE(m.Exists(kToken));
+        EXPECT_EQ(KeyExists(kUtility), !utilityGone);
+        EXPECT_EQ(KeyExists("HKEY_CURRENT_USER\\SOFTWARE\\Veltra Security\\Veltra Authenticator Utility"), !utilityGone);
+        EXPECT_TRUE(KeyExists(kToken));
     }
 }
 
-class SiblingActionsTest : public testing::SimFixture {};
-
-TEST_F(SiblingActionsTest, RootPagesComeBackOnlyWithTheUtility) {
+TEST_F(SiblingMachine, RootPagesComeBackOnlyWithTheUtility) {
     const std::string welcome = kPages + "\\Tab1\\Welcome";
     const std::string backup = kInterop + "\\Backup\\Veltra Security Center\\Pages\\Tab1\\Welcome";
     SetString(kUtility, "InstallDir", "C:\\U\\");

@@ -1,5 +1,5 @@
-// The wizard's checks of a chosen server file or banner bitmap: which choice
-// passes, which message a bad one gets, and what the copy actions are told.
+// The wizard's Browse buttons and checks: the dialogs, which choice passes,
+// which message a bad one gets, and what the copy actions are told.
 #include <algorithm>
 #include <optional>
 
@@ -177,6 +177,173 @@ TEST_F(ConfigFilesTest, BannerBitmapCheck) {
         }
     }
 }
+
+
+TEST_F(ConfigFilesTest, ActiveDirectoryFieldMustBeNamedWhenSavingThere) {
+    struct FieldCase {
+        std::string label;
+        std::optional<std::string> saveToAd;
+        std::optional<std::string> attribute;
+        std::string ok;
+        bool message;
+    };
+    const FieldCase cases[] = {
+        {"saving without a field", "1", std::nullopt, "0", true},
+        {"saving with a field", "1", "extensionAttribute7", "1", false},
+        {"option absent", std::nullopt, std::nullopt, "1", false},
+        {"option of another value", "Yes", std::nullopt, "1", false},
+        // A value longer than its 24-character buffer is read cut to 23.
+        {"option too long to read", "1" + std::string(24, ' '), std::nullopt, "1", false},
+        // The field name is read into 260 characters, terminator included: a
+        // longer name is cut, and still names a field.
+        {"field name filling the buffer", "1", std::string(259, 'a'), "1", false},
+        {"field name longer than the buffer", "1", std::string(300, 'a'), "1", false},
+    };
+    for (const FieldCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine.dialogs.clear();
+        machine.session.properties.erase("DA_SAVE_TO_AD");
+        machine.session.properties.erase("DA_AD_ATTR");
+        if (c.saveToAd) SetProperty("DA_SAVE_TO_AD", *c.saveToAd);
+        if (c.attribute) SetProperty("DA_AD_ATTR", *c.attribute);
+        SetProperty("DA_AD_ATTR_OK", c.ok == "1" ? "0" : "1");
+        if (c.message) Answer(platform::kIdOk);
+
+        EXPECT_EQ(Run("CheckFieldLength"), 0u);
+
+        EXPECT_EQ(Property("DA_AD_ATTR_OK"), c.ok);
+        if (c.message) {
+            ExpectOneMessage("The Active Directory Field name must be specified.\n", kWarningStyle);
+        } else {
+            ExpectNoDialog();
+        }
+    }
+}
+
+// The value under the name of its property, empty too; no name, no box.
+TEST_F(ConfigFilesTest, DisplayPropertyShowsTheValueUnderTheNameOfItsProperty) {
+    SetProperty("KVCONF_SOURCE", "C:\\Temp\\kvconf.rec");
+    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+             {"KVCONF_SOURCE", "C:\\Temp\\kvconf.rec"}, {"NoSuchProperty", ""}, {"", ""}}) {
+        SCOPED_TRACE(name);
+        machine.dialogs.clear();
+        SetProperty("DisplayProperty", name);
+        if (!name.empty()) Answer(platform::kIdOk);
+
+        EXPECT_EQ(Run("DisplayProperty"), 0u);
+
+        if (name.empty()) {
+            ExpectNoDialog();
+            continue;
+        }
+        ASSERT_EQ(machine.dialogs.size(), 1u);
+        const sim::DialogRecord& box = machine.dialogs[0];
+        EXPECT_EQ(box.kind, "MessageBox");
+        EXPECT_EQ(box.owner, "none");
+        EXPECT_EQ(box.caption, name);
+        EXPECT_EQ(box.text, value);
+        EXPECT_EQ(box.style, 0x00200000u);
+    }
+}
+
+
+struct BrowseCase {
+    std::string label;
+    std::string action;
+    std::string pathProperty;
+    std::string title;
+    std::string nameInFolder;
+    std::vector<std::pair<std::string, std::string>> filter;
+};
+
+BrowseCase FromFamily(const Family& family) {
+    return {family.label, family.browseAction, family.pathProperty, family.browseTitle,
+            family.nameInFolder, family.filter};
+}
+
+class Browse : public ConfigFilesTest, public ::testing::WithParamInterface<BrowseCase> {
+protected:
+    const BrowseCase& browse() const { return GetParam(); }
+
+    void ExpectDialog(const std::string& initialName, const std::string& answer) {
+        ASSERT_EQ(machine.dialogs.size(), 1u);
+        const sim::DialogRecord& dialog = machine.dialogs[0];
+        EXPECT_EQ(dialog.kind, "GetOpenFileName");
+        EXPECT_EQ(dialog.owner, "owner window");
+        EXPECT_EQ(dialog.caption, browse().title);
+        EXPECT_EQ(dialog.text, initialName);
+        EXPECT_EQ(dialog.style, 0x00000004u);  // OFN_HIDEREADONLY only
+        EXPECT_EQ(dialog.filter, browse().filter);
+        EXPECT_EQ(dialog.answer, answer);
+    }
+};
+
+// Where the dialog opens, and what the answer does to the path property: a
+// file is offered as it is, a folder with the expected name in it, which is
+// only the dialog's starting point and never written back on Cancel.
+TEST_P(Browse, OpensAtTheCurrentChoiceAndWritesOnlyAPickBack) {
+    const std::string fits = "C:\\" + std::string(259 - 3 - browse().nameInFolder.size(), 'f');
+    const std::string pick = "E:\\" + std::string(252, 'p') + ".dat";  // 259 characters
+    struct Case {
+        std::string label;
+        std::optional<std::string> current;
+        enum { None, File, Folder } shape;
+        std::optional<std::string> pick;  // nullopt: Cancel
+        std::string initialName;          // "+" stands for the expected name in the folder
+        std::string after;
+    };
+    const Case cases[] = {
+        {"a pick is written back", "C:\\Old\\choice.txt", Case::None, "E:\\Server Files\\picked.dat",
+         "C:\\Old\\choice.txt", "E:\\Server Files\\picked.dat"},
+        {"cancel leaves the property", "C:\\Old\\choice.txt", Case::None, std::nullopt, "C:\\Old\\choice.txt",
+         "C:\\Old\\choice.txt"},
+        {"a folder opens with the name in it", "C:\\Server Files", Case::Folder, std::nullopt, "C:\\Server Files+",
+         "C:\\Server Files"},
+        {"an existing file is offered as it is", "C:\\Server Files\\current", Case::File, std::nullopt,
+         "C:\\Server Files\\current", "C:\\Server Files\\current"},
+        {"nothing chosen yet opens empty", std::nullopt, Case::None, std::nullopt, "", ""},
+        // The path buffer holds 260 characters with the terminator: the name
+        // goes into a folder only while it fits, and a longer pick fails.
+        {"a folder just deep enough for the name", fits, Case::Folder, std::nullopt, fits + "+", fits},
+        {"a folder too deep for the name", fits + "g", Case::Folder, std::nullopt, fits + "g", fits + "g"},
+        {"a pick filling the buffer", "C:\\Old\\choice.txt", Case::None, pick, "C:\\Old\\choice.txt", pick},
+        {"a pick too long", "C:\\Old\\choice.txt", Case::None, pick + "x", "C:\\Old\\choice.txt",
+         "C:\\Old\\choice.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        machine.dialogs.clear();
+        machine.session.properties.erase(browse().pathProperty);
+        if (c.current) SetProperty(browse().pathProperty, *c.current);
+        if (c.shape == Case::File) PutFile(*c.current);
+        if (c.shape == Case::Folder) PutFolder(*c.current);
+        Choose(c.pick);
+
+        EXPECT_EQ(Run(browse().action), 0u);
+
+        std::string initialName = c.initialName;
+        if (initialName.ends_with("+")) initialName.replace(initialName.size() - 1, 1, browse().nameInFolder);
+        // A pick the buffer cannot hold fails the dialog and is not taken.
+        const std::string answer = !c.pick ? "CANCEL"
+                                   : c.after == *c.pick ? *c.pick
+                                                        : "(path longer than the buffer) " + *c.pick;
+        ExpectDialog(initialName, answer);
+        EXPECT_EQ(Property(browse().pathProperty), c.after);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, Browse,
+    ::testing::Values(FromFamily(KvconfFamily()), FromFamily(KvrootFamily()),
+                      BrowseCase{"bitmap",
+                                 "BrowseForCustomBitmapFile",
+                                 "BITMAPFILE",
+                                 "Select gina_banner.bmp",
+                                 "\\gina_banner.bmp",
+                                 {{"Bmp Files (*.bmp)", "*.bmp"},
+                                  {"Isd Files (*.isd)", "*.isd"},
+                                  {"All Files (*.*)", "*.*"}}}),
+    [](const ::testing::TestParamInfo<BrowseCase>& info) { return info.param.label; });
 
 }  // namespace
 }  // namespace veltra::testing

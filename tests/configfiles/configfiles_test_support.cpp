@@ -92,19 +92,4 @@ ConfigFilesTest::ConfigFilesTest() {
     PutFolder(kRepository);
 }
 
-void ConfigFilesTest::ExpectOneMessage(const std::string& text, platform::Dword style) {
-    ASSERT_EQ(machine.dialogs.size(), 1u);
-    const sim::DialogRecord& dialog = machine.dialogs[0];
-    EXPECT_EQ(dialog.kind, "MessageBox");
-    EXPECT_EQ(dialog.owner, "none");
-    EXPECT_EQ(dialog.caption, kCaption);
-    EXPECT_EQ(dialog.text, text);
-    EXPECT_EQ(dialog.style, style);
-}
-
-void ConfigFilesTest::ExpectNoDialog() {
-    EXPECT_TRUE(machine.dialogs.empty()) << machine.dialogs.front().text;
-    EXPECT_FALSE(machine.unansweredDialog.has_value());
-}
-
 }  // namespace veltra::testing

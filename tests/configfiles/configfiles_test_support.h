@@ -11,7 +11,6 @@
 
 namespace veltra::testing {
 
-inline constexpr const char* kCaption = "Veltra Authentication Agent for Windows";
 inline constexpr platform::Dword kWarningStyle = 0x00010030;  // immediate checks
 inline constexpr platform::Dword kServiceErrorStyle = 0x00200010;  // copies
 
@@ -48,10 +47,6 @@ std::string PrintFamily(const ::testing::TestParamInfo<Family>& info);
 class ConfigFilesTest : public SimFixture {
 protected:
     ConfigFilesTest();
-
-    // Exactly one message box, shown with no owner and the library caption.
-    void ExpectOneMessage(const std::string& text, platform::Dword style);
-    void ExpectNoDialog();
 };
 
 }  // namespace veltra::testing

@@ -1,15 +1,43 @@
-// The condition evaluator against the installer's documented and observed results.
+// Conditions and formatted text as the installer evaluates and expands them,
+// over a session of plain tables.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 
-#include "engine/map_session.h"
 #include "platform/sim/engine/condition.h"
+#include "platform/sim/engine/format.h"
+#include "platform/sim/engine/session_view.h"
 
 namespace veltra::sim::engine {
 namespace {
 
-using testing::MapSession;
+struct MapSession final : SessionView {
+    std::map<std::string, std::string, std::less<>> properties, environment, files, folders;
+    std::map<std::string, int, std::less<>> featureInstalled, featureAction, componentInstalled, componentAction;
+
+    std::optional<std::string> Property(std::string_view name) const override { return Find(properties, name); }
+    std::optional<std::string> Environment(std::string_view name) const override { return Find(environment, name); }
+    int FeatureInstalled(std::string_view name) const override { return State(featureInstalled, name); }
+    int FeatureAction(std::string_view name) const override { return State(featureAction, name); }
+    int ComponentInstalled(std::string_view name) const override { return State(componentInstalled, name); }
+    int ComponentAction(std::string_view name) const override { return State(componentAction, name); }
+    std::optional<std::string> FilePath(std::string_view key) const override { return Find(files, key); }
+    std::optional<std::string> ComponentFolder(std::string_view name) const override { return Find(folders, name); }
+
+private:
+    template <typename Map>
+    static std::optional<typename Map::mapped_type> Find(const Map& map, std::string_view key) {
+        const auto it = map.find(key);
+        if (it == map.end()) return std::nullopt;
+        return it->second;
+    }
+    static int State(const std::map<std::string, int, std::less<>>& map, std::string_view key) {
+        return Find(map, key).value_or(kStateUnknown);
+    }
+};
 
 struct Case {
     const char* condition;
@@ -97,6 +125,36 @@ TEST(ConditionTest, MalformedConditionsAreErrorsNamingTextAndPosition) {
     EXPECT_NE(EvaluateCondition(deep, session).error.find("nested too deeply"), std::string::npos);
     const std::string nots = [] { std::string s; for (int i = 0; i < 100000; ++i) s += "NOT "; return s + "1"; }();
     EXPECT_FALSE(EvaluateCondition(nots, session).ok());
+}
+
+
+TEST(FormatTest, ExpandsReferencesEscapesGroupsAndLeavesLoneMarkup) {
+    MapSession session;
+    session.properties = {{"INSTALLDIR", "C:\\Program Files\\Veltra\\"}, {"P", "v"}, {"Q", "w"},
+                          {"Ref", "P"}, {"Markup", "[P]{[Q]}"}, {"Empty", ""}};
+    session.environment = {{"TEMP", "C:\\Temp"}};
+    session.files = {{"KeshGina.dll", "C:\\Windows\\system32\\KeshGina.dll"}};
+    session.folders = {{"GinaComponent", "C:\\Windows\\system32\\"}};
+
+    const std::pair<const char*, std::string> cases[] = {
+        {"[INSTALLDIR]KeshGina.dll;5", "C:\\Program Files\\Veltra\\KeshGina.dll;5"}, {"[Unset]|[Empty]|[p]", "||"},
+        {"[%TEMP]\\x", "C:\\Temp\\x"}, {"[$GinaComponent]x", "C:\\Windows\\system32\\x"}, {"[#Nope][$Nope][%NOPE]", ""},
+        {"[#KeshGina.dll]|[!KeshGina.dll]", "C:\\Windows\\system32\\KeshGina.dll|C:\\Windows\\system32\\KeshGina.dll"},
+        // escapes: one character, nothing after it, no further expansion
+        {"[\\[]P[\\]]", "[P]"}, {"[\\abc]", "a"}, {"a[~]b", std::string("a\0b", 3)},
+        // nested references resolve from the inside out; values are not rescanned
+        {"[[Ref]]", "v"}, {"[[Unset]]", ""}, {"[Markup]", "[P]{[Q]}"},
+        // lone markup stays as text
+        {"[P", "[P"}, {"[]", "[]"}, {"[a[P]b", "[avb"}, {"{a[P]", "{av"},
+        // groups: without a reference they stay; a reference that is empty takes the group away
+        {"{abc}", "{abc}"}, {"{a[P]b[Q]c}", "avbwc"}, {"x{a[P]b[Unset]c}y", "xy"}, {"{{def}hi}", "{{def}hi}"},
+        {"{{[P]}x}", "vx"}, {"{abc}{[P]} {[Unset]}", "{abc}v "},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(FormatText(text, session), expected) << text;
+
+    // Nesting far past anything real ends in a name no property has, never a crash.
+    const std::string deep = std::string(50000, '[') + "P" + std::string(50000, ']');
+    EXPECT_EQ(FormatText(deep, session), "");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The simulated installer on small packages made in the test, the library's
-// actions stood in for by a recorder: what runs, when, with which data, and
-// what a failing script undoes.
+// The simulated installer on small packages, the actions stood in for by a
+// recorder: what runs, when, with which data, what a failing script undoes.
 #include <gtest/gtest.h>
 
 #include "platform/sim/engine/engine.h"

@@ -24,12 +24,6 @@ const std::string kConflict = "The installation program has d";  // the openings
 const std::string kStillLoaded = "The Windows Installer service ";
 const std::string kUnexpected = kUnexpectedError.substr(0, 30);
 
-// A registry value as a case names it: "text", or "#N" for a REG_DWORD.
-struct Value {
-    std::string key, name;
-    std::optional<std::string> value;  // nullopt: absent
-};
-
 struct ChainCase {
     std::string label;
     std::vector<Value> before;
@@ -48,17 +42,6 @@ void PrintTo(const ChainCase& c, std::ostream* out) { *out << c.label; }
 const std::string W = kWinlogon;
 const std::string kAgent = kAgentGina;
 
-// Winlogon -> pcAnywhere -> Cisco VPN Client -> ctxgina.dll -> CheckPoint
-// SecuRemote -> Funk Odyssey -> Nortel Contivity -> end.
-std::vector<Value> Chain(const std::string& end) {
-    return {{W, "GinaDLL", "awgina.dll"},          {kPcAnywhere, "GinaDLL", kCiscoGina},
-            {kCisco, "GinaInstalled", "#1"},       {kCisco, "PreviousGinaPath", "ctxgina.dll"},
-            {W, "CtxGinaDLL", "ckpginashim.dll"},  {kCheckPoint, "Support3rdPartyGina", "#1"},
-            {kCheckPoint, "ThirdPartyGina", "odyGina.dll"}, {W, "OdysseyPreviousGinaDLL", "NnGina.dll"},
-            {kNortel, "NextGinaToChain", end}};
-}
-const std::vector<std::string> kChainFiles = {"awgina.dll", kCiscoGina, "ctxgina.dll", "ckpginashim.dll",
-                                              "odyGina.dll", "NnGina.dll"};
 std::vector<std::string> Without(std::vector<std::string> files, const std::vector<std::string>& gone) {
     std::erase_if(files, [&](const std::string& f) { return std::find(gone.begin(), gone.end(), f) != gone.end(); });
     return files;
@@ -195,14 +178,7 @@ bool SameText(const std::string& a, const std::string& b) {
 class GinaActions : public GinaFixture, public ::testing::WithParamInterface<ChainCase> {
 protected:
     void Arrange(const ChainCase& c) {
-        for (const Value& v : c.before) {
-            if (v.value->starts_with("#")) {
-                SetDword(v.key, v.name, static_cast<Dword>(std::stoul(v.value->substr(1))));
-            } else {
-                SetString(v.key, v.name, *v.value);
-            }
-        }
-        for (const std::string& file : c.files) PutFile(file.find('\\') == std::string::npos ? kSystem32 + file : file);
+        Set(c.before, c.files);
         if (c.loaded) LoadAgentGina();
         if (!c.fault.empty()) Fail(c.fault);
         for (const int answer : c.answers) Answer(answer);
@@ -242,12 +218,6 @@ protected:
 class EnableGinaTest : public GinaActions {};
 class DisableGinaTest : public GinaActions {};
 
-std::string CaseName(const ::testing::TestParamInfo<ChainCase>& info) {
-    std::string name;
-    for (const char ch : info.param.label) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-    return name;
-}
-
 TEST_P(EnableGinaTest, LinksTheAgentGinaAtTheEndOfTheChain) {
     const ChainCase& c = GetParam();
     Arrange(c);
@@ -264,8 +234,8 @@ TEST_P(DisableGinaTest, TakesTheAgentGinaOut) {
     Check(c, RunDeferred("DisableGina", c.data), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Chains, EnableGinaTest, ::testing::ValuesIn(EnableCases()), CaseName);
-INSTANTIATE_TEST_SUITE_P(Chains, DisableGinaTest, ::testing::ValuesIn(DisableCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(Chains, EnableGinaTest, ::testing::ValuesIn(EnableCases()), kNameByLabel);
+INSTANTIATE_TEST_SUITE_P(Chains, DisableGinaTest, ::testing::ValuesIn(DisableCases()), kNameByLabel);
 
 // Each chaining product keeps its link in its own place and wants it written
 // its own way; taking the agent GINA out puts the product's default back.

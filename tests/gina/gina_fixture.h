@@ -2,6 +2,7 @@
 // GINA, the agent GINA installed, and the keys of the products that chain GINAs.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,26 @@ inline constexpr const char* kInstallDir = "C:\\Program Files\\Veltra\\Authentic
 inline constexpr const char* kAgentGina =
     "C:\\Program Files\\Veltra\\Authentication Agent\\KeshGina.dll";
 inline constexpr const char* kLoadedMutex = "Global\\DETECT_KVGINASA_LOADED";
-inline constexpr const char* kCaption = "Veltra Authentication Agent for Windows";
+
+// A registry value as a case names it: "text", or "#N" for a REG_DWORD.
+struct Value {
+    std::string key, name;
+    std::optional<std::string> value;  // nullopt: absent
+};
+
+// Every product that chains GINAs, one behind the other, their files in place:
+// Winlogon -> pcAnywhere -> Cisco VPN Client -> ctxgina.dll -> CheckPoint
+// SecuRemote -> Funk Odyssey -> Nortel Contivity -> end.
+inline std::vector<Value> Chain(const std::string& end) {
+    const std::string w = kWinlogon;
+    return {{w, "GinaDLL", "awgina.dll"},          {kPcAnywhere, "GinaDLL", kCiscoGina},
+            {kCisco, "GinaInstalled", "#1"},       {kCisco, "PreviousGinaPath", "ctxgina.dll"},
+            {w, "CtxGinaDLL", "ckpginashim.dll"},  {kCheckPoint, "Support3rdPartyGina", "#1"},
+            {kCheckPoint, "ThirdPartyGina", "odyGina.dll"}, {w, "OdysseyPreviousGinaDLL", "NnGina.dll"},
+            {kNortel, "NextGinaToChain", end}};
+}
+inline const std::vector<std::string> kChainFiles = {"awgina.dll", kCiscoGina, "ctxgina.dll", "ckpginashim.dll",
+                                                     "odyGina.dll", "NnGina.dll"};
 
 class GinaFixture : public SimFixture {
 protected:
@@ -62,24 +82,16 @@ protected:
         machine.faults.Add(*parsed);
     }
 
-    // Every product that chains GINAs, one behind the other, their files in
-    // place: Winlogon -> pcAnywhere -> Cisco VPN Client -> ctxgina.dll ->
-    // CheckPoint SecuRemote -> Funk Odyssey -> Nortel Contivity -> end.
-    void InstallChainingProducts(const std::string& end = "msgina.dll") {
-        SetString(kWinlogon, "GinaDLL", "awgina.dll");
-        SetString(kPcAnywhere, "GinaDLL", kCiscoGina);
-        SetDword(kCisco, "GinaInstalled", 1);
-        SetString(kCisco, "PreviousGinaPath", "ctxgina.dll");
-        SetString(kWinlogon, "CtxGinaDLL", "ckpginashim.dll");
-        SetDword(kCheckPoint, "Support3rdPartyGina", 1);
-        SetString(kCheckPoint, "ThirdPartyGina", "odyGina.dll");
-        SetString(kWinlogon, "OdysseyPreviousGinaDLL", "NnGina.dll");
-        SetString(kNortel, "NextGinaToChain", end);
-        for (const char* file :
-             {"awgina.dll", "ctxgina.dll", "ckpginashim.dll", "odyGina.dll", "NnGina.dll"}) {
-            PutSystemFile(file);
+    // Registry values ("#N" a REG_DWORD) and files (bare names in the system folder).
+    void Set(const std::vector<Value>& values, const std::vector<std::string>& files) {
+        for (const Value& v : values) {
+            if (v.value->starts_with("#")) {
+                SetDword(v.key, v.name, static_cast<platform::Dword>(std::stoul(v.value->substr(1))));
+            } else {
+                SetString(v.key, v.name, *v.value);
+            }
         }
-        PutFile(kCiscoGina);
+        for (const std::string& file : files) PutFile(file.find('\\') == std::string::npos ? kSystem32 + file : file);
     }
 
     std::optional<std::string> Winlogon(const std::string& name) const {

@@ -1,5 +1,6 @@
-// The install options: the wizard's number check, the record that carries them
-// into the script, and what ProcessInstallOptions does with each.
+// The install folders an earlier installation recorded, and the install
+// options: the number check, the record that carries them into the script,
+// and what ProcessInstallOptions does with each.
 #include <map>
 
 #include "support/test_package.h"
@@ -10,7 +11,7 @@ namespace veltra::testing {
 namespace {
 
 using platform::Dword;
-using Values = std::map<std::string, std::optional<std::string>>;  // "text" or "#N" (DWORD); nullopt: absent
+using ValueMap = std::map<std::string, std::optional<std::string>>;  // "text" or "#N" (DWORD); nullopt: absent
 
 const std::string kAgentKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Veltra Security\\Veltra Authentication Agent\\CurrentVersion\\";
 const std::string kGinaKey = kAgentKey + "Settings\\KVGINA", kNetworkKey = kAgentKey + "Settings\\KVNETWORK";
@@ -39,7 +40,7 @@ protected:
     }
 
     // The partner packs the options; ProcessInstallOptions runs on what it packed.
-    Dword Apply(const std::vector<std::string>& markers, const std::string& uiLevel, const Values& overrides) {
+    Dword Apply(const std::vector<std::string>& markers, const std::string& uiLevel, const ValueMap& overrides) {
         for (const std::string& marker : markers) PutFile(kRepository + marker);
         std::map<std::string, std::string> options = {
             {"AGENT_ACTIVATION_STATE", "True"},    {"WINDOWS_PASSWORD_STATE", "True"},
@@ -58,8 +59,8 @@ protected:
         if (value && value->type == platform::kRegDword) return "#" + std::to_string(*GetDword(key, name));
         return GetString(key, name);
     }
-    Values Settings() const {
-        Values values;
+    ValueMap Settings() const {
+        ValueMap values;
         for (const char* name : {"DACEnabled", "AllowLocalAuth"}) values[name] = Shown(kNetworkKey, name);
         for (const char* name : {"EnablePinUnlock", "PinLifetime", "PinAttempts", "CustomBitmap"}) {
             values[name] = Shown(kGinaKey, name);
@@ -107,9 +108,9 @@ struct OptionCase {
     std::string label;
     std::vector<std::string> markers;
     std::string uiLevel;
-    Values options;
+    ValueMap options;
     bool bannerBefore;
-    Values after;                            // those not named stay as they were
+    ValueMap after;                            // those not named stay as they were
     std::optional<std::string> bannerAfter;  // nullopt: no banner in the repository
 };
 
@@ -123,7 +124,7 @@ TEST_P(EachOption, AppliesOnlyUnderItsCondition) {
 
     EXPECT_EQ(Apply(c.markers, c.uiLevel, c.options), 0u);
 
-    Values expected = {{"DACEnabled", {}},  {"AllowLocalAuth", {}}, {"EnablePinUnlock", {}},
+    ValueMap expected = {{"DACEnabled", {}},  {"AllowLocalAuth", {}}, {"EnablePinUnlock", {}},
                        {"PinLifetime", {}}, {"PinAttempts", {}},    {"CustomBitmap", "stale"}};
     for (const auto& [name, value] : c.after) expected[name] = value;
     EXPECT_EQ(Settings(), expected);
@@ -132,7 +133,7 @@ TEST_P(EachOption, AppliesOnlyUnderItsCondition) {
     EXPECT_EQ(GetString(kWinlogon, "GinaDLL"), "othergina.dll");
 }
 
-const Values kSilentLocal = {{"EnablePinUnlock", "#1"}, {"PinLifetime", "#15"}, {"PinAttempts", "#0"},
+const ValueMap kSilentLocal = {{"EnablePinUnlock", "#1"}, {"PinLifetime", "#15"}, {"PinAttempts", "#0"},
                              {"CustomBitmap", kBanner}};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -164,7 +165,7 @@ struct SwitchCase {
     std::string label;
     std::vector<std::string> markers;
     std::string uiLevel;
-    Values options;
+    ValueMap options;
     std::vector<int> answers;
     std::string fault;
     Dword result;
@@ -197,7 +198,7 @@ TEST_P(Switches, ChangeTheChainOrRollBack) {
     EXPECT_FALSE(machine.unansweredDialog);
 }
 
-const Values kGinaOn = {{"SILENT_INSTALL_SET_GINA_ON", "True"}, {"AGENT_ACTIVATION_STATE", "False"}};
+const ValueMap kGinaOn = {{"SILENT_INSTALL_SET_GINA_ON", "True"}, {"AGENT_ACTIVATION_STATE", "False"}};
 const std::vector<int> kOkOk = {platform::kIdOk, platform::kIdOk};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -269,6 +270,65 @@ const std::string kDefaultDir = "C:\\Program Files\\Veltra Security\\Veltra Auth
 INSTANTIATE_TEST_SUITE_P(Package, Roads,
                          ::testing::Values(RoadCase{2, false, 15, 3, kDefaultDir}, RoadCase{5, false, {}, {}, kDefaultDir},
                                            RoadCase{5, true, {}, {}, "D:\\Agent\\"}));
+
+
+const std::string kCommon = kAgentKey + "Common", kLocalService = kAgentKey + "Local\\OASVC", kDomainService = kAgentKey + "Domain\\OASVC",
+                  kHostService = kAgentKey + "DomainHost\\OASVC";
+const std::string kAppData = "C:\\All Users\\Application Data\\", kChosen = "C:\\Chosen\\", kEarlier = "D:\\Agent\\";
+const std::string kSysvol = "C:\\WINDOWS\\SYSVOL\\sysvol\\corp.example\\";
+
+struct FolderCase {
+    std::string label;
+    bool installed;
+    std::map<std::string, std::optional<std::string>> keys;  // key -> its folder value; nullopt: the key alone
+    std::optional<std::string> dnsDomain;
+    std::string installDir, localRoot, globalRoot;
+};
+
+void PrintTo(const FolderCase& c, std::ostream* out) { *out << c.label; }
+
+class InstallFolders : public SimFixture, public ::testing::WithParamInterface<FolderCase> {};
+
+TEST_P(InstallFolders, FollowTheEarlierInstallationOrTheDefaults) {
+    const FolderCase& c = GetParam();
+    for (const auto& [key, value] : c.keys) {
+        machine.registry.CreateKey(key);
+        if (value) SetString(key, key == kCommon ? "InstallPath" : "DayfileDirRoot", *value);
+    }
+    if (c.dnsDomain) machine.environment["USERDNSDOMAIN"] = *c.dnsDomain;
+    if (c.installed) SetProperty("Installed", "1");
+    for (const auto& [name, value] : std::map<std::string, std::string>{
+             {"INSTALLDIR", kChosen}, {"SystemFolder", "C:\\WINDOWS\\system32\\"},
+             {"WindowsFolder", "C:\\WINDOWS\\"}, {"CommonAppDataFolder", kAppData}}) {
+        SetProperty(name, value);
+    }
+
+    EXPECT_EQ(Run("SetupINSTALLDIR"), 0u);
+    EXPECT_EQ(Run("SetupDAYFILE_INSTALLDIRS"), 0u);
+
+    EXPECT_EQ(Property("INSTALLDIR"), c.installDir);
+    EXPECT_EQ(Property("INSTALLDIR_SYS32"), "C:\\WINDOWS\\system32\\");
+    EXPECT_EQ(Property("DAYFILE_LOCAL_ROOT"), c.localRoot);
+    EXPECT_EQ(Property("DAYFILE_GLOBAL_ROOT"), c.globalRoot);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InstallFolders,
+    ::testing::Values(
+        FolderCase{"first_installation_keeps_the_chosen_folder", false,
+                   {{kCommon, kEarlier}, {kLocalService, "E:\\Days\\"}, {kHostService, "F:\\Global\\"}}, "corp.example", kChosen,
+                   "E:\\Days\\", "F:\\Global\\"},
+        FolderCase{"maintenance_takes_the_recorded_folder", true, {{kCommon, kEarlier}}, "corp.example", kEarlier,
+                   kAppData, kSysvol},
+        FolderCase{"maintenance_without_the_value_keeps_the_folder", true, {{kCommon, {}}}, "corp.example", kChosen,
+                   kAppData, kSysvol},
+        FolderCase{"only_the_domain_key", false, {{kDomainService, "E:\\Domain\\"}}, "corp.example", kChosen, "E:\\Domain\\",
+                   kSysvol},
+        FolderCase{"local_key_without_the_value_hides_the_domain_key", false,
+                   {{kLocalService, {}}, {kDomainService, "E:\\Domain\\"}}, "corp.example", kChosen, kAppData, kSysvol},
+        FolderCase{"domain_host_without_the_value", false, {{kHostService, {}}}, "corp.example", kChosen, kAppData, kSysvol},
+        FolderCase{"no_dns_domain", false, {}, std::nullopt, kChosen, kAppData, "C:\\WINDOWS\\SYSVOL\\sysvol\\\\"}),
+    [](const ::testing::TestParamInfo<FolderCase>& info) { return info.param.label; });
 
 }  // namespace
 }  // namespace veltra::testing

@@ -2,7 +2,6 @@
 // extends decide what the installer lays down.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <map>
 
 #include "support/test_package.h"
@@ -109,14 +108,7 @@ TEST_P(SelectionRoads, TheFeatureChoicesDecideWhatTheInstallationDoes) {
     EXPECT_TRUE(machine.dialogs.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Package, SelectionRoads, ::testing::ValuesIn(kRoads),
-                         [](const ::testing::TestParamInfo<RoadCase>& info) {
-                             std::string name;
-                             for (const char ch : info.param.label) {
-                                 name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Package, SelectionRoads, ::testing::ValuesIn(kRoads), kNameByLabel);
 
 }  // namespace
 }  // namespace veltra::testing

@@ -15,7 +15,6 @@ namespace veltra::testing {
 inline constexpr const char* kProduct = "{6F3C2A10-0B1E-4C55-9A7D-2E8B51C0D4A7}";
 inline constexpr const char* kOtherProduct = "{0D1B2C3A-4E5F-4071-8293-A4B5C6D7E8F9}";
 inline constexpr const char* kSystemFolder = "C:\\WINDOWS\\system32\\";
-inline constexpr const char* kCaption = "Veltra Authentication Agent for Windows";
 inline constexpr const char* kVolatile = "HKEY_CURRENT_USER\\Volatile Environment";
 
 inline constexpr const char* kLocalKey =
@@ -46,17 +45,6 @@ protected:
         SetString(kLocalKey, "DayfileDirRoot", kLocalRoot);
         SetString(kDomainKey, "DayfileDirRoot", kDomainRoot);
         SetString(kHostKey, "DayfileDirRoot", kHostRoot);
-    }
-
-    // Exactly one warning box, with no owner and the library caption.
-    void ExpectOneWarning(const char* text) {
-        ASSERT_EQ(machine.dialogs.size(), 1u);
-        const sim::DialogRecord& box = machine.dialogs[0];
-        EXPECT_EQ(box.kind, "MessageBox");
-        EXPECT_EQ(box.owner, "none");
-        EXPECT_EQ(box.caption, kCaption);
-        EXPECT_EQ(box.text, text);
-        EXPECT_EQ(box.style, 0x00010030u);
     }
 
     bool HasProperty(const std::string& name) const {

@@ -1,13 +1,13 @@
-// GinaSettings: the value in the network key, forced-only and never-saved
-// values, the two "IsDac" fields and the reserve password digest.
+// GinaSettings: the network-key value, forced-only and never-saved values, the
+// two "IsDac" fields, and the reserve password's MD5 (RFC 1321, A.5).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/digest.h"
 #include "settings/gina_settings.h"
 #include "settings_fixture.h"
-#include "value_tables.h"
 
 namespace veltra::testing {
 namespace {
@@ -15,7 +15,6 @@ namespace {
 using namespace veltra::settings;
 using platform::Dword;
 
-const std::string kUpgradeGina = kUpgradePath + "\\KVGINA";
 
 std::vector<std::uint8_t> DigestOf(const std::string& text) {
     const auto digest = platform::Md5({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
@@ -102,21 +101,6 @@ TEST_F(GinaSettingsTest, ThePasswordTextReachesNeitherTheRegistryNorTheObject) {
     }
 }
 
-TEST_F(GinaSettingsTest, AllowLocalAuthFollowsTheNetworkKeyUnderTheGinaRoot) {
-    SetDword(kHkcu + kNetworkSettingsKey, "AllowLocalAuth", 3);
-    SetDword(kNetworkKey, "AllowLocalAuth", 9);
-    GinaSettings gina(context);
-    gina.Load(kUpgradeGina, true);
-    EXPECT_EQ(gina.Number(GinaValue::AllowLocalAuth), 3u);
-
-    // Naming the GINA key for the network class sends the value there.
-    gina.network().SetRoot(kGinaSettingsKey, false);
-    gina.Number(GinaValue::AllowLocalAuth) = 4;
-    gina.Save(kGinaSettingsKey, false, false);
-    EXPECT_EQ(GetDword(kGinaKey, "AllowLocalAuth"), 4u);
-    EXPECT_EQ(GetDword(kNetworkKey, "AllowLocalAuth"), 9u);
-}
-
 TEST_F(GinaSettingsTest, AccessorsWriteTokaraTextAsBinaryAndThePasswordAsItsDigest) {
     GinaSettings gina(context);
     EXPECT_EQ(gina.SetText(GinaValue::TokaraUserDomain, "CORP"), 0u);
@@ -135,6 +119,34 @@ TEST_F(GinaSettingsTest, AccessorsWriteTokaraTextAsBinaryAndThePasswordAsItsDige
     Mark();
     gina.SaveAll();
     for (const auto& name : Calls("RegSetValueExA")) EXPECT_EQ(name.find("Tokara"), std::string::npos);
+}
+
+
+std::string Hex(const platform::Md5Digest& digest) {
+    std::string text;
+    for (const std::uint8_t byte : digest) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", byte);
+        text += pair;
+    }
+    return text;
+}
+
+TEST(Md5Test, GivesTheRfc1321TestSuite) {
+    const std::vector<std::pair<std::string, std::string>> vectors = {
+        {"", "d41d8cd98f00b204e9800998ecf8427e"},
+        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+         "d174ab98d277d9f5a5611c2c9f419d9f"},
+        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+         "57edf4a22be3c955ac49da2e2107b67a"},
+    };
+    for (const auto& [text, expected] : vectors) {
+        const auto digest =
+            platform::Md5({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        ASSERT_TRUE(digest) << text;
+        EXPECT_EQ(Hex(*digest), expected) << text;
+    }
 }
 
 }  // namespace

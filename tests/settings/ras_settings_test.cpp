@@ -6,7 +6,6 @@
 
 #include "settings/ras_settings.h"
 #include "settings_fixture.h"
-#include "value_tables.h"
 
 namespace veltra::testing {
 namespace {

@@ -2,7 +2,6 @@
 // files package creation makes there.
 #pragma once
 
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -13,15 +12,7 @@ namespace veltra::testing {
 inline const std::string kPackageSource = "D:\\Package\\";
 inline const std::string kPackageOut = "D:\\Package\\SilentInstallPackage\\";
 inline const std::string kOptionsFile = kPackageOut + "packageOptionsFile.txt";
-inline const std::string kPackageCaption = "Veltra Authentication Agent for Windows";
 inline const char* const kCertPathProperty = "CERT_PATH.5B8A2E71_C4D9_4A36_B0F2_7D1E9C3A6F58";
-
-// A table row's label as a test name.
-inline std::string LabelName(const std::string& label) {
-    std::string name;
-    for (const char ch : label) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-    return name;
-}
 
 class PackageTest : public SimFixture {
 protected:
@@ -36,7 +27,7 @@ protected:
     std::vector<std::string> Messages() const {
         std::vector<std::string> shown;
         for (const sim::DialogRecord& dialog : machine.dialogs) {
-            EXPECT_EQ(dialog.caption, kPackageCaption);
+            EXPECT_EQ(dialog.caption, kCaption);
             EXPECT_EQ(dialog.owner, "none");
             shown.push_back(dialog.text + "|" + std::to_string(dialog.style));
         }

@@ -1,6 +1,5 @@
-// Machine A creates a package with the wizard's choices and its agent
-// settings; a silent installation from it on a fresh machine B sees those
-// choices again and applies exactly the chosen settings.
+// A package created on machine A, installed silently on machine B: the
+// builder's choices and exactly the chosen settings arrive.
 #include "support/test_package.h"
 #include "package_fixture.h"
 #include "platform/sim/engine/engine.h"

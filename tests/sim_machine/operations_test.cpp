@@ -1,6 +1,5 @@
-// Every operation the simulated machine knows can be made to fail the way
-// --fail makes it fail, the caller sees the real call's failure form, and the
-// call is in the trace; and every method of every port is one of them.
+// Every operation fails as --fail makes it, in the real call's failure form and
+// in the trace; every port method is one of them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -137,6 +136,24 @@ std::vector<Row> Rows() {
         {"ShellExecuteA", "Shell::ShellExecute",
          [](Platform& p, Machine&) { return static_cast<Dword>(p.shell.ShellExecute(Hwnd{}, "open", "https://x", nullptr, nullptr, kSwShowMaximized)); }},
     };
+}
+
+TEST(FaultRules, ParseMatchIgnoringCaseAndCountCalls) {
+    const auto rule = ParseFaultRule("CopyFileA:C:\\WINDOWS\\system32\\kvconf.rec#2=32", nullptr);
+    ASSERT_TRUE(rule);
+    EXPECT_EQ(rule->operation + "|" + rule->subject + "|" + std::to_string(rule->nth) + "|" + std::to_string(rule->code),
+              "CopyFileA|C:\\WINDOWS\\system32\\kvconf.rec|2|32");
+    EXPECT_EQ(ParseFaultRule("RegSetValueExA", nullptr)->code, 5u);  // access denied unless given
+    for (const char* bad : {"", "X=abc", "X#0"}) {
+        std::string error;
+        EXPECT_FALSE(ParseFaultRule(bad, &error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    Faults faults;
+    faults.Add(*ParseFaultRule("RegSetValueExA:HKEY_LOCAL_MACHINE\\X\\Name#2=5", nullptr));
+    EXPECT_FALSE(faults.Check("RegSetValueExA", "hkey_local_machine\\x\\name"));
+    EXPECT_EQ(faults.Check("RegSetValueExA", "HKEY_LOCAL_MACHINE\\X\\Name"), 5u);
+    EXPECT_FALSE(faults.Check("RegSetValueExA", "HKEY_LOCAL_MACHINE\\X\\Name"));
 }
 
 TEST(Operations, EachFailsAsTheRealCallAndIsTraced) {

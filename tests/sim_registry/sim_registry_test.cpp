@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/sim/sim_registry.h"
+#include "support/sim_fixture.h"
 
 namespace veltra::sim {
 namespace {
@@ -110,7 +111,7 @@ TEST_F(SimRegistryTest, BadHandlesAndArguments) {
 }
 
 struct QueryCase {
-    const char* what;
+    const char* label;
     bool withBuffer;
     Dword capacity;
     Dword result;
@@ -145,11 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(QueryCase{"size only ignores capacity", false, 1, 0, 5, false},
                       QueryCase{"one short", true, 4, 234, 5, false},
                       QueryCase{"exact", true, 5, 0, 5, true}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        for (char& c : name) if (c == ' ') c = '_';
-        return name;
-    });
+    testing::kNameByLabel);
 
 TEST_F(SimRegistryTest, QueryValueOptionalArgumentsAndAbsence) {
     Put("HKEY_LOCAL_MACHINE\\SOFTWARE\\X", "", 4, {7, 0, 0, 0});
@@ -455,16 +452,6 @@ TEST_F(SimRegistryTest, EachRightAllowsItsOwnCalls) {
     EXPECT_EQ(reg.SetValueEx(writeKey, "w", 3, &byte, 1), 0u);
     EXPECT_EQ(reg.DeleteTree(deleteOnly, ""), 0u);
     for (const HKey key : {setOnly, queryOnly, enumOnly, createOnly, deleteOnly, writeKey}) reg.CloseKey(key);
-}
-
-TEST_F(SimRegistryTest, FaultFailsTheCallAndChangesNothing) {
-    faults.Add(FaultRule{"RegSetValueExA", "hkey_local_machine\\software\\x\\Enabled", 0, 5, 0});
-    const HKey key = Create("SOFTWARE\\X");
-    const std::uint8_t byte = 1;
-    EXPECT_EQ(reg.SetValueEx(key, "Enabled", 3, &byte, 1), 5u);
-    EXPECT_EQ(reg.SetValueEx(key, "Other", 3, &byte, 1), 0u);
-    EXPECT_EQ(tree.FindKey("HKLM\\SOFTWARE\\X")->FindValue("Enabled"), nullptr);
-    reg.CloseKey(key);
 }
 
 // Faults match the subject the trace shows: key calls name the key they act

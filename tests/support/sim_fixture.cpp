@@ -1,9 +1,10 @@
 #include "support/sim_fixture.h"
 
-#include "platform/sim/engine/engine.h"
 #include <atomic>
+#include <cctype>
 #include <unistd.h>
 
+#include "cli/machine_folder.h"
 #include "platform/sim/engine/engine.h"
 #include "platform/sim/sim_files.h"
 
@@ -20,6 +21,31 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+std::string LabelName(const std::string& label) {
+    std::string name;
+    for (const char ch : label) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+}
+
+sim::Machine SampleMachine(const std::string& name) {
+    std::string error;
+    auto loaded = cli::LoadedMachine::Open(std::string(VELTRA_TESTS_DIR) + "/machines/" + name, error);
+    EXPECT_NE(loaded, nullptr) << error;
+    return loaded ? std::move(loaded->machine()) : sim::Machine();
+}
+
+sim::RegValue SzValue(const std::string& name, const std::string& text, platform::Dword type) {
+    std::vector<std::uint8_t> data(text.begin(), text.end());
+    data.push_back(0);
+    return {name, type, std::move(data)};
+}
+
+sim::RegValue DwordValue(const std::string& name, platform::Dword value) {
+    return {name, platform::kRegDword,
+            {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+             static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)}};
 }
 
 SimFixture::SimFixture() : sim(machine) {}
@@ -47,16 +73,12 @@ platform::Dword SimFixture::RunDeferred(std::string_view action, const std::stri
 
 void SimFixture::SetString(const std::string& key, const std::string& name, const std::string& value,
                            platform::Dword type) {
-    std::vector<std::uint8_t> data(value.begin(), value.end());
-    data.push_back(0);
-    machine.registry.CreateKey(key)->SetValue(name, type, std::move(data));
+    sim::RegValue v = SzValue(name, value, type);
+    machine.registry.CreateKey(key)->SetValue(name, type, std::move(v.data));
 }
 
 void SimFixture::SetDword(const std::string& key, const std::string& name, platform::Dword value) {
-    machine.registry.CreateKey(key)->SetValue(
-        name, platform::kRegDword,
-        {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-         static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
+    machine.registry.CreateKey(key)->SetValue(name, platform::kRegDword, DwordValue(name, value).data);
 }
 
 void SimFixture::SetBinary(const std::string& key, const std::string& name, std::vector<std::uint8_t> data) {
@@ -89,6 +111,11 @@ std::optional<platform::Dword> SimFixture::GetDword(const std::string& key, cons
 
 bool SimFixture::KeyExists(const std::string& key) const { return machine.registry.FindKey(key) != nullptr; }
 
+std::vector<sim::RegValue> SimFixture::Values(const std::string& key) const {
+    const auto node = machine.registry.FindKey(key);
+    return node ? node->values() : std::vector<sim::RegValue>{};
+}
+
 void SimFixture::PutFile(const std::string& windowsPath, std::string_view content) {
     ASSERT_TRUE(sim::PutDriveFile(machine, windowsPath, content)) << "bad path " << windowsPath;
 }
@@ -113,6 +140,33 @@ void SimFixture::SetProperty(const std::string& name, const std::string& value) 
 std::string SimFixture::Property(const std::string& name) const {
     const auto it = machine.session.properties.find(name);
     return it == machine.session.properties.end() ? std::string() : it->second;
+}
+
+std::string SimFixture::Dialogs() const {
+    std::string all;
+    for (const sim::DialogRecord& d : machine.dialogs) all += std::to_string(d.style) + ":" + d.text + "|";
+    return all;
+}
+
+std::string SimFixture::Log() const {
+    std::string text;
+    for (const std::string& line : machine.session.log) text += line + "\n";
+    return text;
+}
+
+void SimFixture::ExpectOneMessage(const std::string& text, platform::Dword style) const {
+    ASSERT_EQ(machine.dialogs.size(), 1u);
+    const sim::DialogRecord& dialog = machine.dialogs[0];
+    EXPECT_EQ(dialog.kind, "MessageBox");
+    EXPECT_EQ(dialog.owner, "none");
+    EXPECT_EQ(dialog.caption, kCaption);
+    EXPECT_EQ(dialog.text, text);
+    EXPECT_EQ(dialog.style, style);
+}
+
+void SimFixture::ExpectNoDialog() const {
+    EXPECT_TRUE(machine.dialogs.empty()) << machine.dialogs.front().text;
+    EXPECT_FALSE(machine.unansweredDialog.has_value());
 }
 
 }  // namespace veltra::testing

@@ -16,6 +16,9 @@
 
 namespace veltra::testing {
 
+// The caption of every message box the library shows.
+inline constexpr const char* kCaption = "Veltra Authentication Agent for Windows";
+
 // A folder under the system's temporary directory, removed on destruction.
 class TempDir {
 public:
@@ -28,6 +31,18 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// A table row's label as a test name, for INSTANTIATE_TEST_SUITE_P.
+std::string LabelName(const std::string& label);
+inline constexpr auto kNameByLabel = [](const auto& info) { return LabelName(info.param.label); };
+
+// A sample machine under tests/machines; a failed load is a test failure
+// (and an empty machine).
+sim::Machine SampleMachine(const std::string& name);
+
+// Registry values as a key holds them, for whole-key comparisons.
+sim::RegValue SzValue(const std::string& name, const std::string& text, platform::Dword type = 1 /* REG_SZ */);
+sim::RegValue DwordValue(const std::string& name, platform::Dword value);
 
 class SimFixture : public ::testing::Test {
 protected:
@@ -49,6 +64,8 @@ protected:
     std::optional<platform::Dword> GetDword(const std::string& key, const std::string& name) const;
     std::optional<sim::RegValue> GetValue(const std::string& key, const std::string& name) const;
     bool KeyExists(const std::string& key) const;
+    // A key's values in their order; none when the key is absent.
+    std::vector<sim::RegValue> Values(const std::string& key) const;
 
     // Files by Windows path ("C:\\WINDOWS\\system32\\msgina.dll").
     void PutFile(const std::string& windowsPath, std::string_view content = "x");
@@ -59,6 +76,13 @@ protected:
     // Session properties.
     void SetProperty(const std::string& name, const std::string& value);
     std::string Property(const std::string& name) const;  // "" when absent
+
+    // The message boxes shown, as "style:text|" each; the installer log as text.
+    std::string Dialogs() const;
+    std::string Log() const;
+    // Exactly one message box, shown with no owner and the library caption.
+    void ExpectOneMessage(const std::string& text, platform::Dword style) const;
+    void ExpectNoDialog() const;
 
     // Scripted answers.
     void Answer(int button) { machine.messageBoxAnswers.push_back(button); }

@@ -1,6 +1,5 @@
 // Detecting earlier agents: which versions block, which are upgraded, what
 // the administrator is asked, and what the upgrade key holds afterwards.
-#include "cli/machine_folder.h"
 #include "platform/sim/engine/engine.h"
 #include "support/sim_fixture.h"
 #include "upgrade/upgrade_state.h"
@@ -48,11 +47,6 @@ protected:
         SetDword(key, "MinorVersion", 1);
         if (key == kCurrentAgent) SetString(key, "ProductID", code);
         if (registered) SetString(kUninstall + code, "DisplayName", "Veltra Authentication Agent for Windows");
-    }
-    std::string Dialogs() const {
-        std::string all;
-        for (const auto& d : machine.dialogs) all += std::to_string(d.style) + ":" + d.text + "|";
-        return all;
     }
     platform::Platform& P() { return sim.platform(); }
 };
@@ -210,10 +204,7 @@ TEST(UpgradeMachines, EachSampleIsDetectedAsDescribed) {
         {"upgrade-orphan", 0, 0, 10},                        {"upgrade-dizodo", platform::kIdOk, 1603, 10},
     };
     for (const auto& [name, answer, result, recorded] : cases) {
-        std::string error;
-        auto loaded = cli::LoadedMachine::Open(std::string(VELTRA_TESTS_DIR) + "/machines/" + name, error);
-        ASSERT_NE(loaded, nullptr) << error;
-        sim::Machine& m = loaded->machine();
+        sim::Machine m = SampleMachine(name);
         if (answer != 0) m.messageBoxAnswers.push_back(answer);
         EXPECT_EQ(sim::engine::RunLibraryAction(*runtime::FindAction("CheckUpgradeState"), m, std::nullopt), result) << name;
         EXPECT_EQ(m.dialogs.size(), answer != 0 ? 1u : 0u) << name;

@@ -1,13 +1,6 @@
-// The pre-install capture and the VPN tool: the data the partners pack, what
-// the capture keeps and clears on the predecessor machines, programs in use
-// moved aside, every failure with its result, and the package's road.
-#include <algorithm>
-
-#include "cli/machine_folder.h"
-#include "platform/sim/engine/engine.h"
-#include "platform/sim/sim_files.h"
+// The pre-install capture and the VPN tool: their data, what the capture
+// keeps and clears, programs in use moved aside, every failure.
 #include "support/sim_fixture.h"
-#include "support/test_package.h"
 #include "upgrade/file_moves.h"
 #include "upgrade/registry_store_file.h"
 
@@ -28,12 +21,6 @@ std::string Data(const std::string& first, const std::string& challenge = "2") {
 
 class PreInstall : public SimFixture {
 protected:
-    void Load(const std::string& name) {
-        std::string error;
-        auto loaded = cli::LoadedMachine::Open(std::string(VELTRA_TESTS_DIR) + "/machines/" + name, error);
-        ASSERT_NE(loaded, nullptr) << error;
-        machine = std::move(loaded->machine());
-    }
     platform::Platform& P() { return sim.platform(); }
 };
 
@@ -117,7 +104,7 @@ TEST_F(PreInstall, PartnersPackTheirFields) {
 }
 
 TEST_F(PreInstall, LegacyKeshAgentIsCapturedAndItsProgramsCleared) {
-    Load("upgrade-kesh55");
+    machine = SampleMachine("upgrade-kesh55");
     machine.filesInUse.insert(kSystem + "kvgina.dll");  // Winlogon has it loaded
     PutFile(kSystem + "kvgina.dll_moved", "older");
     PutFile(kSystem + "kvconf.rec", "record");
@@ -175,11 +162,7 @@ TEST_F(PreInstall, FailuresAndMaintenanceRuns) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        if (c.machineName.empty()) {
-            machine = sim::Machine();
-        } else {
-            Load(c.machineName);
-        }
+        machine = c.machineName.empty() ? sim::Machine() : SampleMachine(c.machineName);
         PutFolder("C:\\Program Files");
         if (c.repository) PutFolder(kRepository);
         PutFile(kSystem + "da_svc.exe");
@@ -220,31 +203,6 @@ TEST(RegistryStoreFile, LinesReadBackUpToTheFirstBrokenOne) {
               (std::vector<upgrade::RegistryStoreEntry>{
                   {"AUTHCONFIGSELECTED", "1"}, {"RAS_EapMode", "-1"}, {"RAS_ProtocolId", "17"}}));
     EXPECT_TRUE(upgrade::ReadRegistryStoreEntries("LAC_Enabled=\nRAS_Enabled=1\n").empty());
-}
-
-// The package's road from a legacy Kesh/Agent 5.5: the administrator accepts
-// the upgrade and the script captures the agent before the new files.
-TEST(PreInstallRoad, InstallationFromALegacyKeshAgentCapturesIt) {
-    std::string error;
-    auto loaded = cli::LoadedMachine::Open(std::string(VELTRA_TESTS_DIR) + "/machines/upgrade-kesh55", error);
-    ASSERT_NE(loaded, nullptr) << error;
-    sim::Machine& m = loaded->machine();
-    m.messageBoxAnswers.push_back(platform::kIdYes);
-    sim::engine::EngineOptions options;
-    options.commandLine = {{"ADDLOCAL", "LocalAuthClient"}};
-    const auto outcome = sim::engine::RunInstallation(TestPackage(), m, options);
-    EXPECT_EQ(outcome.result, 0u) << outcome.error;
-    for (const char* action : {"StopVpnTool", "PreProcessAgentInstall"}) {
-        const auto step = std::find_if(outcome.steps.begin(), outcome.steps.end(), [&](const sim::engine::Step& s) {
-            return s.action == action && s.kind == "deferred" && s.result.has_value();
-        });
-        ASSERT_NE(step, outcome.steps.end()) << action;
-        EXPECT_EQ(step->result, 0u) << action;
-    }
-    // The restoration at the end of the script empties and removes the store
-    // the capture filled.
-    EXPECT_FALSE(sim::DriveFileExists(m, kStore));
-    EXPECT_FALSE(sim::DriveFileExists(m, kSystem + "kvgina.dll"));
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
-// A failed installation leaves the machine as it found it: whole installations
-// of the package, from the predecessor machines and plain ones, each made to
-// fail at one deferred action after the pre-install capture, end rolled back
-// with the registry, every file and the services as they were, apart from the
-// traces the installation's own rules leave (cli::AllowedRollbackTraces();
-// docs/fidelity.md gives their reasons). Secrets never reach the log or the
-// report of these runs.
+// A failed installation, made to fail at each deferred action after the
+// capture, leaves the machine as it found it, apart from the traces its own
+// rules leave (cli::AllowedRollbackTraces(); docs/fidelity.md gives their
+// reasons); secrets never reach its log or report.
 #include <set>
 
 #include "cli/machine_folder.h"
@@ -100,8 +97,7 @@ private:
 
 TEST_F(Rollback, AFailedInstallationLeavesTheMachineAsItWas) {
     for (const Road& road : kRoads) {
-        // The deferred actions the script runs after the capture, from a run
-        // that succeeds.
+        // The deferred actions after the capture, from a run that succeeds.
         std::vector<std::string> afterCapture;
         {
             auto loaded = Open(road);
@@ -155,8 +151,6 @@ TEST_F(Rollback, AFailedInstallationLeavesTheMachineAsItWas) {
     }
 }
 
-// The rollback action alone: its partner's fields, its data, the GINA taken
-// out with or without the administrator, the folders and the service count.
 class ProcessRollBack : public SimFixture {
 protected:
     const std::string agentDir = "C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\";

@@ -1,6 +1,5 @@
-// The shared registrations: lists shared with other products are never cut
-// short or rewritten blind, counts follow the components, obsolete keys go
-// only with their components, and the whole routine is idempotent.
+// The shared registrations: shared lists are never cut short or rewritten
+// blind, counts and obsolete keys follow the components.
 #include <algorithm>
 #include <functional>
 #include <optional>
@@ -251,10 +250,7 @@ TEST(SharedRegistrationsOnSiblings, MaintenanceRunsSettleAtOnce) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string error;
-        auto loaded = cli::LoadedMachine::Open(std::string(VELTRA_TESTS_DIR) + "/machines/" + c.name, error);
-        ASSERT_TRUE(loaded) << error;
-        sim::Machine& m = loaded->machine();
+        sim::Machine m = SampleMachine(c.name);
         sim::SimPlatform sim(m);
         m.registry.CreateKey(kLsa)->SetValue("Notification Packages", platform::kRegMultiSz, Bytes({"scecli"}));
         m.registry.CreateKey(kShared)->SetValue(kI + "da_svc.exe", platform::kRegDword, {3, 0, 0, 0});
