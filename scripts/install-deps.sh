@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake make g++ pkg-config python3
-  libgtest-dev libgmock-dev libbenchmark-dev libssl-dev nlohmann-json3-dev libcli11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libssl-dev nlohmann-json3-dev libcli11-dev libmimalloc-dev
   mingw-w64 wine wine64 msitools wixl libmsi-dev libglib2.0-dev
 )
 missing=()
