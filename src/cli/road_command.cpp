@@ -20,30 +20,18 @@ struct RoadCommand {
 };
 
 int RunRoadCommand(const RoadCommand& command) {
-    const Road* road = FindRoad(command.road);
-    if (road == nullptr) {
-        std::cerr << "agentca: there is no road \"" << command.road << "\"; the roads are:\n";
-        for (const Road& known : Roads()) std::cerr << "  " << known.name << "  " << known.description << "\n";
-        return kExitUsage;
-    }
-    std::string error;
-    const std::filesystem::path packagePath = command.package.empty() ? BenchPackage() : std::filesystem::path(command.package);
-    const auto package = sim::engine::ReadPackage(packagePath, error);
-    if (!package) {
-        std::cerr << "agentca: " << error << "\n";
-        return kExitUsage;
-    }
-    auto loaded = PrepareMachine(command.options, error);
-    if (!loaded) {
-        std::cerr << "agentca: " << error << "\n";
-        return kExitUsage;
-    }
+    auto prepared = PrepareRoad(command.road, command.package, command.options);
+    if (!prepared) return kExitUsage;
+    const Road* road = prepared->road;
+    const std::filesystem::path& packagePath = prepared->packagePath;
+    const sim::engine::Package& package = *prepared->package;
+    std::unique_ptr<LoadedMachine> loaded = std::move(prepared->loaded);
     sim::Machine& machine = loaded->machine();
     RunReport report;
     report.title = "road " + std::string(road->name) + ": " + std::string(road->description);
     if (!command.package.empty()) report.title += "\npackage " + packagePath.string();
     MachineSnapshot before = TakeSnapshot(machine);
-    const sim::engine::InstallOutcome outcome = RunRoad(*road, *package, machine);
+    const sim::engine::InstallOutcome outcome = RunRoad(*road, package, machine);
     // Properties: what the sequence and its actions changed, not what the
     // installer set up when the session began, nor what the machine keeps
     // once the session has ended.

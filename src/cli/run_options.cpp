@@ -65,6 +65,25 @@ void AddRunOptions(CLI::App& command, RunOptions& options) {
     command.add_option("--out", options.out, "Write the machine as it stands after the run to this folder");
 }
 
+std::optional<PreparedRoad> PrepareRoad(const std::string& name, const std::string& package, const RunOptions& options) {
+    PreparedRoad prepared;
+    prepared.road = FindRoad(name);
+    if (prepared.road == nullptr) {
+        std::cerr << "agentca: there is no road \"" << name << "\"; the roads are:\n";
+        for (const Road& known : Roads()) std::cerr << "  " << known.name << "  " << known.description << "\n";
+        return std::nullopt;
+    }
+    std::string error;
+    prepared.packagePath = package.empty() ? BenchPackage() : std::filesystem::path(package);
+    prepared.package = sim::engine::ReadPackage(prepared.packagePath, error);
+    if (prepared.package) prepared.loaded = PrepareMachine(options, error);
+    if (!prepared.loaded) {
+        std::cerr << "agentca: " << error << "\n";
+        return std::nullopt;
+    }
+    return prepared;
+}
+
 std::unique_ptr<LoadedMachine> PrepareMachine(const RunOptions& options, std::string& error) {
     if (!options.out.empty()) {
         std::error_code ec;

@@ -55,28 +55,15 @@ void WatchForCrashes() {
 }
 
 int RunSweepCommand(const SweepCommand& command) {
-    const Road* road = FindRoad(command.road);
-    if (road == nullptr) {
-        std::cerr << "agentca: there is no road \"" << command.road << "\"; the roads are:\n";
-        for (const Road& known : Roads()) std::cerr << "  " << known.name << "  " << known.description << "\n";
-        return kExitUsage;
-    }
-    std::string error;
-    const std::filesystem::path packagePath = command.package.empty() ? BenchPackage() : std::filesystem::path(command.package);
-    const auto package = sim::engine::ReadPackage(packagePath, error);
-    if (!package) {
-        std::cerr << "agentca: " << error << "\n";
-        return kExitUsage;
-    }
-    auto loaded = PrepareMachine(command.options, error);
-    if (!loaded) {
-        std::cerr << "agentca: " << error << "\n";
-        return kExitUsage;
-    }
+    auto prepared = PrepareRoad(command.road, command.package, command.options);
+    if (!prepared) return kExitUsage;
+    const Road* road = prepared->road;
+    const sim::engine::Package& package = *prepared->package;
+    std::unique_ptr<LoadedMachine>& loaded = prepared->loaded;
     WatchForCrashes();
     std::filesystem::path folder = std::filesystem::path(command.options.machine).lexically_normal();
     if (folder.filename().empty()) folder = folder.parent_path();  // "DIR/"
-    const SweepSummary summary = Sweep(*road, *package, loaded->machine(), folder.filename().string(), NameTheRun);
+    const SweepSummary summary = Sweep(*road, package, loaded->machine(), folder.filename().string(), NameTheRun);
     if (!summary.findings.empty()) {
         std::cout << "Run (--fail)\tRule\tWhat\n";
         for (const SweepFinding& finding : summary.findings) {
