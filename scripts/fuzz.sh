@@ -11,6 +11,7 @@
 #   scripts/fuzz.sh -runs=10000000       # each target for 10^7 inputs
 #   scripts/fuzz.sh -runs=10000000 regfile condition   # only these targets
 #   scripts/fuzz.sh -merge               # minimise every seed corpus with what the runs found
+#   scripts/fuzz.sh -merge regfile       # only this one
 #
 # The machine is usually shared: `nice -n 10 scripts/fuzz.sh ...`.
 set -euo pipefail
@@ -46,10 +47,12 @@ for name in $targets; do
   log="build/fuzz/${name}.log"
 
   if [ "$merge" = 1 ]; then
-    # The smallest set of inputs that keeps every feature of the seeds and
-    # of what the runs found replaces the seeds.
+    # The smallest set of inputs that reaches every branch the seeds and the
+    # runs reached replaces the seeds. Hit counts are left out (-use_counters=0):
+    # keeping one input per count bucket made the corpora megabytes of long
+    # inputs for no further branch.
     fresh=$(mktemp -d)
-    if "$fuzzer" -merge=1 -max_len="$max_len" "$fresh" "fuzz/corpus/${name}" "$corpus" >"$log" 2>&1; then
+    if "$fuzzer" -merge=1 -use_counters=0 -max_len="$max_len" "$fresh" "fuzz/corpus/${name}" "$corpus" >"$log" 2>&1; then
       rm -rf "fuzz/corpus/${name}" && mv "$fresh" "fuzz/corpus/${name}" && chmod 755 "fuzz/corpus/${name}"
       printf '%-22s %5s files %8s bytes\n' "$name" "$(find "fuzz/corpus/${name}" -type f | wc -l)" \
         "$(find "fuzz/corpus/${name}" -type f -printf '%s\n' | awk '{s+=$1} END {print s+0}')"
