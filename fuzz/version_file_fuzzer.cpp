@@ -1,11 +1,14 @@
-// Feeds arbitrary text to the reader of the agent's version file. Whatever
-// the text, the reading ends; a file made of one line per number, written
-// back from what was read, gives the same numbers again.
+// Feeds arbitrary bytes to the reader of the agent's version file, read in
+// text mode as the installation reads it. Whatever the text, the reading
+// ends; a file made of one line per number, written back from what was read,
+// gives the same numbers again.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "fuzz_check.h"
+#include "silentpackage/text_mode.h"
 #include "upgrade/version_file.h"
 
 namespace {
@@ -14,7 +17,9 @@ using namespace veltra::upgrade;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    // The file is read in text mode, as the installation reads it.
+    const std::string text = veltra::silentpackage::FromTextModeBytes(
+        std::string_view(reinterpret_cast<const char*>(data), size));
     const AgentVersion version = ReadAgentVersion(text);
     // Numbers are written as the signed values they were read from.
     const auto line = [](const char* name, veltra::platform::Dword value) {
