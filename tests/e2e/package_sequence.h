@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/machine.h"
+#include "platform/sim/registry_tree.h"
 #include "platform/types.h"
-#include "simulated_install.h"
 
 namespace veltra::e2e {
 
@@ -20,13 +21,13 @@ inline const std::string kInstallDir =
 inline const std::string kAgentGina = kInstallDir + "KeshGina.dll";
 inline const std::string kRepositoryFolder = kInstallDir + "VeltraKeshAgentRepository\\";
 
-// What the installer knows that the machine folder does not: the package's
-// product code, its folders and the user-interface level.
 // The installing user's Start menu programs (the package installs per user),
 // mapped from Wine's the same way.
 inline const std::string kSimProgramMenuFolder =
     "C:\\users\\installer\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
 
+// What the installer knows that the machine folder does not: the package's
+// product code, its folders and the user-interface level.
 struct InstallerFacts {
     std::string productCode;
     std::string systemFolder;  // "SystemFolder" as the installer resolves it
@@ -46,6 +47,8 @@ struct SequenceRun {
     std::map<std::string, std::string> properties;
     // The lines the library wrote into the installer's log.
     std::vector<std::string> log;
+    // The machine's registry before and after.
+    sim::RegistryTree before, after;
 };
 
 // Whether a row of the package's CustomAction table has this name.
@@ -56,12 +59,9 @@ bool IsScriptedCustomAction(const std::string& name);
 // Whether that row runs only when the installation rolls back.
 bool IsRollbackCustomAction(const std::string& name);
 
-// A first installation; the command line names the features (ADDLOCAL) and
-// the server files, if any (PATHTOFILE, PATHTOFILE_KVROOT).
-SequenceRun SimulateInstallation(SimulatedInstall& machine, const InstallerFacts& facts,
-                                 const CommandLine& commandLine);
-
-// msiexec /x: REMOVE=ALL, on the machine a simulated installation left.
-SequenceRun SimulateRemoval(SimulatedInstall& machine, const InstallerFacts& facts);
+// The package's execution on the machine as msiexec would run it with this
+// command line: REMOVE=ALL for msiexec /x.
+SequenceRun SimulateSequence(sim::Machine& machine, const InstallerFacts& facts,
+                             const CommandLine& commandLine);
 
 }  // namespace veltra::e2e

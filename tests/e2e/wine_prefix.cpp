@@ -70,11 +70,10 @@ ProcessResult WinePrefix::Wine(const std::vector<std::string>& arguments, const 
     return result;
 }
 
-ProcessResult WinePrefix::WaitForServer() {
-    ProcessResult result =
-        RunProcess({tools_.wineserver, "-w"}, Options("wineserver-wait", std::chrono::seconds(60)));
-    if (result.timedOut) KillServer();
-    return result;
+void WinePrefix::WaitForServer() {
+    if (RunProcess({tools_.wineserver, "-w"}, Options("wineserver-wait", std::chrono::seconds(60))).timedOut) {
+        KillServer();
+    }
 }
 
 void WinePrefix::KillServer() {

@@ -40,7 +40,7 @@ public:
     ProcessResult Wine(const std::vector<std::string>& arguments, const std::string& step,
                        std::chrono::seconds timeout = std::chrono::seconds(60));
     // `wineserver -w`: returns once every process of the prefix has ended.
-    ProcessResult WaitForServer();
+    void WaitForServer();
     // `wineserver -k`: ends whatever still runs in the prefix.
     void KillServer();
 
