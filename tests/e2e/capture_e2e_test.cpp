@@ -81,7 +81,6 @@ TEST_F(CaptureE2eTest, CapturesChangeAsTheSimulatedMachineDoesOnTheSameRoad) {
         return loaded;
     };
 
-    ASSERT_NO_FATAL_FAILURE(SeedPrefix());
     const auto before = captureInWine("before");
     RunMsiexec(MsiexecArguments("/i", package, commandLine), "install");
     const auto after = captureInWine("after");

@@ -3,6 +3,7 @@
 // the Winlogon values on both sides.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -57,7 +58,6 @@ TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) 
     const SimulatedRun simRun = Simulate(commandLine, true, [&] { simServices = simulated->machine().services; });
     ExpectQuietSuccess(simRun);
 
-    ASSERT_NO_FATAL_FAILURE(SeedPrefix());
     const WinePhase install =
         RunAndCompare(MsiexecArguments("/i", package, commandLine), "install", simRun.install, ExportSeeded(simRun.install.before));
     ExpectSameServices(simServices);
@@ -114,9 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
             {{"AUTHCONFIGSELECTED", "2"}}}),
     [](const ::testing::TestParamInfo<GinaScenario>& info) {
         std::string name = info.param.machine;
-        for (char& c : name) {
-            if (c == '-') c = '_';
-        }
+        std::replace(name.begin(), name.end(), '-', '_');
         return name;
     });
 

@@ -35,7 +35,6 @@ TEST_F(NapScenarioTest, TheServerIsConfiguredOnceThroughTheApplet) {
     ExpectQuietSuccess(simRun);
     EXPECT_EQ(simulated->machine().appletCalls.size(), 1u);
 
-    ASSERT_NO_FATAL_FAILURE(SeedPrefix());
     const fs::path applet = PrefixPath(kApplet);
     fs::create_directories(applet.parent_path());
     fs::copy_file(VELTRA_E2E_APPLET, applet, fs::copy_options::overwrite_existing);

@@ -42,7 +42,6 @@ TEST_F(PackageRoundTripTest, APackageMadeInOnePrefixInstallsSilentlyInAFreshOne)
                                  {"_TIME_OUT", "15"},
                                  {"_ATTEMPTS", "4"}};
     const SimulatedRun simCreate = Simulate(builder);
-    ASSERT_NO_FATAL_FAILURE(SeedPrefix());
     // The options file's writer ends package creation with 1603 by design.
     RunAndCompare(MsiexecArguments("/i", package, builder), "create", simCreate.install,
                   ExportSeeded(simCreate.install.before), "/qr", 67);

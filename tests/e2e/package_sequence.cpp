@@ -55,18 +55,9 @@ SequenceRun SimulateSequence(sim::Machine& machine, const InstallerFacts& facts,
     return run;
 }
 
-bool IsPackageCustomAction(const std::string& name) { return TestPackage().FindCustomAction(name) != nullptr; }
-
-bool IsScriptedCustomAction(const std::string& name) {
-    constexpr int kInScript = 0x400;  // msidbCustomActionTypeInScript
+std::optional<int> CustomActionType(const std::string& name) {
     const auto* row = TestPackage().FindCustomAction(name);
-    return row != nullptr && (row->type & kInScript) != 0;
-}
-
-bool IsRollbackCustomAction(const std::string& name) {
-    constexpr int kRollback = 0x100;  // msidbCustomActionTypeRollback
-    const auto* row = TestPackage().FindCustomAction(name);
-    return row != nullptr && (row->type & kRollback) != 0;
+    return row ? std::optional<int>(row->type) : std::nullopt;
 }
 
 }  // namespace veltra::e2e

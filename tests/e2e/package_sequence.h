@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,13 +52,10 @@ struct SequenceRun {
     sim::RegistryTree before, after;
 };
 
-// Whether a row of the package's CustomAction table has this name.
-bool IsPackageCustomAction(const std::string& name);
-// Whether that row runs in the installation script (deferred, rollback or
-// commit): the log then shows it twice, when it is scheduled and when it runs.
-bool IsScriptedCustomAction(const std::string& name);
-// Whether that row runs only when the installation rolls back.
-bool IsRollbackCustomAction(const std::string& name);
+// The type of the package's custom action of this name (msidbCustomActionType
+// bits: 0x400 runs in the installation script, where the log shows it twice,
+// scheduled and run; 0x100 only when it rolls back); nullopt when there is none.
+std::optional<int> CustomActionType(const std::string& name);
 
 // The package's execution on the machine as msiexec would run it with this
 // command line: REMOVE=ALL for msiexec /x.

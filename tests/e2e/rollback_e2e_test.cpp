@@ -24,7 +24,6 @@ TEST_F(RollbackScenarioTest, AFailedServiceRegistrationRollsTheInstallationBack)
     for (const auto& [action, result] : simRun.install.actions) failed = failed || (action == "InstallLocalDAService" && result != 0);
     EXPECT_TRUE(failed) << "the simulated installation did not fail where the scenario wants it to";
 
-    ASSERT_NO_FATAL_FAILURE(SeedPrefix());
     const ProcessResult created =
         wine->Wine({"sc", "create", "OASVC_Local", "binPath=", "C:\\old\\da_svc.exe", "DisplayName=",
                     "An earlier offline service", "start=", "demand"},

@@ -77,7 +77,6 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
                   facts.tempFolder + name + ";" + facts.systemFolder + ";1;" + kRepositoryFolder);
     }
 
-    ASSERT_NO_FATAL_FAILURE(SeedPrefix());
     const WinePhase install = RunAndCompare(MsiexecArguments("/i", package, commandLine), "install", simRun.install,
                                             ExportSeeded(simRun.install.before));
     // With the source properties gone when the script ran, the copies in

@@ -83,7 +83,7 @@ void WinePrefix::KillServer() {
 
 bool WinePrefix::ImportRegFile(const fs::path& file, std::string& error) {
     const ProcessResult result = Wine({"regedit", "/s", WindowsPath(file)}, "regedit-import");
-    if (!result.started || result.timedOut || result.exitCode != 0) {
+    if (result.timedOut || result.exitCode != 0) {
         error = "regedit /s " + file.string() + " failed (exit " + std::to_string(result.exitCode) +
                 (result.timedOut ? ", timed out" : "") + "):\n" + result.output;
         return false;

@@ -121,12 +121,9 @@ std::vector<std::string> MsiexecArguments(const std::string& verb, const fs::pat
 }
 
 void WineScenarioTest::SetUp() {
-    if (std::string(VELTRA_WINE).empty() || std::string(VELTRA_WINESERVER).empty()) {
-        GTEST_SKIP()
-            << "wine not found (Debian packages wine, wine64): the end-to-end tests need it";
-    }
-    if (std::string(VELTRA_MSIINFO).empty()) {
-        GTEST_SKIP() << "msiinfo not found (Debian package msitools)";
+    if (std::string(VELTRA_WINE).empty() || std::string(VELTRA_WINESERVER).empty() ||
+        std::string(VELTRA_MSIINFO).empty()) {
+        GTEST_SKIP() << "wine or msiinfo not found (Debian packages wine, wine64, msitools)";
     }
     if (!VELTRA_E2E_PACKAGE_BUILT) {
         GTEST_SKIP() << "the x64 test package is not built in this tree (needs the MinGW-w64 "
@@ -160,6 +157,11 @@ std::string ProductCodeOf(const std::string& package, const fs::path& work) {
     return {};
 }
 
+// The custom action type's bits: msidbCustomActionTypeInScript, ...Rollback.
+bool HasTypeBit(const std::string& action, int bit) { return (CustomActionType(action).value_or(0) & bit) != 0; }
+bool IsScripted(const std::string& action) { return HasTypeBit(action, 0x400); }
+bool IsRollback(const std::string& action) { return HasTypeBit(action, 0x100); }
+
 // The same custom actions ran in Wine as in the simulated run of the
 // package's sequence, and each ended the same way. A deferred action must
 // also have run from the script, not only been scheduled.
@@ -169,17 +171,17 @@ void ExpectSameActions(const MsiLog& log, const SequenceRun& simulated, const st
         // Wine logs a script action when it is scheduled as well: one that
         // shows only that once never ran (the script stopped before it), and
         // rollback actions are compared by their log lines.
-        if (!IsPackageCustomAction(action) || IsRollbackCustomAction(action)) continue;
-        if (IsScriptedCustomAction(action) && values.size() < 2) continue;
+        if (!CustomActionType(action) || IsRollback(action)) continue;
+        if (IsScripted(action) && values.size() < 2) continue;
         ranInWine.insert(action);
     }
     std::set<std::string> ranSimulated;
     for (const auto& [action, result] : simulated.actions) {
-        if (IsRollbackCustomAction(action)) continue;  // compared by their log lines
+        if (IsRollback(action)) continue;  // compared by their log lines
         ranSimulated.insert(action);
         const auto found = log.returns.find(action);
         if (found == log.returns.end()) continue;
-        const bool deferred = IsScriptedCustomAction(action);
+        const bool deferred = IsScripted(action);
         EXPECT_EQ(found->second.size(), deferred ? 2u : 1u)
             << phase << ": " << action
             << (deferred ? " was not both scheduled and run" : " did not run exactly once");
@@ -232,36 +234,13 @@ void ExpectFacts(const MsiLog& log, const InstallerFacts& facts) {
         << "TempFolder is \"" << wineTemp << "\"";
 }
 
-// "ComputerName" as Wine's registry of the base prefix holds it.
-std::string WineComputerName() {
-    std::ifstream file(fs::path(VELTRA_E2E_BASE_PREFIX) / "system.reg");
-    std::string line;
-    bool inKey = false;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line.front() == '[') {
-            inKey = line.rfind("[System\\\\CurrentControlSet\\\\Control\\\\ComputerName\\\\ComputerName]", 0) == 0;
-            continue;
-        }
-        const std::string prefix = "\"ComputerName\"=\"";
-        if (inKey && line.rfind(prefix, 0) == 0 && line.size() > prefix.size() && line.back() == '"') {
-            return line.substr(prefix.size(), line.size() - prefix.size() - 1);
-        }
-    }
-    return {};
-}
-
 }  // namespace
 
 std::unique_ptr<cli::LoadedMachine> WineScenarioTest::OpenSimulated() const {
     std::string error;
     auto opened = cli::LoadedMachine::Open(machineFolder, error);
-    const std::string name = WineComputerName();
-    if (!opened || name.empty()) {
-        ADD_FAILURE() << (opened ? "the base prefix's registry names no computer" : error);
-        return nullptr;
-    }
-    opened->machine().computerName = name;
+    EXPECT_TRUE(opened) << error;
+    if (opened) opened->machine().computerName = computerName;
     return opened;
 }
 
@@ -275,6 +254,13 @@ void WineScenarioTest::Begin(const std::string& machine, const std::string& work
     package = work / "package" / (packageName.empty() ? fs::path(VELTRA_E2E_PACKAGE).filename() : fs::path(packageName));
     fs::copy_file(VELTRA_E2E_PACKAGE, package, fs::copy_options::overwrite_existing);
     for (const auto& [name, content] : files) std::ofstream(work / "package" / name, std::ios::binary) << content;
+    ASSERT_NO_FATAL_FAILURE(SeedPrefix());
+    // The base prefix takes the host's name, the simulated machine Wine's.
+    const std::string computer = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ComputerName";
+    sim::RegistryTree names;
+    ASSERT_FALSE(sim::ApplyRegFile(names, wine->ExportKey(computer, "computer-name")));
+    computerName = StringValue(names, computer, "ComputerName").value_or("");
+    ASSERT_FALSE(computerName.empty()) << "Wine names no computer";
     facts = FactsFor(package, uiLevel);
     ASSERT_FALSE(facts.productCode.empty()) << "no ProductCode in " << package;
     simulated = OpenSimulated();

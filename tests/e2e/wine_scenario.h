@@ -82,15 +82,15 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The scenario's machine (a folder under machines/) and its work folder
-    // (emptied first); the package in a folder of its own (under its build
-    // name unless named) beside the given files, run at a user-interface
-    // level; the simulated machine with that folder where Wine sees it.
+    // The scenario's machine (a folder under machines/): the prefix seeded
+    // from it in a work folder (emptied first); the package in a folder of
+    // its own (under its build name unless named) beside the given files,
+    // run at a user-interface level; the simulated machine with that folder
+    // where Wine sees it.
     void Begin(const std::string& machine, const std::string& workName, const Files& files,
                const std::string& uiLevel = kQuietUiLevel, const std::string& packageName = "");
     // The machine on the simulated side, named as Wine names the computer
-    // (the base prefix takes the host's name), so that the values built
-    // from "ComputerName" compare; nullptr after a failure.
+    // so that the values built from "ComputerName" compare.
     std::unique_ptr<cli::LoadedMachine> OpenSimulated() const;
     // The installer's facts for a package run from its own folder at a
     // user-interface level (Wine's system and temporary folders).
@@ -103,7 +103,7 @@ protected:
     // A quiet run: no dialog shown, every action returned 0.
     void ExpectQuietSuccess(const SimulatedRun& run) const;
 
-    // The prefix: a copy of the run's base prefix with the machine's
+    // The prefix afresh: a copy of the run's base prefix with the machine's
     // registry imported and its drive C: files added.
     void SeedPrefix();
     // The watched keys as seeded, each value the machine folder seeds checked.
@@ -139,6 +139,7 @@ protected:
     std::optional<WinePrefix> wine;
     std::vector<std::string> watched;
     std::filesystem::path package;
+    std::string computerName;
     InstallerFacts facts;
     std::unique_ptr<cli::LoadedMachine> simulated;
 };
