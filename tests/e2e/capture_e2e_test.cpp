@@ -104,8 +104,9 @@ TEST_F(CaptureE2eTest, CapturesChangeAsTheSimulatedMachineDoesOnTheSameRoad) {
     EXPECT_GT(secrets, 0u) << "the scenario's machine holds no secret to look for";
 
     // The files the installation laid down (the simulated installer lays
-    // stand-in contents, so names are compared), the service it registered,
-    // the product's installed feature.
+    // stand-in contents, so names are compared), the service it registered
+    // as Wine's Service Control Manager holds it, the product's installed
+    // feature.
     const std::string installDir = *sim::NormalizeWindowsPath(kInstallDir);
     const sim::DriveEntry* simFolder = simulated->machine().drives.Find(installDir);
     const sim::DriveEntry* capturedFolder = captured.drives.Find(installDir);
@@ -113,7 +114,9 @@ TEST_F(CaptureE2eTest, CapturesChangeAsTheSimulatedMachineDoesOnTheSameRoad) {
     EXPECT_EQ(Names(capturedFolder), Names(simFolder));
     const auto service = [](const sim::Machine& machine) {
         const sim::ServiceRecord& record = machine.services.at("OASVC_Local");
-        return std::tie(record.config.binaryPath, record.config.displayName, record.config.startType, record.description);
+        const platform::ServiceConfig& config = record.config;
+        return std::tie(config.binaryPath, config.displayName, config.serviceType, config.startType,
+                        config.errorControl, record.description);
     };
     ASSERT_TRUE(captured.services.contains("OASVC_Local"));
     EXPECT_EQ(service(captured), service(simulated->machine()));

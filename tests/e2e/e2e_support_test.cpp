@@ -69,22 +69,18 @@ TEST(RegistryCompare, TheOrderOfValuesAndTheCaseOfNamesDoNotCount) {
     EXPECT_EQ(CompareChanges(wine, simulated), "");
 }
 
-TEST(RegistryCompare, DifferentDataIsADifferenceAndTheReportShowsBothSides) {
-    const auto before = TreeWith({});
+// Other data, or a change on one side only, is a difference, and the report
+// shows both sides.
+TEST(RegistryCompare, DifferentDataOrAOneSidedChangeIsADifference) {
+    const auto before = TreeWith({{"GinaDLL", "x.dll"}});
     const auto wine = Changes(before, TreeWith({{"GinaDLL", "C:\\A\\KeshGina.dll"}}));
     const auto simulated = Changes(before, TreeWith({{"GinaDLL", "C:\\B\\KeshGina.dll"}}));
     const std::string report = CompareChanges(wine, simulated);
     EXPECT_NE(report.find("only in Wine"), std::string::npos) << report;
     EXPECT_NE(report.find("C:\\\\A\\\\KeshGina.dll"), std::string::npos) << report;
     EXPECT_NE(report.find("C:\\\\B\\\\KeshGina.dll"), std::string::npos) << report;
-}
-
-TEST(RegistryCompare, AChangeOnOneSideOnlyIsADifference) {
-    const auto before = TreeWith({{"GinaDLL", "x.dll"}});
-    const auto wine = Changes(before, TreeWith({}));
-    const auto simulated = Changes(before, before);
-    EXPECT_NE(CompareChanges(wine, simulated), "");
-    EXPECT_NE(CompareChanges(simulated, wine), "");
+    EXPECT_NE(CompareChanges(wine, {}), "");
+    EXPECT_NE(CompareChanges({}, simulated), "");
 }
 
 TEST(RegistryCompare, ChangesOutsideTheWatchedKeysDoNotCount) {

@@ -21,8 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kAgentFolder = "C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\";
-const std::string kApplet = kAgentFolder + "kvcontrl.cpl";
+const std::string kApplet = kInstallDir + "kvcontrl.cpl";
 
 using NapScenarioTest = WineScenarioTest;
 

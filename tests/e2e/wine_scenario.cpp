@@ -352,33 +352,6 @@ sim::RegistryTree WineScenarioTest::ExportWatched(const std::string& step) {
     return tree;
 }
 
-void WineScenarioTest::ExpectSameServices(const sim::NameMap<sim::ServiceRecord>& services) {
-    EXPECT_FALSE(services.empty()) << "the simulated run registered no service";
-    for (const auto& [name, service] : services) {
-        const std::string key = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\" + name;
-        sim::RegistryTree tree;
-        const auto bytes = wine->ExportKey(key, "service-" + name);
-        ASSERT_FALSE(bytes.empty()) << "Wine has no service " << name;
-        ASSERT_FALSE(sim::ApplyRegFile(tree, bytes)) << "Wine's export of " << key << " does not read back";
-        auto number = [&](const char* value) -> std::optional<platform::Dword> {
-            const auto node = tree.FindKey(key);
-            const sim::RegValue* found = node ? node->FindValue(value) : nullptr;
-            if (found == nullptr || found->data.size() != 4) return std::nullopt;
-            return static_cast<platform::Dword>(found->data[0] | found->data[1] << 8 | found->data[2] << 16 |
-                                                found->data[3] << 24);
-        };
-        const platform::ServiceConfig& config = service.config;
-        EXPECT_EQ(StringValue(tree, key, "ImagePath"), config.binaryPath) << name;
-        EXPECT_EQ(StringValue(tree, key, "DisplayName"), config.displayName) << name;
-        EXPECT_EQ(StringValue(tree, key, "ObjectName"), config.account.empty() ? "LocalSystem" : config.account)
-            << name;
-        EXPECT_EQ(StringValue(tree, key, "Description"), service.description) << name;
-        EXPECT_EQ(number("Type"), config.serviceType) << name;
-        EXPECT_EQ(number("Start"), config.startType) << name;
-        EXPECT_EQ(number("ErrorControl"), config.errorControl) << name;
-    }
-}
-
 MsiLog WineScenarioTest::RunMsiexec(const std::vector<std::string>& arguments, const std::string& step,
                                     const std::string& uiLevel, int exitCode) {
     const fs::path log = work / (step + ".log");

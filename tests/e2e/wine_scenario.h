@@ -123,10 +123,6 @@ protected:
     WinePhase RunAndCompare(const std::vector<std::string>& arguments, const std::string& step,
                             const SequenceRun& simulated, const sim::RegistryTree& wineBefore,
                             const std::string& uiLevel = "/qn", int exitCode = 0);
-    // Every service the simulated run registered is in Wine's Service Control
-    // Manager with the same parameters, as its key under
-    // HKLM\SYSTEM\CurrentControlSet\Services records them.
-    void ExpectSameServices(const sim::NameMap<sim::ServiceRecord>& simulated);
     // The changes of the watched keys from before to after agree.
     void ExpectSameRegistryChanges(const sim::RegistryTree& wineBefore, const sim::RegistryTree& wineAfter,
                                    const sim::RegistryTree& simBefore, const sim::RegistryTree& simAfter,

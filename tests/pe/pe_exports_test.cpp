@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_runner.h"
 #include "pe_headers.h"
 #include "runtime/action_table.h"
 
@@ -64,10 +65,9 @@ protected:
         }
         for (const char* path : {build.dll, build.exe}) {
             ASSERT_TRUE(std::filesystem::exists(path)) << path << " is missing: build the tree before testing";
-            std::string error;
-            const auto text = RunObjdump(VELTRA_OBJDUMP, path, error);
-            ASSERT_TRUE(text) << error;
-            (path == build.dll ? dll : exe) = ParseObjdump(*text);
+            const cli::Outcome dump = cli::Run(VELTRA_OBJDUMP, {"-p", path});
+            ASSERT_EQ(dump.status, 0) << dump.out;
+            (path == build.dll ? dll : exe) = ParseObjdump(dump.out);
         }
     }
     PeHeaders dll, exe;
