@@ -118,7 +118,7 @@ protected:
                       const std::string& uiLevel = "/qn", int exitCode = 0);
     // msiexec's run of a phase held against the simulated run of the same
     // phase: the custom actions, the library's log lines, the properties the
-    // actions decide, the installer's facts (on an installation) and the
+    // actions decide and the installer's facts (when logged), and the
     // watched keys' changes from wineBefore.
     WinePhase RunAndCompare(const std::vector<std::string>& arguments, const std::string& step,
                             const SequenceRun& simulated, const sim::RegistryTree& wineBefore,
