@@ -9,7 +9,6 @@
 // so that Wine's copies take the deferred branch, as Windows' do.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,14 +27,6 @@ using namespace std::string_literals;
 const std::string kKvconfContent = "KVCONF\r\nserver=kesh01.example\r\n\0\x7f\xfe"s;
 const std::string kKvrootContent =
     "-----BEGIN CERTIFICATE-----\nMIIBVeltraRoot\n\0\xff-----END CERTIFICATE-----\n"s;
-
-// The package's server-file chain, in its order.
-const std::vector<std::string> kServerFileChain = {
-    "SetKvconfSourcePropNoMess", "SetKvconfCopyState",    "SetKvrootSourcePropNoMess",
-    "SetKvrootCopyState",        "RepositionDataForCopy", "SetDeferredKvconfData",
-    "SetDeferredKvrootData",     "ClearKvconfSource",     "ClearKvrootSource",
-    "CopyKvconfRec",             "CopyKvrootCrt",
-};
 
 const Files kServerFiles = {{"kvconf.rec", kKvconfContent}, {"kvroot.crt", kKvrootContent}};
 
@@ -64,14 +55,8 @@ TEST_F(ServerFilesScenarioTest, BothFilesBesideThePackageEndInTheSystemFolder) {
         }
     });
     ExpectQuietSuccess(simRun);
-    // Every action of the chain ran (Wine is held to the same actions), and
-    // each copy was given its local copy, the system folder, the copy state
+    // Each copy was given its local copy, the system folder, the copy state
     // and the repository folder.
-    for (const std::string& action : kServerFileChain) {
-        EXPECT_TRUE(std::any_of(simRun.install.actions.begin(), simRun.install.actions.end(),
-                                [&](const auto& ran) { return ran.first == action; }))
-            << action << " did not run";
-    }
     for (const auto& [name, copy] : {std::pair{"kvconf.rec", "CopyKvconfRec"}, std::pair{"kvroot.crt", "CopyKvrootCrt"}}) {
         EXPECT_EQ(simRun.install.properties.at(copy),
                   facts.tempFolder + name + ";" + facts.systemFolder + ";1;" + kRepositoryFolder);

@@ -101,15 +101,16 @@ std::string Replaced(const std::string& value, const std::string& wine, const st
     return mapped + value.substr(from);
 }
 
-}  // namespace
-
+// A value Wine logged, with Wine's own folders replaced by the simulated
+// machine's: the Start menu's programs lie below the roaming profile, the
+// temporary folder beside it; the others are the same.
 std::string MappedFromWine(const std::string& value, const MsiLog& log,
                            const InstallerFacts& facts) {
-    // The user's own folders: the Start menu's programs lie below the
-    // roaming profile, the temporary folder beside it.
     const std::string menu = Replaced(value, LoggedProperty(log, "ProgramMenuFolder"), kSimProgramMenuFolder);
     return Replaced(menu, LoggedProperty(log, "TempFolder"), facts.tempFolder);
 }
+
+}  // namespace
 
 std::vector<std::string> MsiexecArguments(const std::string& verb, const fs::path& package,
                                           const CommandLine& commandLine) {

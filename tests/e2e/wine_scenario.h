@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/machine_folder.h"
 #include "msi_log.h"
 #include "package_sequence.h"
-#include "cli/machine_folder.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/registry_tree.h"
 #include "wine_prefix.h"
@@ -53,12 +53,6 @@ std::string ReadText(const std::filesystem::path& file);
 // The string data of a value, nullopt when the key or value is absent.
 std::optional<std::string> StringValue(const sim::RegistryTree& tree, const std::string& key,
                                        const std::string& name);
-
-// A value Wine logged, with Wine's own folders replaced by the simulated
-// machine's (the temporary folder and the Start menu's; the others are the
-// same).
-std::string MappedFromWine(const std::string& value, const MsiLog& log,
-                           const InstallerFacts& facts);
 
 // msiexec's arguments: the verb, the package and the command line's properties.
 std::vector<std::string> MsiexecArguments(const std::string& verb, const std::filesystem::path& package,
