@@ -55,6 +55,11 @@ SequenceRun SimulateSequence(sim::Machine& machine, const InstallerFacts& facts,
     return run;
 }
 
+std::string PackageProductCode() {
+    const auto found = TestPackage().properties.find("ProductCode");
+    return found == TestPackage().properties.end() ? std::string() : found->second;
+}
+
 std::optional<int> CustomActionType(const std::string& name) {
     const auto* row = TestPackage().FindCustomAction(name);
     return row ? std::optional<int>(row->type) : std::nullopt;

@@ -52,6 +52,9 @@ struct SequenceRun {
     sim::RegistryTree before, after;
 };
 
+// The package's product code, from its Property table.
+std::string PackageProductCode();
+
 // The type of the package's custom action of this name (msidbCustomActionType
 // bits: 0x400 runs in the installation script, where the log shows it twice,
 // scheduled and run; 0x100 only when it rolls back); nullopt when there is none.

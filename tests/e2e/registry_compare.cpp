@@ -66,8 +66,6 @@ std::string CompareChanges(const std::vector<ComparableChange>& wine,
                         std::back_inserter(onlySim));
     if (onlyWine.empty() && onlySim.empty()) return {};
     std::ostringstream out;
-    PrintSide(out, "Wine", wine);
-    PrintSide(out, "simulated machine", simulated);
     PrintSide(out, "only in Wine", onlyWine);
     PrintSide(out, "only in the simulated machine", onlySim);
     return out.str();

@@ -4,7 +4,6 @@
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <sstream>
 
 #include "platform/sim/regfile.h"
 #include "platform/sim/sim_files.h"
@@ -39,15 +38,6 @@ const std::vector<std::string> kComparedProperties = {
     "KVCONF_DEST", "KVROOT_DEST", "CopyKvconfRec", "CopyKvrootCrt",
 };
 
-// Every key of a tree that holds values, by full path.
-void CollectKeysWithValues(const sim::RegNode& node, const std::string& path,
-                           std::vector<std::string>& keys) {
-    if (!node.values().empty()) keys.push_back(path);
-    for (const auto& [folded, child] : node.subkeys()) {
-        CollectKeysWithValues(*child, path + "\\" + child->name(), keys);
-    }
-}
-
 std::string LoggedProperty(const MsiLog& log, const std::string& name) {
     const auto found = log.properties.find(name);
     return found == log.properties.end() ? std::string() : found->second;
@@ -79,12 +69,8 @@ namespace {
 std::vector<std::string> WatchedKeys(const sim::RegistryTree& seeded,
                                      const std::vector<sim::RegChange>& simulatedChanges) {
     std::vector<std::string> keys = kAlwaysWatched;
-    for (const std::string& root : sim::RegistryTree::RootNames()) {
-        if (const auto node = seeded.Root(root)) {
-            for (const auto& [folded, child] : node->subkeys()) {
-                CollectKeysWithValues(*child, root + "\\" + child->name(), keys);
-            }
-        }
+    for (const auto& change : sim::DiffTrees(sim::RegistryTree{}, seeded)) {
+        if (change.kind == sim::RegChange::ValueAdded) keys.push_back(change.key);
     }
     for (const auto& change : simulatedChanges) keys.push_back(change.key);
     return OutermostKeys(keys);
@@ -120,9 +106,8 @@ std::vector<std::string> MsiexecArguments(const std::string& verb, const fs::pat
 }
 
 void WineScenarioTest::SetUp() {
-    if (std::string(VELTRA_WINE).empty() || std::string(VELTRA_WINESERVER).empty() ||
-        std::string(VELTRA_MSIINFO).empty()) {
-        GTEST_SKIP() << "wine or msiinfo not found (Debian packages wine, wine64, msitools)";
+    if (std::string(VELTRA_WINE).empty() || std::string(VELTRA_WINESERVER).empty()) {
+        GTEST_SKIP() << "wine not found (Debian packages wine, wine64)";
     }
     if (!VELTRA_E2E_PACKAGE_BUILT) {
         GTEST_SKIP() << "the x64 test package is not built in this tree (needs the MinGW-w64 "
@@ -140,21 +125,6 @@ void WineScenarioTest::TearDown() {
 }
 
 namespace {
-
-// The package's product code, read from its Property table.
-std::string ProductCodeOf(const std::string& package, const fs::path& work) {
-    ProcessOptions options;
-    options.outputFile = work / "product-code.out";
-    const ProcessResult result =
-        RunProcess({VELTRA_MSIINFO, "export", package, "Property"}, options);
-    std::istringstream lines(result.output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("ProductCode\t", 0) == 0) return line.substr(12);
-    }
-    return {};
-}
 
 // The custom action type's bits: msidbCustomActionTypeInScript, ...Rollback.
 bool HasTypeBit(const std::string& action, int bit) { return (CustomActionType(action).value_or(0) & bit) != 0; }
@@ -249,7 +219,7 @@ void WineScenarioTest::Begin(const std::string& machine, const std::string& work
     work = fs::path(VELTRA_E2E_WORK) / workName;
     fs::remove_all(work);
     fs::create_directories(work / "package");
-    wine.emplace(WineTools{VELTRA_WINE, VELTRA_WINESERVER}, work / "prefix", work / "output");
+    wine.emplace(work / "prefix", work / "output");
     package = work / "package" / (packageName.empty() ? fs::path(VELTRA_E2E_PACKAGE).filename() : fs::path(packageName));
     fs::copy_file(VELTRA_E2E_PACKAGE, package, fs::copy_options::overwrite_existing);
     for (const auto& [name, content] : files) std::ofstream(work / "package" / name, std::ios::binary) << content;
@@ -269,7 +239,7 @@ void WineScenarioTest::Begin(const std::string& machine, const std::string& work
 }
 
 InstallerFacts WineScenarioTest::FactsFor(const fs::path& package, const std::string& uiLevel) const {
-    return {ProductCodeOf(package.string(), work), kWineSystemFolder, uiLevel,
+    return {PackageProductCode(), kWineSystemFolder, uiLevel,
             WinePrefix::WindowsPath(package.parent_path()) + "\\", kSimTempFolder};
 }
 
@@ -317,9 +287,6 @@ WinePhase WineScenarioTest::RunAndCompare(const std::vector<std::string>& argume
 void WineScenarioTest::SeedPrefix() {
     std::string error;
     ASSERT_TRUE(wine->CopyFrom(VELTRA_E2E_BASE_PREFIX, error)) << error;
-    for (const auto& drive : fs::directory_iterator(machineFolder / "drives")) {
-        ASSERT_EQ(drive.path().filename(), "C") << "a Wine prefix has only drive C: to seed";
-    }
     fs::copy(machineFolder / "drives" / "C", wine->DriveC(),
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     ASSERT_TRUE(wine->ImportRegFile(machineFolder / "registry.reg", error)) << error;
@@ -362,7 +329,6 @@ MsiLog WineScenarioTest::RunMsiexec(const std::vector<std::string>& arguments, c
     command.insert(command.end(), arguments.begin(), arguments.end());
     command.insert(command.end(), {uiLevel, "/l*v", WinePrefix::WindowsPath(log)});
     const ProcessResult result = wine->Wine(command, step, 180s);
-    EXPECT_FALSE(result.timedOut) << "msiexec " << arguments[0] << " did not finish in time";
     EXPECT_EQ(result.exitCode, exitCode) << "msiexec " << arguments[0] << " ended otherwise:\n" << result.output;
     wine->WaitForServer();
     return ParseMsiLog(ReadText(log));

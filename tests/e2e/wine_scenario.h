@@ -72,7 +72,7 @@ struct WinePhase {
 
 class WineScenarioTest : public ::testing::Test {
 protected:
-    // Skips when Wine, msitools or the x64 package is missing.
+    // Skips when Wine or the x64 package is missing.
     void SetUp() override;
     void TearDown() override;
 
