@@ -115,7 +115,7 @@ TEST_F(CaptureE2eTest, CapturesChangeAsTheSimulatedMachineDoesOnTheSameRoad) {
     const auto service = [](const sim::Machine& machine) {
         const sim::ServiceRecord& record = machine.services.at("OASVC_Local");
         const platform::ServiceConfig& config = record.config;
-        return std::tie(config.binaryPath, config.displayName, config.serviceType, config.startType,
+        return std::tuple(config.binaryPath, config.displayName, config.serviceType, config.startType,
                         config.errorControl, record.description);
     };
     ASSERT_TRUE(captured.services.contains("OASVC_Local"));
