@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <iterator>
 #include <map>
-#include <sstream>
 
 #include "cli_runner.h"
 #include "support/sim_fixture.h"
@@ -18,9 +18,7 @@ namespace fs = std::filesystem;
 
 std::string Slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Every file and folder below a drives/ folder: relative path -> bytes ("/" for a folder).

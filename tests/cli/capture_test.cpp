@@ -40,6 +40,20 @@ sim::engine::InstallOutcome Road(const std::string& road, sim::Machine& machine)
     return cli::RunRoad(*cli::FindRoad(road), *package, machine);
 }
 
+// Masks the secrets of a key's values (and of its subkeys' when deep) as a
+// capture does; how many there were.
+std::size_t MaskSecrets(sim::RegNode& node, bool deep) {
+    std::size_t masked = 0;
+    for (sim::RegValue value : std::vector(node.values())) {
+        if (!MaskSecretValue(value)) continue;
+        node.SetValue(value.name, value.type, value.data);
+        ++masked;
+    }
+    if (!deep) return masked;
+    for (const auto& [folded, child] : node.subkeys()) masked += MaskSecrets(*child, true);
+    return masked;
+}
+
 bool IsValueOperation(const std::string& operation) {
     return operation == "RegQueryValueExA" || operation == "RegSetValueExA" || operation == "RegDeleteValueA";
 }
@@ -168,43 +182,24 @@ TEST_F(CaptureOfAMachine, OnlyReadsAndLeavesTheMachineAsItWas) {
     }
     EXPECT_TRUE(others.empty()) << ::testing::PrintToString(others);
     EXPECT_TRUE(loaded->machine().registry == registryBefore);
-    EXPECT_EQ(sim::WriteRegFile(loaded->machine().registry, sim::RegFormat::Version5),
-              sim::WriteRegFile(registryBefore, sim::RegFormat::Version5));
     EXPECT_EQ(sim::ReadDriveFile(loaded->machine(), "C:\\WINDOWS\\system32\\kvgina.dll"), "legacy gina");
 }
 
 TEST_F(CaptureOfAMachine, TakesTheCapturedRootsWholeWithSecretsMasked) {
     Capture();
-    const sim::Machine& source = loaded->machine();
+    sim::RegistryTree expected = loaded->machine().registry;
     std::size_t secrets = 0;
     for (const RegistryRoot& root : RegistryRoots()) {
-        const auto original = source.registry.FindKey(root.path);
+        const auto original = expected.FindKey(root.path);
         const auto copy = captured.registry.FindKey(root.path);
         ASSERT_EQ(original == nullptr, copy == nullptr) << root.path;
         if (!original) continue;
-        if (!root.tree) {
+        secrets += MaskSecrets(*original, root.tree);
+        if (root.tree) {
+            EXPECT_TRUE(*copy == *original) << root.path;
+        } else {
             EXPECT_TRUE(copy->subkeys().empty()) << root.path;
-        }
-        // Compare value by value, below every key of the root.
-        std::vector<std::pair<std::shared_ptr<sim::RegNode>, std::shared_ptr<sim::RegNode>>> pending = {{original, copy}};
-        while (!pending.empty()) {
-            auto [from, to] = pending.back();
-            pending.pop_back();
-            ASSERT_EQ(from->values().size(), to->values().size()) << root.path << " " << from->name();
-            for (const sim::RegValue& value : from->values()) {
-                const sim::RegValue* taken = to->FindValue(value.name);
-                ASSERT_NE(taken, nullptr) << from->name() << " " << value.name;
-                EXPECT_EQ(taken->type, value.type) << value.name;
-                sim::RegValue masked = value;
-                if (MaskSecretValue(masked)) {
-                    ++secrets;
-                    EXPECT_NE(taken->data, value.data) << value.name << " left in clear";
-                }
-                EXPECT_EQ(taken->data, masked.data) << from->name() << " " << value.name;
-            }
-            if (!root.tree) continue;
-            ASSERT_EQ(from->subkeys().size(), to->subkeys().size()) << from->name();
-            for (const auto& [folded, child] : from->subkeys()) pending.push_back({child, to->FindSubkey(child->name())});
+            EXPECT_EQ(copy->values(), original->values()) << root.path;
         }
     }
     EXPECT_GE(secrets, 2u) << "the node secret and Winlogon's password";
@@ -250,17 +245,7 @@ TEST_F(CaptureOfAMachine, PlaysTheUpgradeRoadAsTheMachineItselfDoes) {
     }
     // The secrets as the capture leaves them, on both sides.
     for (const RegistryRoot& root : RegistryRoots()) {
-        if (auto key = source.registry.FindKey(root.path)) {
-            std::vector<std::shared_ptr<sim::RegNode>> pending = {key};
-            while (!pending.empty()) {
-                auto node = pending.back();
-                pending.pop_back();
-                for (sim::RegValue value : node->values()) {
-                    if (MaskSecretValue(value)) node->SetValue(value.name, value.type, value.data);
-                }
-                for (const auto& [folded, child] : node->subkeys()) pending.push_back(child);
-            }
-        }
+        if (auto key = source.registry.FindKey(root.path)) MaskSecrets(*key, true);
     }
     source.trace.enabled = false;
     const sim::RegistryTree sourceBefore = source.registry;

@@ -16,8 +16,8 @@ std::string Quoted(const std::string& argument) {
 
 }  // namespace
 
-Outcome Agentca(const std::vector<std::string>& arguments) {
-    std::string command = AGENTCA;
+Outcome Run(const std::string& program, const std::vector<std::string>& arguments) {
+    std::string command = Quoted(program);
     for (const std::string& argument : arguments) command += " " + Quoted(argument);
     command += " 2>&1";
     Outcome outcome;

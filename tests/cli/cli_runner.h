@@ -1,4 +1,4 @@
-// Runs agentca as a user does: a process, its output and its exit status.
+// Runs a program as a user does: a process, its output and its exit status.
 #pragma once
 
 #include <string>
@@ -11,6 +11,10 @@ struct Outcome {
     std::string out;  // standard output and standard error together
 };
 
-Outcome Agentca(const std::vector<std::string>& arguments);
+Outcome Run(const std::string& program, const std::vector<std::string>& arguments);
+
+#ifdef AGENTCA
+inline Outcome Agentca(const std::vector<std::string>& arguments) { return Run(AGENTCA, arguments); }
+#endif
 
 }  // namespace veltra::cli

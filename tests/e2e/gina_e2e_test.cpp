@@ -3,19 +3,16 @@
 // the Winlogon values on both sides.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "package_sequence.h"
-#include "simulated_install.h"
 #include "wine_scenario.h"
 
 namespace veltra::e2e {
 namespace {
-
-namespace fs = std::filesystem;
 
 // A value expected after a phase: its string data, or nullopt for absent.
 struct Expected {
@@ -48,56 +45,26 @@ void ExpectValues(const sim::RegistryTree& tree, const std::vector<Expected>& ex
 }
 
 class GinaScenarioTest : public WineScenarioTest,
-                         public ::testing::WithParamInterface<GinaScenario> {
-protected:
-    void SetUp() override {
-        WineScenarioTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        UseMachine(GetParam().machine, GetParam().machine);
-    }
-};
+                         public ::testing::WithParamInterface<GinaScenario> {};
 
 TEST_P(GinaScenarioTest, InstallAndRemoveChangeWhatTheSimulatedMachinePredicts) {
     const GinaScenario& scenario = GetParam();
-    // The package runs from a folder of its own, beside its options file.
-    const fs::path package = PackageFolder("package", {{kOptionsFileName, kOptionsFileText}});
-    const InstallerFacts facts = FactsFor(package, kQuietUiLevel);
-    ASSERT_FALSE(facts.productCode.empty()) << "no ProductCode in " << package;
+    ASSERT_NO_FATAL_FAILURE(Begin(scenario.machine, scenario.machine, {{kOptionsFileName, kOptionsFileText}}));
     CommandLine commandLine = scenario.more;
     commandLine["ADDLOCAL"] = kAddLocal;
-
     // The simulated machine first: it is quick, and the keys it changes are
     // the keys to read back from Wine.
-    std::string error;
-    auto simulated = OpenSimulated(error);
-    ASSERT_TRUE(simulated) << error;
-    simulated->PutFile(facts.sourceDir + kOptionsFileName, kOptionsFileText);
-    sim::NameMap<sim::ServiceRecord> simServices;
-    const SimulatedRoundTrip simRun =
-        SimulateRoundTrip(*simulated, facts, commandLine, [&] { simServices = simulated->machine().services; });
+    const SimulatedRun simRun = Simulate(commandLine, true);
+    ExpectQuietSuccess(simRun);
 
-    // Wine: the same machine, the real package.
-    ASSERT_NO_FATAL_FAILURE(SeedPrefix());
-    const sim::RegistryTree wineSeeded = ExportWatched("seeded");
-    ExpectSeeded(wineSeeded, simRun.seeded);
-    const MsiLog installLog =
-        RunAndCompare(MsiexecArguments("/i", package, commandLine), "install", simRun.install, facts, "installation");
-    EXPECT_EQ(
-        installLog.properties.count("EnableGina") ? installLog.properties.at("EnableGina") : "",
-        kAgentGina + ";" + kQuietUiLevel)
-        << "the package gave EnableGina other data than the simulated run";
-    const sim::RegistryTree wineInstalled = ExportWatched("installed");
-    ExpectSameServices(simServices, "installed");
-    RunAndCompare(MsiexecArguments("/x", package), "remove", simRun.remove, facts, "removal", false);
-    const sim::RegistryTree wineRemoved = ExportWatched("removed");
-
-    ExpectSameRegistryChanges(wineSeeded, wineInstalled, simRun.seeded, simRun.installed, "installation");
-    ExpectSameRegistryChanges(wineInstalled, wineRemoved, simRun.installed, simRun.removed, "removal");
+    const WinePhase install =
+        RunAndCompare(MsiexecArguments("/i", package, commandLine), "install", simRun.install, ExportSeeded(simRun.install.before));
+    const WinePhase remove = RunAndCompare(MsiexecArguments("/x", package), "remove", simRun.remove, install.after);
     // And the end states the chain logic promises, whatever both sides did.
-    ExpectValues(wineInstalled, scenario.installed, "Wine after installation");
-    ExpectValues(simRun.installed, scenario.installed, "simulated machine after installation");
-    ExpectValues(wineRemoved, scenario.removed, "Wine after removal");
-    ExpectValues(simRun.removed, scenario.removed, "simulated machine after removal");
+    ExpectValues(install.after, scenario.installed, "Wine after installation");
+    ExpectValues(simRun.install.after, scenario.installed, "simulated machine after installation");
+    ExpectValues(remove.after, scenario.removed, "Wine after removal");
+    ExpectValues(simRun.remove.after, scenario.removed, "simulated machine after removal");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -145,9 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
             {{"AUTHCONFIGSELECTED", "2"}}}),
     [](const ::testing::TestParamInfo<GinaScenario>& info) {
         std::string name = info.param.machine;
-        for (char& c : name) {
-            if (c == '-') c = '_';
-        }
+        std::replace(name.begin(), name.end(), '-', '_');
         return name;
     });
 

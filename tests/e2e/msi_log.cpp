@@ -4,30 +4,12 @@
 #include <sstream>
 
 namespace veltra::e2e {
-namespace {
-
-// The log as text: UTF-16LE is narrowed (the lines that matter are ASCII).
-std::string LogText(const std::string& bytes) {
-    if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-        static_cast<unsigned char>(bytes[1]) != 0xFE) {
-        return bytes;
-    }
-    std::string text;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        const auto unit = static_cast<unsigned>(static_cast<unsigned char>(bytes[i])) |
-                          static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8;
-        text.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
-    }
-    return text;
-}
-
-}  // namespace
 
 MsiLog ParseMsiLog(const std::string& bytes) {
     static const std::regex ended(R"(^Action ended [0-9:]+: (\S+)\. Return value (-?\d+)\.)");
     static const std::regex property(R"(^Property\([SC]\): (\S+) = (.*)$)");
     MsiLog log;
-    std::istringstream lines(LogText(bytes));
+    std::istringstream lines(bytes);
     std::string line;
     std::smatch match;
     while (std::getline(lines, line)) {

@@ -24,7 +24,7 @@ struct MsiLog {
 // failure on Windows; Wine writes 0 for a failure.
 inline constexpr int kActionSucceeded = 1;
 
-// Reads the log's bytes (ANSI, or UTF-16LE with a byte-order mark).
+// Reads the log's bytes (Wine writes it in the ANSI code page).
 MsiLog ParseMsiLog(const std::string& bytes);
 
 }  // namespace veltra::e2e

@@ -13,8 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "package_sequence.h"
-#include "simulated_install.h"
+#include "platform/sim/sim_files.h"
 #include "wine_scenario.h"
 
 namespace veltra::e2e {
@@ -22,49 +21,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kAgentFolder = "C:\\Program Files\\Veltra Security\\Veltra Authentication Agent\\";
-const std::string kApplet = kAgentFolder + "kvcontrl.cpl";
+const std::string kApplet = kInstallDir + "kvcontrl.cpl";
 
-class NapScenarioTest : public WineScenarioTest {
-protected:
-    void SetUp() override {
-        WineScenarioTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        UseMachine("plain", "nap");
-    }
-};
+using NapScenarioTest = WineScenarioTest;
 
 TEST_F(NapScenarioTest, TheServerIsConfiguredOnceThroughTheApplet) {
-    const fs::path package = PackageFolder("package", {});
-    const InstallerFacts facts = FactsFor(package, "4");
-    ASSERT_FALSE(facts.productCode.empty()) << "no ProductCode in " << package;
+    ASSERT_NO_FATAL_FAILURE(Begin("plain", "nap", {}, "4"));
     const CommandLine commandLine = {{"ADDLOCAL", "DomainAuthServer"}};
-
-    std::string error;
-    auto simulated = OpenSimulated(error);
-    ASSERT_TRUE(simulated) << error;
-    simulated->PutFile(kApplet, "stand-in applet");
+    sim::PutDriveFile(simulated->machine(), kApplet, "stand-in applet");
     simulated->machine().applets[kApplet] = {0};
-    const sim::RegistryTree simSeeded = simulated->registry();
-    const SequenceRun simInstall = SimulateInstallation(*simulated, facts, commandLine);
-    ASSERT_FALSE(simulated->machine().unansweredDialog) << *simulated->machine().unansweredDialog;
+    const SimulatedRun simRun = Simulate(commandLine);
+    ExpectQuietSuccess(simRun);
     EXPECT_EQ(simulated->machine().appletCalls.size(), 1u);
-    const sim::RegistryTree simInstalled = simulated->registry();
-    watched = WatchedKeys(simSeeded, sim::DiffTrees(simSeeded, simInstalled));
 
-    ASSERT_NO_FATAL_FAILURE(SeedPrefix());
     const fs::path applet = PrefixPath(kApplet);
     fs::create_directories(applet.parent_path());
     fs::copy_file(VELTRA_E2E_APPLET, applet, fs::copy_options::overwrite_existing);
     std::ofstream(applet.parent_path() / "kvcontrl.results") << "0\n";
-    const sim::RegistryTree wineSeeded = ExportWatched("seeded");
-
-    const MsiLog log = RunMsiexec(MsiexecArguments("/i", package, commandLine), "install", "/qr");
-    ExpectSameActions(log, simInstall, "installation");
-    ExpectSameLogLines(log, simInstall, facts, "installation");
+    RunAndCompare(MsiexecArguments("/i", package, commandLine), "install", simRun.install,
+                  ExportSeeded(simRun.install.before), "/qr");
     const std::string calls = ReadText(applet.parent_path() / "kvcontrl.calls");
     EXPECT_EQ(std::count(calls.begin(), calls.end(), '\n'), 1) << "the applet's calls in Wine:\n" << calls;
-    ExpectSameRegistryChanges(wineSeeded, ExportWatched("installed"), simSeeded, simInstalled, "installation");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/engine/engine.h"
+#include "platform/sim/sim_files.h"
 
 namespace veltra::e2e {
 namespace {
@@ -17,10 +18,13 @@ const sim::engine::Package& TestPackage() {
     return package;
 }
 
-SequenceRun Simulate(SimulatedInstall& machine, const InstallerFacts& facts, const CommandLine& commandLine) {
+}  // namespace
+
+SequenceRun SimulateSequence(sim::Machine& machine, const InstallerFacts& facts,
+                             const CommandLine& commandLine) {
     // The installer's folders exist on the machine it runs on.
-    machine.MakeFolder(facts.systemFolder);
-    machine.MakeFolder(facts.tempFolder);
+    sim::MakeDriveFolder(machine, facts.systemFolder);
+    sim::MakeDriveFolder(machine, facts.tempFolder);
     sim::engine::EngineOptions options;
     options.commandLine.assign(commandLine.begin(), commandLine.end());
     options.uiLevel = std::stoi(facts.uiLevel);
@@ -32,10 +36,11 @@ SequenceRun Simulate(SimulatedInstall& machine, const InstallerFacts& facts, con
                        {"CommonAppDataFolder", "C:\\ProgramData\\"}};
     options.allOnlyAsWholeValue = true;  // as Wine's installer reads ADDLOCAL and REMOVE
     options.skipActionsNotBuilt = false;
-    const std::size_t logged = machine.machine().session.log.size();
-    const sim::engine::InstallOutcome outcome = sim::engine::RunInstallation(TestPackage(), machine.machine(), options);
-    EXPECT_TRUE(outcome.error.empty()) << outcome.error;
+    const std::size_t logged = machine.session.log.size();
     SequenceRun run;
+    run.before = machine.registry;
+    const sim::engine::InstallOutcome outcome = sim::engine::RunInstallation(TestPackage(), machine, options);
+    EXPECT_TRUE(outcome.error.empty()) << outcome.error;
     for (const sim::engine::Step& step : outcome.steps) {
         if (step.kind == "property") {
             run.actions.emplace_back(step.action, platform::kErrorSuccess);
@@ -44,34 +49,20 @@ SequenceRun Simulate(SimulatedInstall& machine, const InstallerFacts& facts, con
         }
     }
     run.properties = outcome.properties;
-    const auto& log = machine.machine().session.log;
+    const auto& log = machine.session.log;
     run.log.assign(log.begin() + static_cast<std::ptrdiff_t>(logged), log.end());
+    run.after = machine.registry;
     return run;
 }
 
-}  // namespace
+std::string PackageProductCode() {
+    const auto found = TestPackage().properties.find("ProductCode");
+    return found == TestPackage().properties.end() ? std::string() : found->second;
+}
 
-bool IsPackageCustomAction(const std::string& name) { return TestPackage().FindCustomAction(name) != nullptr; }
-
-bool IsScriptedCustomAction(const std::string& name) {
-    constexpr int kInScript = 0x400;  // msidbCustomActionTypeInScript
+std::optional<int> CustomActionType(const std::string& name) {
     const auto* row = TestPackage().FindCustomAction(name);
-    return row != nullptr && (row->type & kInScript) != 0;
-}
-
-bool IsRollbackCustomAction(const std::string& name) {
-    constexpr int kRollback = 0x100;  // msidbCustomActionTypeRollback
-    const auto* row = TestPackage().FindCustomAction(name);
-    return row != nullptr && (row->type & kRollback) != 0;
-}
-
-SequenceRun SimulateInstallation(SimulatedInstall& machine, const InstallerFacts& facts,
-                                 const CommandLine& commandLine) {
-    return Simulate(machine, facts, commandLine);
-}
-
-SequenceRun SimulateRemoval(SimulatedInstall& machine, const InstallerFacts& facts) {
-    return Simulate(machine, facts, {{"REMOVE", "ALL"}});
+    return row ? std::optional<int>(row->type) : std::nullopt;
 }
 
 }  // namespace veltra::e2e

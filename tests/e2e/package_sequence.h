@@ -6,11 +6,13 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/sim/machine.h"
+#include "platform/sim/registry_tree.h"
 #include "platform/types.h"
-#include "simulated_install.h"
 
 namespace veltra::e2e {
 
@@ -20,13 +22,13 @@ inline const std::string kInstallDir =
 inline const std::string kAgentGina = kInstallDir + "KeshGina.dll";
 inline const std::string kRepositoryFolder = kInstallDir + "VeltraKeshAgentRepository\\";
 
-// What the installer knows that the machine folder does not: the package's
-// product code, its folders and the user-interface level.
 // The installing user's Start menu programs (the package installs per user),
 // mapped from Wine's the same way.
 inline const std::string kSimProgramMenuFolder =
     "C:\\users\\installer\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
 
+// What the installer knows that the machine folder does not: the package's
+// product code, its folders and the user-interface level.
 struct InstallerFacts {
     std::string productCode;
     std::string systemFolder;  // "SystemFolder" as the installer resolves it
@@ -46,22 +48,21 @@ struct SequenceRun {
     std::map<std::string, std::string> properties;
     // The lines the library wrote into the installer's log.
     std::vector<std::string> log;
+    // The machine's registry before and after.
+    sim::RegistryTree before, after;
 };
 
-// Whether a row of the package's CustomAction table has this name.
-bool IsPackageCustomAction(const std::string& name);
-// Whether that row runs in the installation script (deferred, rollback or
-// commit): the log then shows it twice, when it is scheduled and when it runs.
-bool IsScriptedCustomAction(const std::string& name);
-// Whether that row runs only when the installation rolls back.
-bool IsRollbackCustomAction(const std::string& name);
+// The package's product code, from its Property table.
+std::string PackageProductCode();
 
-// A first installation; the command line names the features (ADDLOCAL) and
-// the server files, if any (PATHTOFILE, PATHTOFILE_KVROOT).
-SequenceRun SimulateInstallation(SimulatedInstall& machine, const InstallerFacts& facts,
-                                 const CommandLine& commandLine);
+// The type of the package's custom action of this name (msidbCustomActionType
+// bits: 0x400 runs in the installation script, where the log shows it twice,
+// scheduled and run; 0x100 only when it rolls back); nullopt when there is none.
+std::optional<int> CustomActionType(const std::string& name);
 
-// msiexec /x: REMOVE=ALL, on the machine a simulated installation left.
-SequenceRun SimulateRemoval(SimulatedInstall& machine, const InstallerFacts& facts);
+// The package's execution on the machine as msiexec would run it with this
+// command line: REMOVE=ALL for msiexec /x.
+SequenceRun SimulateSequence(sim::Machine& machine, const InstallerFacts& facts,
+                             const CommandLine& commandLine);
 
 }  // namespace veltra::e2e

@@ -13,7 +13,6 @@
 namespace veltra::e2e {
 
 struct ProcessResult {
-    bool started = false;
     bool timedOut = false;
     int exitCode = -1;   // when it exited normally
     std::string output;  // what it wrote to stdout and stderr
@@ -27,8 +26,8 @@ struct ProcessOptions {
     std::filesystem::path workingDirectory;  // the program's current folder, unless empty
 };
 
-// Runs argv[0] (searched on PATH) in its own process group; on timeout the
-// whole group is killed.
+// Runs argv[0] (searched on PATH) under coreutils' timeout, which ends the
+// program's whole process group when the time is up.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options);
 
 }  // namespace veltra::e2e

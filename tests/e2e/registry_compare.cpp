@@ -6,21 +6,8 @@
 namespace veltra::e2e {
 namespace {
 
-const char* KindName(sim::RegChange::Kind kind) {
-    switch (kind) {
-        case sim::RegChange::KeyAdded:
-            return "key added";
-        case sim::RegChange::KeyDeleted:
-            return "key deleted";
-        case sim::RegChange::ValueAdded:
-            return "value added";
-        case sim::RegChange::ValueChanged:
-            return "value changed";
-        case sim::RegChange::ValueDeleted:
-            return "value deleted";
-    }
-    return "?";
-}
+// By sim::RegChange::Kind.
+const char* const kKindNames[] = {"key added", "key deleted", "value added", "value changed", "value deleted"};
 
 std::string Data(const std::optional<sim::RegValue>& value) {
     return value ? sim::FormatRegValueData(*value, sim::RegFormat::Regedit4) : "-";
@@ -54,9 +41,9 @@ std::vector<ComparableChange> Comparable(const std::vector<sim::RegChange>& chan
         if (!IsWatched(change.key, watched)) continue;
         const bool isValue =
             change.kind != sim::RegChange::KeyAdded && change.kind != sim::RegChange::KeyDeleted;
-        std::string text = std::string(KindName(change.kind)) + ": [" + change.key + "]";
+        std::string text = std::string(kKindNames[change.kind]) + ": [" + change.key + "]";
         std::string key =
-            std::string(KindName(change.kind)) + " [" + sim::FoldCase(change.key) + "]";
+            std::string(kKindNames[change.kind]) + " [" + sim::FoldCase(change.key) + "]";
         if (isValue) {
             const std::string name = change.name.empty() ? "@" : "\"" + change.name + "\"";
             const std::string data = Data(change.before) + " -> " + Data(change.after);
@@ -79,8 +66,6 @@ std::string CompareChanges(const std::vector<ComparableChange>& wine,
                         std::back_inserter(onlySim));
     if (onlyWine.empty() && onlySim.empty()) return {};
     std::ostringstream out;
-    PrintSide(out, "Wine", wine);
-    PrintSide(out, "simulated machine", simulated);
     PrintSide(out, "only in Wine", onlyWine);
     PrintSide(out, "only in the simulated machine", onlySim);
     return out.str();

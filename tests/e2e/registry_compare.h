@@ -29,8 +29,8 @@ bool IsWatched(const std::string& key, const std::vector<std::string>& watched);
 std::vector<ComparableChange> Comparable(const std::vector<sim::RegChange>& changes,
                                          const std::vector<std::string>& watched);
 
-// "" when both sides made the same changes; otherwise a report that lists
-// both sides and what only one of them did.
+// "" when both sides made the same changes; otherwise a report of what only
+// one of them did.
 std::string CompareChanges(const std::vector<ComparableChange>& wine,
                            const std::vector<ComparableChange>& simulated);
 

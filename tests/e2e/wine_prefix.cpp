@@ -8,8 +8,7 @@ namespace veltra::e2e {
 
 namespace fs = std::filesystem;
 
-WinePrefix::WinePrefix(WineTools tools, fs::path prefix, fs::path work)
-    : tools_(std::move(tools)), prefix_(std::move(prefix)), work_(std::move(work)) {
+WinePrefix::WinePrefix(fs::path prefix, fs::path work) : prefix_(std::move(prefix)), work_(std::move(work)) {
     fs::create_directories(work_);
 }
 
@@ -63,28 +62,27 @@ ProcessOptions WinePrefix::Options(const std::string& step, std::chrono::seconds
 
 ProcessResult WinePrefix::Wine(const std::vector<std::string>& arguments, const std::string& step,
                                std::chrono::seconds timeout) {
-    std::vector<std::string> argv = {tools_.wine};
+    std::vector<std::string> argv = {VELTRA_WINE};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     ProcessResult result = RunProcess(argv, Options(step, timeout));
     if (result.timedOut) KillServer();
     return result;
 }
 
-ProcessResult WinePrefix::WaitForServer() {
-    ProcessResult result =
-        RunProcess({tools_.wineserver, "-w"}, Options("wineserver-wait", std::chrono::seconds(60)));
-    if (result.timedOut) KillServer();
-    return result;
+void WinePrefix::WaitForServer() {
+    if (RunProcess({VELTRA_WINESERVER, "-w"}, Options("wineserver-wait", std::chrono::seconds(60))).timedOut) {
+        KillServer();
+    }
 }
 
 void WinePrefix::KillServer() {
     if (!fs::exists(prefix_)) return;
-    RunProcess({tools_.wineserver, "-k"}, Options("wineserver-kill", std::chrono::seconds(30)));
+    RunProcess({VELTRA_WINESERVER, "-k"}, Options("wineserver-kill", std::chrono::seconds(30)));
 }
 
 bool WinePrefix::ImportRegFile(const fs::path& file, std::string& error) {
     const ProcessResult result = Wine({"regedit", "/s", WindowsPath(file)}, "regedit-import");
-    if (!result.started || result.timedOut || result.exitCode != 0) {
+    if (result.timedOut || result.exitCode != 0) {
         error = "regedit /s " + file.string() + " failed (exit " + std::to_string(result.exitCode) +
                 (result.timedOut ? ", timed out" : "") + "):\n" + result.output;
         return false;

@@ -14,15 +14,11 @@
 
 namespace veltra::e2e {
 
-struct WineTools {
-    std::string wine;
-    std::string wineserver;
-};
-
 class WinePrefix {
 public:
     // prefix: where the prefix lives; work: where command output is kept.
-    WinePrefix(WineTools tools, std::filesystem::path prefix, std::filesystem::path work);
+    // The build found wine and wineserver (VELTRA_WINE, VELTRA_WINESERVER).
+    WinePrefix(std::filesystem::path prefix, std::filesystem::path work);
     ~WinePrefix();
     WinePrefix(const WinePrefix&) = delete;
     WinePrefix& operator=(const WinePrefix&) = delete;
@@ -40,7 +36,7 @@ public:
     ProcessResult Wine(const std::vector<std::string>& arguments, const std::string& step,
                        std::chrono::seconds timeout = std::chrono::seconds(60));
     // `wineserver -w`: returns once every process of the prefix has ended.
-    ProcessResult WaitForServer();
+    void WaitForServer();
     // `wineserver -k`: ends whatever still runs in the prefix.
     void KillServer();
 
@@ -53,7 +49,6 @@ public:
 private:
     ProcessOptions Options(const std::string& step, std::chrono::seconds timeout) const;
 
-    WineTools tools_;
     std::filesystem::path prefix_;
     std::filesystem::path work_;
 };

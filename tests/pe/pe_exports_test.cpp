@@ -11,22 +11,25 @@
 #include <string>
 #include <vector>
 
+#include "cli_runner.h"
 #include "pe_headers.h"
 #include "runtime/action_table.h"
 
 namespace veltra::pe {
 namespace {
 
-struct BuiltDll {
+// Each build's DLL and agentca-capture.exe beside it.
+struct Build {
     const char* arch;
-    const char* path;
+    const char* dll;
+    const char* exe;
     bool built;              // false when this tree could not cross-build it
     const char* fileFormat;  // what objdump calls its machine type
 };
 
 // Test names show the build, not the bytes of the parameter.
-void PrintTo(const BuiltDll& dll, std::ostream* out) {
-    *out << dll.arch;
+void PrintTo(const Build& build, std::ostream* out) {
+    *out << build.arch;
 }
 
 std::string ToLower(std::string text) {
@@ -35,144 +38,75 @@ std::string ToLower(std::string text) {
     return text;
 }
 
-// The DLLs every Windows system has; anything else would have to be shipped.
-const std::set<std::string>& SystemDlls() {
-    static const std::set<std::string> names = {
+// Imports only DLLs every Windows system has; anything else (the MinGW
+// runtime above all) would have to be shipped.
+void ExpectOnlySystemImports(const PeHeaders& headers) {
+    static const std::set<std::string> kSystemDlls = {
         "kernel32.dll", "user32.dll",  "advapi32.dll", "shlwapi.dll", "shell32.dll",
         "comdlg32.dll", "version.dll", "netapi32.dll", "msi.dll",     "msvcrt.dll",
     };
-    return names;
+    ASSERT_FALSE(headers.imports.empty());
+    for (const std::string& name : headers.imports) {
+        EXPECT_TRUE(kSystemDlls.contains(ToLower(name))) << name << " is not a Windows system DLL";
+    }
 }
 
-class BuiltDllTest : public ::testing::TestWithParam<BuiltDll> {
+class BuildTest : public ::testing::TestWithParam<Build> {
 protected:
     void SetUp() override {
-        const BuiltDll& dll = GetParam();
-        if (!dll.built) {
-            GTEST_SKIP() << "the " << dll.arch << " DLL is not built in this tree (no MinGW-w64 "
+        const Build& build = GetParam();
+        if (!build.built) {
+            GTEST_SKIP() << "the " << build.arch << " build is not made in this tree (no MinGW-w64 "
                          << "compiler, or VELTRA_WINDOWS_BUILDS=OFF)";
         }
         if (std::string(VELTRA_OBJDUMP).empty()) {
             GTEST_SKIP() << "x86_64-w64-mingw32-objdump not found (Debian package "
                             "binutils-mingw-w64-x86-64)";
         }
-        ASSERT_TRUE(std::filesystem::exists(dll.path))
-            << dll.path << " is missing: build the tree (cmake --build) before testing";
-        std::string error;
-        const auto text = RunObjdump(VELTRA_OBJDUMP, dll.path, error);
-        ASSERT_TRUE(text) << error;
-        headers = ParseObjdump(*text);
+        for (const char* path : {build.dll, build.exe}) {
+            ASSERT_TRUE(std::filesystem::exists(path)) << path << " is missing: build the tree before testing";
+            const cli::Outcome dump = cli::Run(VELTRA_OBJDUMP, {"-p", path});
+            ASSERT_EQ(dump.status, 0) << dump.out;
+            (path == build.dll ? dll : exe) = ParseObjdump(dump.out);
+        }
     }
-
-    PeHeaders headers;
+    PeHeaders dll, exe;
 };
 
-TEST_P(BuiltDllTest, ExportsExactlyTheActionTableUnderPlainNames) {
+// Every action under its plain name (no stdcall decoration, no leading
+// underscore), once, and nothing else.
+TEST_P(BuildTest, TheDllExportsExactlyTheActionTableAndImportsOnlySystemDlls) {
     std::set<std::string> expected;
     for (const auto& action : runtime::ActionTable()) expected.emplace(action.name);
     ASSERT_EQ(expected.size(), 67u) << "the action table itself changed size";
-
-    const std::set<std::string> exported(headers.exports.begin(), headers.exports.end());
-    EXPECT_EQ(exported.size(), headers.exports.size()) << "a name is exported twice";
-
-    std::vector<std::string> missing;
-    std::set_difference(expected.begin(), expected.end(), exported.begin(), exported.end(),
-                        std::back_inserter(missing));
-    std::vector<std::string> extra;
-    std::set_difference(exported.begin(), exported.end(), expected.begin(), expected.end(),
-                        std::back_inserter(extra));
-    EXPECT_TRUE(missing.empty()) << "actions not exported: " << ::testing::PrintToString(missing);
-    EXPECT_TRUE(extra.empty()) << "exports that are not actions: "
-                               << ::testing::PrintToString(extra);
+    EXPECT_EQ(std::set<std::string>(dll.exports.begin(), dll.exports.end()), expected);
+    EXPECT_EQ(dll.exports.size(), expected.size()) << "a name is exported twice";
+    EXPECT_EQ(dll.fileFormat, GetParam().fileFormat);
+    EXPECT_TRUE(dll.isDll) << "the DLL characteristic is not set";
+    ExpectOnlySystemImports(dll);
+    EXPECT_TRUE(std::any_of(dll.imports.begin(), dll.imports.end(), [](const std::string& name) {
+        return ToLower(name) == "msi.dll";
+    })) << "the installer's interface is not imported";
 }
 
-TEST_P(BuiltDllTest, NoExportIsDecorated) {
-    ASSERT_FALSE(headers.exports.empty());
-    for (const std::string& name : headers.exports) {
-        EXPECT_EQ(name.find('@'), std::string::npos) << name << " carries a stdcall decoration";
-        EXPECT_NE(name.front(), '_') << name << " carries a leading underscore";
-    }
-}
-
-TEST_P(BuiltDllTest, ImportsOnlySystemDlls) {
-    ASSERT_FALSE(headers.imports.empty());
-    for (const std::string& name : headers.imports) {
-        const std::string lower = ToLower(name);
-        EXPECT_EQ(lower.find("libstdc++"), std::string::npos) << name;
-        EXPECT_EQ(lower.find("libgcc"), std::string::npos) << name;
-        EXPECT_EQ(lower.find("libwinpthread"), std::string::npos) << name;
-        EXPECT_TRUE(SystemDlls().contains(lower)) << name << " is not a Windows system DLL";
-    }
-    const std::set<std::string> imported = [&] {
-        std::set<std::string> names;
-        for (const auto& name : headers.imports) names.insert(ToLower(name));
-        return names;
-    }();
-    EXPECT_TRUE(imported.contains("msi.dll")) << "the installer's interface is not imported";
-}
-
-TEST_P(BuiltDllTest, IsADllForItsMachine) {
-    EXPECT_EQ(headers.fileFormat, GetParam().fileFormat);
-    EXPECT_TRUE(headers.isDll) << "the DLL characteristic is not set";
+// A console program that runs on every Windows the DLL runs on (the same OS
+// and subsystem versions), exporting nothing.
+TEST_P(BuildTest, TheCaptureIsAConsoleProgramForTheDllsWindows) {
+    EXPECT_EQ(exe.fileFormat, GetParam().fileFormat);
+    EXPECT_FALSE(exe.isDll);
+    EXPECT_TRUE(exe.exports.empty()) << ::testing::PrintToString(exe.exports);
+    EXPECT_EQ(exe.subsystem, 3u) << "not a console program";
+    EXPECT_EQ(exe.osVersion, "4.0");
+    EXPECT_EQ(exe.osVersion, dll.osVersion);
+    EXPECT_EQ(exe.subsystemVersion, dll.subsystemVersion);
+    ExpectOnlySystemImports(exe);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Builds, BuiltDllTest,
-    ::testing::Values(BuiltDll{"i686", VELTRA_DLL_I686, VELTRA_DLL_I686_BUILT != 0, "pei-i386"},
-                      BuiltDll{"x64", VELTRA_DLL_X64, VELTRA_DLL_X64_BUILT != 0, "pei-x86-64"}),
-    [](const ::testing::TestParamInfo<BuiltDll>& info) { return std::string(info.param.arch); });
-
-// agentca-capture.exe beside each DLL: a console program that runs on every
-// Windows the DLL runs on (the same OS and subsystem versions) and needs
-// nothing but system DLLs, exporting nothing.
-struct BuiltExe {
-    const char* arch;
-    const char* exe;
-    const char* dll;
-    bool built;
-    const char* fileFormat;
-};
-
-void PrintTo(const BuiltExe& exe, std::ostream* out) {
-    *out << exe.arch;
-}
-
-class BuiltExeTest : public ::testing::TestWithParam<BuiltExe> {
-protected:
-    void SetUp() override {
-        const BuiltExe& exe = GetParam();
-        if (!exe.built) GTEST_SKIP() << "the " << exe.arch << " build is not made in this tree";
-        if (std::string(VELTRA_OBJDUMP).empty()) GTEST_SKIP() << "x86_64-w64-mingw32-objdump not found";
-        for (const char* path : {exe.exe, exe.dll}) {
-            ASSERT_TRUE(std::filesystem::exists(path)) << path << " is missing: build the tree before testing";
-            std::string error;
-            const auto text = RunObjdump(VELTRA_OBJDUMP, path, error);
-            ASSERT_TRUE(text) << error;
-            (path == exe.exe ? headers : dllHeaders) = ParseObjdump(*text);
-        }
-    }
-    PeHeaders headers, dllHeaders;
-};
-
-TEST_P(BuiltExeTest, IsAConsoleProgramForTheDllsWindowsImportingOnlySystemDlls) {
-    EXPECT_EQ(headers.fileFormat, GetParam().fileFormat);
-    EXPECT_FALSE(headers.isDll);
-    EXPECT_TRUE(headers.exports.empty()) << ::testing::PrintToString(headers.exports);
-    EXPECT_EQ(headers.subsystem, 3u) << "not a console program";
-    EXPECT_EQ(headers.osVersion, "4.0");
-    EXPECT_EQ(headers.osVersion, dllHeaders.osVersion);
-    EXPECT_EQ(headers.subsystemVersion, dllHeaders.subsystemVersion);
-    ASSERT_FALSE(headers.imports.empty());
-    for (const std::string& name : headers.imports) {
-        EXPECT_TRUE(SystemDlls().contains(ToLower(name))) << name << " is not a Windows system DLL";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Builds, BuiltExeTest,
-    ::testing::Values(BuiltExe{"i686", VELTRA_CAPTURE_I686, VELTRA_DLL_I686, VELTRA_DLL_I686_BUILT != 0, "pei-i386"},
-                      BuiltExe{"x64", VELTRA_CAPTURE_X64, VELTRA_DLL_X64, VELTRA_DLL_X64_BUILT != 0, "pei-x86-64"}),
-    [](const ::testing::TestParamInfo<BuiltExe>& info) { return std::string(info.param.arch); });
+    Builds, BuildTest,
+    ::testing::Values(Build{"i686", VELTRA_DLL_I686, VELTRA_CAPTURE_I686, VELTRA_DLL_I686_BUILT != 0, "pei-i386"},
+                      Build{"x64", VELTRA_DLL_X64, VELTRA_CAPTURE_X64, VELTRA_DLL_X64_BUILT != 0, "pei-x86-64"}),
+    [](const ::testing::TestParamInfo<Build>& info) { return std::string(info.param.arch); });
 
 // The parser against a fixed excerpt, so that a change in objdump's layout
 // shows up here rather than as a puzzling export list.
@@ -195,19 +129,15 @@ TEST(ObjdumpParser, ReadsFormatDllFlagImportsAndExportNames) {
     EXPECT_EQ(headers.exports, (std::vector<std::string>{"DisableGina", "EnableGina"}));
 }
 
-TEST(ObjdumpParser, AnExecutableIsNotADll) {
-    const PeHeaders headers = ParseObjdump("Characteristics 0x0102\n\texecutable\n");
-    EXPECT_FALSE(headers.isDll);
-}
-
-TEST(ObjdumpParser, ReadsTheVersionsAndSubsystem) {
+TEST(ObjdumpParser, ReadsTheVersionsAndSubsystemOfAnExecutable) {
     const PeHeaders headers = ParseObjdump(
-        "MajorLinkerVersion\t2\nMajorOSystemVersion\t4\nMinorOSystemVersion\t0\nMajorImageVersion\t1\n"
+        "Characteristics 0x0102\n\texecutable\nMajorLinkerVersion\t2\nMajorOSystemVersion\t4\nMinorOSystemVersion\t0\nMajorImageVersion\t1\n"
         "MajorSubsystemVersion\t5\nMinorSubsystemVersion\t2\nWin32Version\t\t00000000\n"
         "Subsystem\t\t00000003\t(Windows CUI)\n");
     EXPECT_EQ(headers.osVersion, "4.0");
     EXPECT_EQ(headers.subsystemVersion, "5.2");
     EXPECT_EQ(headers.subsystem, 3u);
+    EXPECT_FALSE(headers.isDll);
 }
 
 }  // namespace

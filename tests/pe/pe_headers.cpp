@@ -1,7 +1,5 @@
 #include "pe_headers.h"
 
-#include <cstdio>
-#include <memory>
 #include <regex>
 #include <sstream>
 
@@ -50,27 +48,6 @@ PeHeaders ParseObjdump(const std::string& text) {
     if (!osMajor.empty()) headers.osVersion = osMajor + "." + osMinor;
     if (!subMajor.empty()) headers.subsystemVersion = subMajor + "." + subMinor;
     return headers;
-}
-
-std::optional<std::string> RunObjdump(const std::string& objdump, const std::string& file,
-                                      std::string& error) {
-    const std::string command = "'" + objdump + "' -p '" + file + "' 2>&1";
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) {
-        error = "cannot run " + objdump;
-        return std::nullopt;
-    }
-    std::string output;
-    char buffer[4096];
-    std::size_t read = 0;
-    while ((read = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0)
-        output.append(buffer, read);
-    const int status = ::pclose(pipe.release());
-    if (status != 0) {
-        error = objdump + " failed on " + file + ":\n" + output;
-        return std::nullopt;
-    }
-    return output;
 }
 
 }  // namespace veltra::pe

@@ -2,7 +2,6 @@
 // library and call its actions, as objdump prints them.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,9 +19,5 @@ struct PeHeaders {
 
 // Parses the output of `objdump -p`.
 PeHeaders ParseObjdump(const std::string& text);
-
-// Runs `objdump -p file`; nullopt (with the reason in error) when it cannot run.
-std::optional<std::string> RunObjdump(const std::string& objdump, const std::string& file,
-                                      std::string& error);
 
 }  // namespace veltra::pe
