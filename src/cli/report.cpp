@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <sstream>
+#include <utility>
 
 #include "cli/machine_json.h"
 #include "platform/registry.h"
@@ -232,6 +233,16 @@ MachineSnapshot TakeSnapshot(sim::Machine& machine) {
 
 void CompareWithMachine(const MachineSnapshot& before, const sim::Machine& machine, RunReport& report) {
     Compare(before, SnapshotWithoutRegistry(machine), machine.registry, report);
+}
+
+void CompareRoadWithMachine(const sim::engine::InstallOutcome& outcome, MachineSnapshot before,
+                            sim::Machine& machine, RunReport& report) {
+    report.steps = outcome.steps;
+    report.result = outcome.result;
+    before.properties = outcome.startProperties;
+    std::map<std::string, std::string> kept = std::exchange(machine.session.properties, outcome.properties);
+    CompareWithMachine(before, machine, report);
+    machine.session.properties = std::move(kept);
 }
 
 namespace {

@@ -96,6 +96,12 @@ struct RunReport {
 // Fills the change lists: the snapshot against the machine as it stands.
 void CompareWithMachine(const MachineSnapshot& before, const sim::Machine& machine, RunReport& report);
 void TakeRecords(sim::Machine& machine, RunReport& report);
+// A road's steps and result, and the change lists against the snapshot taken
+// before it. The properties compared are what the sequence and its actions
+// changed: not what the installer set up when the session began, nor what the
+// machine keeps once the session has ended.
+void CompareRoadWithMachine(const sim::engine::InstallOutcome& outcome, MachineSnapshot before,
+                            sim::Machine& machine, RunReport& report);
 
 std::string RenderText(const RunReport& report);
 nlohmann::json RenderJson(const RunReport& report);

@@ -32,15 +32,7 @@ int RunRoadCommand(const RoadCommand& command) {
     if (!command.package.empty()) report.title += "\npackage " + packagePath.string();
     MachineSnapshot before = TakeSnapshot(machine);
     const sim::engine::InstallOutcome outcome = RunRoad(*road, package, machine);
-    // Properties: what the sequence and its actions changed, not what the
-    // installer set up when the session began, nor what the machine keeps
-    // once the session has ended.
-    before.properties = outcome.startProperties;
-    report.steps = outcome.steps;
-    report.result = outcome.result;
-    std::map<std::string, std::string> kept = std::exchange(machine.session.properties, outcome.properties);
-    CompareWithMachine(before, machine, report);
-    machine.session.properties = std::move(kept);
+    CompareRoadWithMachine(outcome, std::move(before), machine, report);
     TakeRecords(machine, report);
     if (!outcome.error.empty()) std::cerr << "agentca: " << outcome.error << "\n";
     return FinishRun(command.options, std::move(loaded), report, outcome.result != 0);

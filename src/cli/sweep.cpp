@@ -184,12 +184,7 @@ RunOutput RunOnce(const Road& road, const sim::engine::Package& package, const s
     SweepRun& run = output.run;
     RunReport report;
     report.title = "road " + std::string(road.name);
-    report.steps = outcome.steps;
-    report.result = outcome.result;
-    before.properties = outcome.startProperties;
-    std::map<std::string, std::string> kept = std::exchange(machine.session.properties, outcome.properties);
-    CompareWithMachine(before, machine, report);
-    machine.session.properties = std::move(kept);
+    CompareRoadWithMachine(outcome, std::move(before), machine, report);
     for (const std::string& line : machine.session.log) run.shown += line + "\n";
     run.shown += machine.standardOutput;
     TakeRecords(machine, report);
