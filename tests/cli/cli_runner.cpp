@@ -6,19 +6,15 @@
 
 namespace veltra::cli {
 
-namespace {
-
-std::string Quoted(const std::string& argument) {
+std::string ShellQuoted(const std::string& argument) {
     std::string quoted = "'";
     for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
-}  // namespace
-
 Outcome Run(const std::string& program, const std::vector<std::string>& arguments) {
-    std::string command = Quoted(program);
-    for (const std::string& argument : arguments) command += " " + Quoted(argument);
+    std::string command = ShellQuoted(program);
+    for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
     command += " 2>&1";
     Outcome outcome;
     FILE* pipe = ::popen(command.c_str(), "r");

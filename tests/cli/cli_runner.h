@@ -13,6 +13,9 @@ struct Outcome {
 
 Outcome Run(const std::string& program, const std::vector<std::string>& arguments);
 
+// One word for the shell, whatever it holds.
+std::string ShellQuoted(const std::string& argument);
+
 #ifdef AGENTCA
 inline Outcome Agentca(const std::vector<std::string>& arguments) { return Run(AGENTCA, arguments); }
 #endif

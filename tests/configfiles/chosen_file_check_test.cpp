@@ -236,13 +236,7 @@ TEST_F(ConfigFilesTest, DisplayPropertyShowsTheValueUnderTheNameOfItsProperty) {
             ExpectNoDialog();
             continue;
         }
-        ASSERT_EQ(machine.dialogs.size(), 1u);
-        const sim::DialogRecord& box = machine.dialogs[0];
-        EXPECT_EQ(box.kind, "MessageBox");
-        EXPECT_EQ(box.owner, "none");
-        EXPECT_EQ(box.caption, name);
-        EXPECT_EQ(box.text, value);
-        EXPECT_EQ(box.style, 0x00200000u);
+        ExpectOneMessage(name, value, 0x00200000u);
     }
 }
 

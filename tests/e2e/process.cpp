@@ -6,28 +6,23 @@
 #include <fstream>
 #include <iterator>
 
+#include "cli_runner.h"
+
 namespace veltra::e2e {
-namespace {
 
-std::string Quoted(const std::string& argument) {
-    std::string quoted = "'";
-    for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-}  // namespace
+using cli::ShellQuoted;
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
     std::string command;
-    if (!options.workingDirectory.empty()) command = "cd " + Quoted(options.workingDirectory.string()) + " && ";
+    if (!options.workingDirectory.empty()) command = "cd " + ShellQuoted(options.workingDirectory.string()) + " && ";
     command += "env";
     for (const auto& [name, value] : options.environment) {
-        command += value ? " " + Quoted(name + "=" + *value) : " -u " + Quoted(name);
+        command += value ? " " + ShellQuoted(name + "=" + *value) : " -u " + ShellQuoted(name);
     }
     // A program that ignores the polite signal is killed 5 seconds later.
     command += " timeout -k 5 " + std::to_string(options.timeout.count());
-    for (const std::string& argument : argv) command += " " + Quoted(argument);
-    command += " </dev/null >" + Quoted(options.outputFile.string()) + " 2>&1";
+    for (const std::string& argument : argv) command += " " + ShellQuoted(argument);
+    command += " </dev/null >" + ShellQuoted(options.outputFile.string()) + " 2>&1";
     const int status = std::system(command.c_str());
     ProcessResult result;
     if (status != -1 && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);

@@ -155,11 +155,15 @@ std::string SimFixture::Log() const {
 }
 
 void SimFixture::ExpectOneMessage(const std::string& text, platform::Dword style) const {
+    ExpectOneMessage(kCaption, text, style);
+}
+
+void SimFixture::ExpectOneMessage(const std::string& caption, const std::string& text, platform::Dword style) const {
     ASSERT_EQ(machine.dialogs.size(), 1u);
     const sim::DialogRecord& dialog = machine.dialogs[0];
     EXPECT_EQ(dialog.kind, "MessageBox");
     EXPECT_EQ(dialog.owner, "none");
-    EXPECT_EQ(dialog.caption, kCaption);
+    EXPECT_EQ(dialog.caption, caption);
     EXPECT_EQ(dialog.text, text);
     EXPECT_EQ(dialog.style, style);
 }

@@ -82,6 +82,8 @@ protected:
     std::string Log() const;
     // Exactly one message box, shown with no owner and the library caption.
     void ExpectOneMessage(const std::string& text, platform::Dword style) const;
+    // The same, for a box with a caption of its own.
+    void ExpectOneMessage(const std::string& caption, const std::string& text, platform::Dword style) const;
     void ExpectNoDialog() const;
 
     // Scripted answers.
