@@ -84,6 +84,10 @@ std::set<std::string> MachineDifferences(const RunReport& report) {
     for (const FileChange& change : report.files) found.insert("file " + change.change + ": " + change.path);
     for (const ServiceChange& change : report.services) found.insert("service " + change.change + ": " + change.name);
     for (const GroupChange& change : report.groups) found.insert("group " + change.change + ": " + change.name);
+    for (const OtherChange& change : report.others) {
+        // An environment change's text is its new value, which may be long.
+        found.insert(change.what + (change.what == "mutex" ? " " + change.change : " set") + ": " + change.name);
+    }
     return found;
 }
 

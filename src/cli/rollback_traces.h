@@ -29,9 +29,10 @@ struct RollbackTrace {
 
 std::span<const RollbackTrace> AllowedRollbackTraces();
 
-// A run's changes to the registry, files, services and groups, one line
-// each: "registry value added: KEY\NAME", "file attributes: PATH",
-// "service added: NAME", "group added: NAME", ...
+// A run's changes to the registry, files, services, groups, environment and
+// mutexes, one line each: "registry value added: KEY\NAME", "file
+// attributes: PATH", "service added: NAME", "group added: NAME",
+// "environment set: NAME", "mutex left existing: NAME", ...
 std::set<std::string> MachineDifferences(const RunReport& report);
 
 }  // namespace veltra::cli
