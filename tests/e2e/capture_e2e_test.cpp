@@ -112,11 +112,14 @@ TEST_F(CaptureE2eTest, CapturesChangeAsTheSimulatedMachineDoesOnTheSameRoad) {
     const sim::DriveEntry* capturedFolder = captured.drives.Find(installDir);
     ASSERT_TRUE(simFolder && capturedFolder) << kInstallDir;
     EXPECT_EQ(Names(capturedFolder), Names(simFolder));
+    // The simulation keeps the call's arguments, where no account is
+    // empty; the Service Control Manager reports it as LocalSystem.
     const auto service = [](const sim::Machine& machine) {
         const sim::ServiceRecord& record = machine.services.at("OASVC_Local");
         const platform::ServiceConfig& config = record.config;
+        const std::string account = config.account.empty() ? "LocalSystem" : config.account;
         return std::tuple(config.binaryPath, config.displayName, config.serviceType, config.startType,
-                        config.errorControl, record.description);
+                          config.errorControl, account, record.description);
     };
     ASSERT_TRUE(captured.services.contains("OASVC_Local"));
     EXPECT_EQ(service(captured), service(simulated->machine()));
