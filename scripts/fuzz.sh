@@ -72,6 +72,11 @@ for name in $targets; do
     took=$(( $(date +%s) - start ))
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     printf '%-22s %12s runs in %6ss (%s/s)\n' "$name" "$runs" "$took" "$(( runs / (took > 0 ? took : 1) ))"
+  elif grep -q 'libFuzzer: run interrupted' "$log"; then
+    # Stopped with Ctrl-C or SIGINT: what ran still counts.
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    printf '%-22s %12s runs, interrupted after %ss\n' "$name" "$runs" "$(( $(date +%s) - start ))"
+    status=130
   else
     printf '%-22s FAILED: see %s\n' "$name" "$log"
     status=1
