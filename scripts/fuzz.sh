@@ -68,14 +68,15 @@ for name in $targets; do
         -artifact_prefix="build/fuzz/${name}-")
   [ -n "$dict" ] && args+=(-dict="fuzz/${dict}")
   start=$(date +%s)
-  if "$fuzzer" "${args[@]}" "$corpus" "fuzz/corpus/${name}" >"$log" 2>&1; then
-    took=$(( $(date +%s) - start ))
-    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  outcome=0
+  "$fuzzer" "${args[@]}" "$corpus" "fuzz/corpus/${name}" >"$log" 2>&1 || outcome=$?
+  took=$(( $(date +%s) - start ))
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  if [ "$outcome" = 0 ]; then
     printf '%-22s %12s runs in %6ss (%s/s)\n' "$name" "$runs" "$took" "$(( runs / (took > 0 ? took : 1) ))"
   elif grep -q 'libFuzzer: run interrupted' "$log"; then
     # Stopped with Ctrl-C or SIGINT: what ran still counts.
-    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-    printf '%-22s %12s runs, interrupted after %ss\n' "$name" "$runs" "$(( $(date +%s) - start ))"
+    printf '%-22s %12s runs, interrupted after %ss\n' "$name" "$runs" "$took"
     status=130
   else
     printf '%-22s FAILED: see %s\n' "$name" "$log"
